@@ -1,0 +1,141 @@
+#pragma once
+// The platform seam: the ANSI Win32 calls the system makes, grouped by concern.
+// Each method has the Win32 function's name, arguments and results (Windows
+// error codes included), so the real backend is a one-line pass-through and
+// the simulated backend can be held to the same contract.
+#include <cstdint>
+
+#include "platform/win_types.h"
+
+namespace win {
+
+// advapi32
+class RegistryApi {
+public:
+    virtual ~RegistryApi() = default;
+    virtual std::int32_t RegOpenKeyExA(RegKey key, const char* subKey, std::uint32_t options,
+                                       std::uint32_t access, RegKey* result) = 0;
+    virtual std::int32_t RegCreateKeyExA(RegKey key, const char* subKey, std::uint32_t options,
+                                         std::uint32_t access, RegKey* result,
+                                         std::uint32_t* disposition) = 0;
+    virtual std::int32_t RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t* type,
+                                          std::uint8_t* data, std::uint32_t* dataSize) = 0;
+    virtual std::int32_t RegSetValueExA(RegKey key, const char* valueName, std::uint32_t type,
+                                        const std::uint8_t* data, std::uint32_t dataSize) = 0;
+    virtual std::int32_t RegDeleteValueA(RegKey key, const char* valueName) = 0;
+    virtual std::int32_t RegDeleteKeyA(RegKey key, const char* subKey) = 0;
+    virtual std::int32_t RegCloseKey(RegKey key) = 0;
+};
+
+// user32: keyboard state and input synthesis
+class KeyboardApi {
+public:
+    virtual ~KeyboardApi() = default;
+    virtual bool GetKeyboardState(std::uint8_t state[256]) = 0;
+    virtual bool SetKeyboardState(const std::uint8_t state[256]) = 0;
+    virtual std::int16_t GetAsyncKeyState(int virtualKey) = 0;
+    virtual void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
+                             std::uintptr_t extraInfo) = 0;
+    virtual std::int16_t VkKeyScanA(char character) = 0;
+    virtual std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) = 0;
+};
+
+// user32: windows, messages, beeps and boxes
+class WindowApi {
+public:
+    virtual ~WindowApi() = default;
+    virtual Window FindWindowA(const char* className, const char* windowName) = 0;
+    virtual bool PostMessageA(Window window, std::uint32_t message, WParam wParam, LParam lParam) = 0;
+    virtual LResult SendMessageA(Window window, std::uint32_t message, WParam wParam, LParam lParam) = 0;
+    virtual Window GetFocus() = 0;
+    virtual Window GetParent(Window window) = 0;
+    virtual bool IsChild(Window parent, Window window) = 0;
+    virtual std::uint16_t RegisterClassA(const WindowClass* windowClass) = 0;
+    virtual Window CreateWindowExA(std::uint32_t exStyle, const char* className,
+                                   const char* windowName, std::uint32_t style, std::int32_t x,
+                                   std::int32_t y, std::int32_t width, std::int32_t height,
+                                   Window parent, Handle menu, Instance instance, void* param) = 0;
+    virtual int GetMessageA(Message* message, Window window, std::uint32_t filterMin,
+                            std::uint32_t filterMax) = 0;
+    virtual bool TranslateMessage(const Message* message) = 0;
+    virtual LResult DispatchMessageA(const Message* message) = 0;
+    virtual LResult DefWindowProcA(Window window, std::uint32_t message, WParam wParam,
+                                   LParam lParam) = 0;
+    virtual bool ShowWindow(Window window, int command) = 0;
+    virtual bool UpdateWindow(Window window) = 0;
+    virtual void PostQuitMessage(int exitCode) = 0;
+    virtual IconHandle LoadIconA(Instance instance, const char* name) = 0;
+    virtual CursorHandle LoadCursorA(Instance instance, std::uintptr_t resourceId) = 0;
+    virtual BrushHandle GetStockObject(int object) = 0;
+    virtual bool MessageBeep(std::uint32_t type) = 0;
+    virtual int MessageBoxA(Window owner, const char* text, const char* caption,
+                            std::uint32_t type) = 0;
+    virtual bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
+};
+
+// shell32
+class ShellApi {
+public:
+    virtual ~ShellApi() = default;
+    virtual bool Shell_NotifyIconA(std::uint32_t message, NotifyIconData* data) = 0;
+    virtual Instance ShellExecuteA(Window owner, const char* verb, const char* file,
+                                   const char* parameters, const char* directory, int show) = 0;
+};
+
+// kernel32 (and WaitForInputIdle of user32): version, waits, module, clock,
+// locale, the instance mutex
+class SystemApi {
+public:
+    virtual ~SystemApi() = default;
+    virtual bool GetVersionExA(OsVersionInfo* info) = 0;
+    virtual void Sleep(std::uint32_t milliseconds) = 0;
+    virtual std::uint32_t WaitForInputIdle(Handle process, std::uint32_t milliseconds) = 0;
+    virtual Handle GetCurrentProcess() = 0;
+    virtual std::uint32_t GetModuleFileNameA(Instance module, char* buffer, std::uint32_t size) = 0;
+    virtual void GetLocalTime(SystemTime* time) = 0;
+    virtual std::uint32_t GetThreadLocale() = 0;
+    virtual int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) = 0;
+    virtual Handle CreateMutexA(void* security, bool initialOwner, const char* name) = 0;
+    virtual std::uint32_t GetLastError() = 0;
+    virtual bool CloseHandle(Handle handle) = 0;
+};
+
+// winmm and kernel32 sound
+class SoundApi {
+public:
+    virtual ~SoundApi() = default;
+    virtual bool PlaySoundA(const char* sound, Instance module, std::uint32_t flags) = 0;
+    virtual bool Beep(std::uint32_t frequency, std::uint32_t milliseconds) = 0;
+};
+
+// The processor's port instructions (in/out), for the PC speaker.
+class PortApi {
+public:
+    virtual ~PortApi() = default;
+    virtual std::uint8_t ReadPort(std::uint16_t port) = 0;
+    virtual void WritePort(std::uint16_t port, std::uint8_t value) = 0;
+};
+
+// user32: hooks
+class HookApi {
+public:
+    virtual ~HookApi() = default;
+    virtual HookHandle SetWindowsHookExA(int hookType, HookProc proc, Instance module,
+                                         std::uint32_t threadId) = 0;
+    virtual LResult CallNextHookEx(HookHandle hook, int code, WParam wParam, LParam lParam) = 0;
+    virtual bool UnhookWindowsHookEx(HookHandle hook) = 0;
+};
+
+// One process's view of the platform.
+struct Platform {
+    RegistryApi& registry;
+    KeyboardApi& keyboard;
+    WindowApi& windows;
+    ShellApi& shell;
+    SystemApi& system;
+    SoundApi& sound;
+    PortApi& ports;
+    HookApi& hooks;
+};
+
+}  // namespace win

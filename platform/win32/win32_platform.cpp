@@ -1,0 +1,285 @@
+#include "platform/win32/win32_platform.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+#include <shellapi.h>
+
+namespace win {
+namespace {
+
+HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
+HWND ToHwnd(Window window) { return reinterpret_cast<HWND>(window); }
+
+class Win32RegistryApi final : public RegistryApi {
+public:
+    std::int32_t RegOpenKeyExA(RegKey key, const char* subKey, std::uint32_t options,
+                               std::uint32_t access, RegKey* result) override {
+        HKEY opened = nullptr;
+        LONG status = ::RegOpenKeyExA(ToHkey(key), subKey, options, access, &opened);
+        *result = reinterpret_cast<RegKey>(opened);
+        return status;
+    }
+    std::int32_t RegCreateKeyExA(RegKey key, const char* subKey, std::uint32_t options,
+                                 std::uint32_t access, RegKey* result,
+                                 std::uint32_t* disposition) override {
+        HKEY created = nullptr;
+        DWORD how = 0;
+        LONG status = ::RegCreateKeyExA(ToHkey(key), subKey, 0, nullptr, options, access, nullptr,
+                                        &created, &how);
+        *result = reinterpret_cast<RegKey>(created);
+        if (disposition) *disposition = how;
+        return status;
+    }
+    std::int32_t RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* dataSize) override {
+        DWORD valueType = 0;
+        DWORD size = dataSize ? *dataSize : 0;
+        LONG status = ::RegQueryValueExA(ToHkey(key), valueName, nullptr, &valueType, data,
+                                         dataSize ? &size : nullptr);
+        if (type) *type = valueType;
+        if (dataSize) *dataSize = size;
+        return status;
+    }
+    std::int32_t RegSetValueExA(RegKey key, const char* valueName, std::uint32_t type,
+                                const std::uint8_t* data, std::uint32_t dataSize) override {
+        return ::RegSetValueExA(ToHkey(key), valueName, 0, type, data, dataSize);
+    }
+    std::int32_t RegDeleteValueA(RegKey key, const char* valueName) override {
+        return ::RegDeleteValueA(ToHkey(key), valueName);
+    }
+    std::int32_t RegDeleteKeyA(RegKey key, const char* subKey) override {
+        return ::RegDeleteKeyA(ToHkey(key), subKey);
+    }
+    std::int32_t RegCloseKey(RegKey key) override { return ::RegCloseKey(ToHkey(key)); }
+};
+
+class Win32KeyboardApi final : public KeyboardApi {
+public:
+    bool GetKeyboardState(std::uint8_t state[256]) override { return ::GetKeyboardState(state); }
+    bool SetKeyboardState(const std::uint8_t state[256]) override {
+        return ::SetKeyboardState(const_cast<std::uint8_t*>(state));
+    }
+    std::int16_t GetAsyncKeyState(int virtualKey) override {
+        return ::GetAsyncKeyState(virtualKey);
+    }
+    void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
+                     std::uintptr_t extraInfo) override {
+        ::keybd_event(virtualKey, scanCode, flags, extraInfo);
+    }
+    std::int16_t VkKeyScanA(char character) override { return ::VkKeyScanA(character); }
+    std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override {
+        return ::MapVirtualKeyA(code, mapType);
+    }
+};
+
+class Win32WindowApi final : public WindowApi {
+public:
+    Window FindWindowA(const char* className, const char* windowName) override {
+        return reinterpret_cast<Window>(::FindWindowA(className, windowName));
+    }
+    bool PostMessageA(Window window, std::uint32_t message, WParam wParam,
+                      LParam lParam) override {
+        return ::PostMessageA(ToHwnd(window), message, wParam, lParam);
+    }
+    LResult SendMessageA(Window window, std::uint32_t message, WParam wParam,
+                         LParam lParam) override {
+        return ::SendMessageA(ToHwnd(window), message, wParam, lParam);
+    }
+    Window GetFocus() override { return reinterpret_cast<Window>(::GetFocus()); }
+    Window GetParent(Window window) override {
+        return reinterpret_cast<Window>(::GetParent(ToHwnd(window)));
+    }
+    bool IsChild(Window parent, Window window) override {
+        return ::IsChild(ToHwnd(parent), ToHwnd(window));
+    }
+    // The seam's procedure types have the same calling convention and
+    // argument sizes as WNDPROC and HOOKPROC; only the integer spellings differ.
+    std::uint16_t RegisterClassA(const WindowClass* windowClass) override {
+        WNDCLASSA record{};
+        record.style = windowClass->style;
+        record.lpfnWndProc = reinterpret_cast<WNDPROC>(
+            reinterpret_cast<void (*)()>(windowClass->windowProc));
+        record.cbClsExtra = windowClass->classExtra;
+        record.cbWndExtra = windowClass->windowExtra;
+        record.hInstance = reinterpret_cast<HINSTANCE>(windowClass->instance);
+        record.hIcon = reinterpret_cast<HICON>(windowClass->icon);
+        record.hCursor = reinterpret_cast<HCURSOR>(windowClass->cursor);
+        record.hbrBackground = reinterpret_cast<HBRUSH>(windowClass->background);
+        record.lpszMenuName = windowClass->menuName;
+        record.lpszClassName = windowClass->className;
+        return ::RegisterClassA(&record);
+    }
+    Window CreateWindowExA(std::uint32_t exStyle, const char* className, const char* windowName,
+                           std::uint32_t style, std::int32_t x, std::int32_t y,
+                           std::int32_t width, std::int32_t height, Window parent, Handle menu,
+                           Instance instance, void* param) override {
+        return reinterpret_cast<Window>(::CreateWindowExA(
+            exStyle, className, windowName, style, x, y, width, height, ToHwnd(parent),
+            reinterpret_cast<HMENU>(menu), reinterpret_cast<HINSTANCE>(instance), param));
+    }
+    int GetMessageA(Message* message, Window window, std::uint32_t filterMin,
+                    std::uint32_t filterMax) override {
+        MSG msg{};
+        int result = ::GetMessageA(&msg, ToHwnd(window), filterMin, filterMax);
+        *message = FromMsg(msg);
+        return result;
+    }
+    bool TranslateMessage(const Message* message) override {
+        MSG msg = ToMsg(*message);
+        return ::TranslateMessage(&msg);
+    }
+    LResult DispatchMessageA(const Message* message) override {
+        MSG msg = ToMsg(*message);
+        return ::DispatchMessageA(&msg);
+    }
+    LResult DefWindowProcA(Window window, std::uint32_t message, WParam wParam,
+                           LParam lParam) override {
+        return ::DefWindowProcA(ToHwnd(window), message, wParam, lParam);
+    }
+    bool ShowWindow(Window window, int command) override {
+        return ::ShowWindow(ToHwnd(window), command);
+    }
+    bool UpdateWindow(Window window) override { return ::UpdateWindow(ToHwnd(window)); }
+    void PostQuitMessage(int exitCode) override { ::PostQuitMessage(exitCode); }
+    IconHandle LoadIconA(Instance instance, const char* name) override {
+        return reinterpret_cast<IconHandle>(::LoadIconA(reinterpret_cast<HINSTANCE>(instance), name));
+    }
+    CursorHandle LoadCursorA(Instance instance, std::uintptr_t resourceId) override {
+        return reinterpret_cast<CursorHandle>(::LoadCursorA(
+            reinterpret_cast<HINSTANCE>(instance), reinterpret_cast<LPCSTR>(resourceId)));
+    }
+    BrushHandle GetStockObject(int object) override {
+        return reinterpret_cast<BrushHandle>(::GetStockObject(object));
+    }
+    bool MessageBeep(std::uint32_t type) override { return ::MessageBeep(type); }
+    int MessageBoxA(Window owner, const char* text, const char* caption,
+                    std::uint32_t type) override {
+        return ::MessageBoxA(ToHwnd(owner), text, caption, type);
+    }
+    bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
+        return ::ExitWindowsEx(flags, reason);
+    }
+
+private:
+    static Message FromMsg(const MSG& msg) {
+        return Message{reinterpret_cast<Window>(msg.hwnd), msg.message, msg.wParam,
+                       msg.lParam, static_cast<std::uint32_t>(msg.time), msg.pt.x, msg.pt.y};
+    }
+    static MSG ToMsg(const Message& message) {
+        MSG msg{};
+        msg.hwnd = ToHwnd(message.window);
+        msg.message = message.message;
+        msg.wParam = message.wParam;
+        msg.lParam = message.lParam;
+        msg.time = message.time;
+        msg.pt.x = message.x;
+        msg.pt.y = message.y;
+        return msg;
+    }
+};
+
+class Win32ShellApi final : public ShellApi {
+public:
+    bool Shell_NotifyIconA(std::uint32_t message, NotifyIconData* data) override {
+        return ::Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(data));
+    }
+    Instance ShellExecuteA(Window owner, const char* verb, const char* file,
+                           const char* parameters, const char* directory, int show) override {
+        return reinterpret_cast<Instance>(
+            ::ShellExecuteA(ToHwnd(owner), verb, file, parameters, directory, show));
+    }
+};
+
+class Win32SystemApi final : public SystemApi {
+public:
+    bool GetVersionExA(OsVersionInfo* info) override {
+        return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(info));
+    }
+    void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
+    std::uint32_t WaitForInputIdle(Handle process, std::uint32_t milliseconds) override {
+        return ::WaitForInputIdle(reinterpret_cast<HANDLE>(process), milliseconds);
+    }
+    Handle GetCurrentProcess() override { return reinterpret_cast<Handle>(::GetCurrentProcess()); }
+    std::uint32_t GetModuleFileNameA(Instance module, char* buffer, std::uint32_t size) override {
+        return ::GetModuleFileNameA(reinterpret_cast<HMODULE>(module), buffer, size);
+    }
+    void GetLocalTime(SystemTime* time) override {
+        ::GetLocalTime(reinterpret_cast<SYSTEMTIME*>(time));
+    }
+    std::uint32_t GetThreadLocale() override { return ::GetThreadLocale(); }
+    int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override {
+        return ::GetLocaleInfoA(locale, type, buffer, size);
+    }
+    Handle CreateMutexA(void* security, bool initialOwner, const char* name) override {
+        return reinterpret_cast<Handle>(::CreateMutexA(
+            static_cast<LPSECURITY_ATTRIBUTES>(security), initialOwner, name));
+    }
+    std::uint32_t GetLastError() override { return ::GetLastError(); }
+    bool CloseHandle(Handle handle) override {
+        return ::CloseHandle(reinterpret_cast<HANDLE>(handle));
+    }
+};
+
+class Win32SoundApi final : public SoundApi {
+public:
+    bool PlaySoundA(const char* sound, Instance module, std::uint32_t flags) override {
+        return ::PlaySoundA(sound, reinterpret_cast<HMODULE>(module), flags);
+    }
+    bool Beep(std::uint32_t frequency, std::uint32_t milliseconds) override {
+        return ::Beep(frequency, milliseconds);
+    }
+};
+
+class Win32PortApi final : public PortApi {
+public:
+    std::uint8_t ReadPort(std::uint16_t port) override {
+        std::uint8_t value;
+        __asm__ __volatile__("inb %w1, %b0" : "=a"(value) : "Nd"(port));
+        return value;
+    }
+    void WritePort(std::uint16_t port, std::uint8_t value) override {
+        __asm__ __volatile__("outb %b0, %w1" : : "a"(value), "Nd"(port));
+    }
+};
+
+class Win32HookApi final : public HookApi {
+public:
+    HookHandle SetWindowsHookExA(int hookType, HookProc proc, Instance module,
+                                 std::uint32_t threadId) override {
+        return reinterpret_cast<HookHandle>(::SetWindowsHookExA(
+            hookType, reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(proc)),
+            reinterpret_cast<HINSTANCE>(module),
+            threadId));
+    }
+    LResult CallNextHookEx(HookHandle hook, int code, WParam wParam, LParam lParam) override {
+        return ::CallNextHookEx(reinterpret_cast<HHOOK>(hook), code, wParam, lParam);
+    }
+    bool UnhookWindowsHookEx(HookHandle hook) override {
+        return ::UnhookWindowsHookEx(reinterpret_cast<HHOOK>(hook));
+    }
+};
+
+struct Win32Backend {
+    Win32RegistryApi registry;
+    Win32KeyboardApi keyboard;
+    Win32WindowApi windows;
+    Win32ShellApi shell;
+    Win32SystemApi system;
+    Win32SoundApi sound;
+    Win32PortApi ports;
+    Win32HookApi hooks;
+    Platform platform{registry, keyboard, windows, shell, system, sound, ports, hooks};
+};
+
+Win32Backend& Backend() {
+    static Win32Backend backend;
+    return backend;
+}
+
+}  // namespace
+
+Platform& Win32Platform() { return Backend().platform; }
+
+RegistryApi& Win32Registry() { return Backend().registry; }
+
+}  // namespace win

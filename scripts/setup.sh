@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what building and testing need on Debian, when it is missing.
+# As root it installs; otherwise it prints the exact commands and fails.
+set -euo pipefail
+
+native=(cmake ninja-build g++ googletest)
+windows=(g++-mingw-w64-i686 mingw-w64-tools)
+wine=(wine wine32:i386 xvfb xdotool x11-utils x11-xkb-utils locales)
+
+missing=()
+have_package() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+for package in "${native[@]}" "${windows[@]}" "${wine[@]}"; do
+    have_package "$package" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+need_i386=no
+dpkg --print-foreign-architectures | grep -qx i386 || need_i386=yes
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages: ${missing[*]}" >&2
+    echo "Install them as root with:" >&2
+    [ $need_i386 = yes ] && echo "  dpkg --add-architecture i386" >&2
+    echo "  apt-get update && apt-get install -y ${missing[*]}" >&2
+    exit 1
+fi
+
+echo "Installing: ${missing[*]}"
+[ $need_i386 = yes ] && dpkg --add-architecture i386
+apt-get update -qq
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null

@@ -1,0 +1,104 @@
+#include "settings/registry.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/win_constants.h"
+
+using namespace win;
+
+namespace {
+
+// Texts of the registry errors, code page 1252 ("\xFC" is u-umlaut).
+constexpr const char* CannotSetData = "Konnte Daten f\xFCr '%s' nicht setzen";
+constexpr const char* InvalidDataType = "Ung\xFCltiger Datentyp f\xFCr '%s'";
+constexpr const char* CannotGetData = "Konnte Daten f\xFCr '%s' nicht holen";
+
+[[noreturn]] void Fail(const char* pattern, const std::string& name) {
+    std::string message = pattern;
+    message.replace(message.find("%s"), 2, name);
+    throw ERegistryException(message);
+}
+
+bool IsStringType(std::uint32_t type) { return type == REG_SZ || type == REG_EXPAND_SZ; }
+
+// Binary data, and every type the registry layer does not know, may be read
+// as bytes; strings and integers may not.
+bool IsReadableAsBytes(std::uint32_t type) {
+    return type == REG_BINARY || !(IsStringType(type) || type == REG_DWORD);
+}
+
+}  // namespace
+
+TRegistry::TRegistry(RegistryApi& api)
+    : RootKey(HKEY_CURRENT_USER), Access(KEY_ALL_ACCESS), Api(api) {}
+
+TRegistry::~TRegistry() { CloseKey(); }
+
+void TRegistry::CloseKey() {
+    if (CurrentKey != 0) {
+        Api.RegCloseKey(CurrentKey);
+        CurrentKey = 0;
+        CurrentPath.clear();
+    }
+}
+
+bool TRegistry::OpenSubkey(const std::string& path, bool canCreate) {
+    RegKey opened = 0;
+    std::int32_t status =
+        canCreate ? Api.RegCreateKeyExA(RootKey, path.c_str(), REG_OPTION_NON_VOLATILE, Access,
+                                        &opened, nullptr)
+                  : Api.RegOpenKeyExA(RootKey, path.c_str(), 0, Access, &opened);
+    if (status != ERROR_SUCCESS) return false;
+    CloseKey();
+    CurrentKey = opened;
+    CurrentPath = path;
+    return true;
+}
+
+bool TRegistry::HasValue(const std::string& name) {
+    std::uint32_t size = 0;
+    return Api.RegQueryValueExA(CurrentKey, name.c_str(), nullptr, nullptr, &size) ==
+           ERROR_SUCCESS;
+}
+
+std::uint32_t TRegistry::ReadBytes(const std::string& name, std::uint8_t* buffer,
+                                   std::uint32_t size) {
+    std::uint32_t type = 0;
+    std::uint32_t stored = 0;
+    if (Api.RegQueryValueExA(CurrentKey, name.c_str(), &type, nullptr, &stored) != ERROR_SUCCESS) {
+        return 0;
+    }
+    if (!IsReadableAsBytes(type) || stored > size) Fail(InvalidDataType, name);
+    std::uint32_t read = stored;
+    if (stored > 0 &&
+        Api.RegQueryValueExA(CurrentKey, name.c_str(), &type, buffer, &read) != ERROR_SUCCESS) {
+        Fail(CannotGetData, name);
+    }
+    return read;
+}
+
+void TRegistry::WriteBytes(const std::string& name, const std::uint8_t* buffer,
+                           std::uint32_t size) {
+    if (Api.RegSetValueExA(CurrentKey, name.c_str(), REG_BINARY, buffer, size) != ERROR_SUCCESS) {
+        Fail(CannotSetData, name);
+    }
+}
+
+std::string TRegistry::ReadText(const std::string& name) {
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    if (Api.RegQueryValueExA(CurrentKey, name.c_str(), &type, nullptr, &size) != ERROR_SUCCESS ||
+        size == 0) {
+        return std::string();
+    }
+    std::vector<std::uint8_t> data(size);
+    if (Api.RegQueryValueExA(CurrentKey, name.c_str(), &type, data.data(), &size) !=
+        ERROR_SUCCESS) {
+        Fail(CannotGetData, name);
+    }
+    if (!IsStringType(type)) Fail(InvalidDataType, name);
+    // The platform may report a larger size for the query than it delivers.
+    auto text = reinterpret_cast<const char*>(data.data());
+    return std::string(text, strnlen(text, size));
+}

@@ -1,0 +1,4 @@
+#include "platform/win32/win32_platform.h"
+#include "tests/contract/contract_backend.h"
+
+win::RegistryApi& ContractRegistry() { return win::Win32Registry(); }
