@@ -49,26 +49,26 @@ inline constexpr int WH_KEYBOARD = 2;
 inline constexpr int HC_ACTION = 0;
 
 // Virtual keys
-inline constexpr std::uint16_t VK_TAB = 0x09;
-inline constexpr std::uint16_t VK_SHIFT = 0x10;
-inline constexpr std::uint16_t VK_CONTROL = 0x11;
-inline constexpr std::uint16_t VK_MENU = 0x12;
-inline constexpr std::uint16_t VK_CAPITAL = 0x14;
-inline constexpr std::uint16_t VK_RWIN = 0x5C;
-inline constexpr std::uint16_t VK_NUMPAD0 = 0x60;
-inline constexpr std::uint16_t VK_ADD = 0x6B;
-inline constexpr std::uint16_t VK_SUBTRACT = 0x6D;
-inline constexpr std::uint16_t VK_DECIMAL = 0x6E;
-inline constexpr std::uint16_t VK_F1 = 0x70;
-inline constexpr std::uint16_t VK_NUMLOCK = 0x90;
-inline constexpr std::uint16_t VK_SCROLL = 0x91;
-inline constexpr std::uint16_t VK_LSHIFT = 0xA0;
-inline constexpr std::uint16_t VK_RSHIFT = 0xA1;
-inline constexpr std::uint16_t VK_LCONTROL = 0xA2;
-inline constexpr std::uint16_t VK_RCONTROL = 0xA3;
-inline constexpr std::uint16_t VK_LMENU = 0xA4;
-inline constexpr std::uint16_t VK_RMENU = 0xA5;
-inline constexpr std::uint16_t VK_OEM_2 = 0xBF;
+inline constexpr std::uint8_t VK_TAB = 0x09;
+inline constexpr std::uint8_t VK_SHIFT = 0x10;
+inline constexpr std::uint8_t VK_CONTROL = 0x11;
+inline constexpr std::uint8_t VK_MENU = 0x12;
+inline constexpr std::uint8_t VK_CAPITAL = 0x14;
+inline constexpr std::uint8_t VK_RWIN = 0x5C;
+inline constexpr std::uint8_t VK_NUMPAD0 = 0x60;
+inline constexpr std::uint8_t VK_ADD = 0x6B;
+inline constexpr std::uint8_t VK_SUBTRACT = 0x6D;
+inline constexpr std::uint8_t VK_DECIMAL = 0x6E;
+inline constexpr std::uint8_t VK_F1 = 0x70;
+inline constexpr std::uint8_t VK_NUMLOCK = 0x90;
+inline constexpr std::uint8_t VK_SCROLL = 0x91;
+inline constexpr std::uint8_t VK_LSHIFT = 0xA0;
+inline constexpr std::uint8_t VK_RSHIFT = 0xA1;
+inline constexpr std::uint8_t VK_LCONTROL = 0xA2;
+inline constexpr std::uint8_t VK_RCONTROL = 0xA3;
+inline constexpr std::uint8_t VK_LMENU = 0xA4;
+inline constexpr std::uint8_t VK_RMENU = 0xA5;
+inline constexpr std::uint8_t VK_OEM_2 = 0xBF;
 
 // keybd_event
 inline constexpr std::uint32_t KEYEVENTF_EXTENDEDKEY = 0x0001;

@@ -280,6 +280,5 @@ Win32Backend& Backend() {
 
 Platform& Win32Platform() { return Backend().platform; }
 
-RegistryApi& Win32Registry() { return Backend().registry; }
 
 }  // namespace win

@@ -7,7 +7,5 @@ namespace win {
 // through to the ANSI Win32 function of the same name.
 Platform& Win32Platform();
 
-// The registry alone, for code that needs nothing else.
-RegistryApi& Win32Registry();
 
 }  // namespace win

@@ -1,7 +1,13 @@
-#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_machine.h"
 #include "tests/contract/contract_backend.h"
 
-win::RegistryApi& ContractRegistry() {
-    static sim::SimRegistry registry;
-    return registry;
+namespace {
+sim::SimMachine& Machine() {
+    static sim::SimMachine machine;
+    return machine;
 }
+}  // namespace
+
+win::RegistryApi& ContractRegistry() { return Machine().registry; }
+win::SystemApi& ContractSystem() { return Machine().system; }
+win::KeyboardApi& ContractKeyboard() { return Machine().keyboard; }

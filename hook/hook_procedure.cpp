@@ -1,0 +1,105 @@
+#include "hook/hook_procedure.h"
+
+#include "common/control_messages.h"
+#include "hook/key_event.h"
+#include "hook/key_rules.h"
+#include "hook/sound_requests.h"
+#include "hook/this_process.h"
+#include "platform/win_constants.h"
+
+using namespace win;
+
+namespace {
+
+// Inside the hook the thread's keyboard state still shows the lock keys as
+// they were before the event. At the first press of a lock key its state
+// afterwards is therefore the opposite of the bit read; at a repeat or a
+// release the bit already holds it.
+bool LockStateAfter(const THookProcess& process, const TKeyEvent& event) {
+    bool toggled = IsKeyToggled(process.KeyState, event.VirtualKey);
+    bool firstPress = !(event.KeyData & PreviousStateBit);
+    return firstPress ? !toggled : toggled;
+}
+
+void UpdateLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag member,
+                   TSoundEvent sound, bool announce) {
+    SetKeyFlag(process.KeyFlags, member, LockStateAfter(process, event));
+    if (announce && !(event.KeyData & PreviousStateBit)) {
+        RequestSound(process, sound);
+        RequestOnOffSound(process, process.KeyFlags.Contains(member));
+    }
+}
+
+// Steps 1 to 8 of the hook: the verdict for one event.
+std::uint8_t Examine(THookProcess& process, int code, WParam wParam, LParam lParam) {
+    if (process.HookHandle == 0) process.HookHandle = FetchHookHandle(process);
+    if (code != HC_ACTION) return 0;
+
+    TKeyEvent event{static_cast<std::uint16_t>(wParam & 0xFFFF), static_cast<std::uint32_t>(lParam)};
+    bool press = !(event.KeyData & TransitionBit);
+    bool synthesised = process.InjectCount > 0;
+    if (synthesised) --process.InjectCount;
+
+    ReadKeyboardState(process.Api.keyboard, process.KeyState);
+    SetKeyFlag(process.KeyFlags, kfWin, IsKeyDown(process.Api.keyboard, VK_RWIN));
+    if (synthesised) return 0;
+
+    TKeyFlags& flags = process.KeyFlags;
+    switch (event.VirtualKey) {
+        case VK_SHIFT:
+            SetKeyFlag(flags, kfShift, press);
+            return 0;
+        case VK_CONTROL:
+            SetKeyFlag(flags, kfCtrl, press);
+            return 0;
+        case VK_MENU:
+            SetKeyFlag(flags, kfAlt, press);
+            SetKeyFlag(flags, kfAltGr, (event.KeyData & ExtendedKeyBit) && flags.Contains(kfAlt));
+            return 0;
+        case VK_RWIN:
+            return 0;
+        case VK_CAPITAL:
+            UpdateLockKey(process, event, kfCapsLock, seCapsLock, true);
+            break;
+        case VK_NUMLOCK:
+            // Num Lock with AltGr belongs to the key rules, which signal
+            // their own toggle.
+            UpdateLockKey(process, event, kfNumLock, seNumLock, !flags.Contains(kfAltGr));
+            break;
+        case VK_SCROLL:
+            UpdateLockKey(process, event, kfScrollLock, seScrollLock, true);
+            break;
+        default:
+            break;
+    }
+    return press ? ApplyKeyRules(process, event) : 0;
+}
+
+}  // namespace
+
+LResult KeyboardHookProc(THookProcess& process, int code, WParam wParam, LParam lParam) {
+    std::uint8_t verdict = 0;
+    try {
+        verdict = Examine(process, code, wParam, lParam);
+    } catch (...) {
+        verdict = 0;
+    }
+    if (verdict == SwallowVerdict) return 1;
+    return process.Api.hooks.CallNextHookEx(process.HookHandle, code, wParam, lParam);
+}
+
+HookHandle FetchHookHandle(THookProcess& process) {
+    Window control = process.Api.windows.FindWindowA(ControlWindowName, ControlWindowName);
+    if (control == 0) return 0;
+    return static_cast<HookHandle>(process.Api.windows.SendMessageA(control, UM_GETHOOK, 0, 0));
+}
+
+HookHandle Install(THookProcess& process, std::uint8_t install) {
+    if (install != 0) {
+        process.HookHandle = process.Api.hooks.SetWindowsHookExA(WH_KEYBOARD, KeyboardHookEntry,
+                                                                 process.Module, 0);
+    } else if (process.Api.hooks.UnhookWindowsHookEx(process.HookHandle)) {
+        process.HookHandle = 0;
+    }
+    return process.HookHandle;
+}

@@ -1,0 +1,12 @@
+#include "hook/hook_process.h"
+
+#include "common/platform_detection.h"
+#include "platform/win_constants.h"
+
+THookProcess::THookProcess(win::Platform& platform, win::Instance module)
+    : Api(platform),
+      Module(module),
+      IsWinNT(DetectWinNT(platform.system)),
+      OptionsRegistry(platform.registry, win::HKEY_CURRENT_USER) {
+    OpenSettingsKey(OptionsRegistry);
+}

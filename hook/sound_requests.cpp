@@ -1,0 +1,15 @@
+#include "hook/sound_requests.h"
+
+#include "common/control_messages.h"
+
+bool RequestSound(THookProcess& process, TSoundEvent event) {
+    if (process.OptionsRegistry.ReadOption(opBeepOnToggle) == 0) return true;
+    win::Window control = process.Api.windows.FindWindowA(ControlWindowName, ControlWindowName);
+    if (control == 0) return false;
+    process.Api.windows.PostMessageA(control, UM_PLAYSOUND, event, 0);
+    return true;
+}
+
+bool RequestOnOffSound(THookProcess& process, bool on) {
+    return RequestSound(process, on ? seOn : seOff);
+}

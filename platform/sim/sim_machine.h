@@ -1,0 +1,71 @@
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sim/sim_hooks.h"
+#include "platform/sim/sim_keyboard.h"
+#include "platform/sim/sim_layouts.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_shell.h"
+#include "platform/sim/sim_sound.h"
+#include "platform/sim/sim_system.h"
+#include "platform/sim/sim_windows.h"
+
+namespace sim {
+
+struct AppKeyMessage {
+    std::uint32_t message;  // WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP
+    std::uint8_t virtualKey;
+    std::uint32_t keyData;
+};
+
+// A simulated Windows with one application in front: the user's key events
+// and every keybd_event go through the installed keyboard hooks, as Windows
+// queues them, and what the hooks let pass reaches the application's focused
+// window, which records the key messages and the characters they make.
+class SimMachine {
+public:
+    SimMachine();
+
+    SimRegistry registry;
+    SimKeyboard keyboard;
+    SimWindows windows;
+    SimShell shell;
+    SimSystem system;
+    SimSound sound;
+    SimPorts ports;
+    SimHooks hooks;
+    win::Platform platform{registry, keyboard, windows, shell, system, sound, ports, hooks};
+
+    void SetLayout(KeyboardLayout layout);
+    // Key data of events in a dialog box carry the dialog-mode bit.
+    void SetDialogMode(bool on) { dialogMode_ = on; }
+
+    // The user at the keyboard. Every call delivers all queued events, those
+    // the hooks synthesise on the way included, before it returns.
+    void Press(std::uint8_t virtualKey, bool extended = false);
+    void Release(std::uint8_t virtualKey, bool extended = false);
+    void Tap(std::uint8_t virtualKey, bool extended = false);
+    // AltGr as Windows reports it: the left Ctrl key, then the right Alt key.
+    void PressAltGr();
+    void ReleaseAltGr();
+    void DeliverInput();
+
+    win::Window AppWindow() const { return appWindow_; }
+    const std::vector<AppKeyMessage>& AppMessages() const { return appMessages_; }
+    const std::string& AppText() const { return appText_; }
+    void ClearApp();
+
+private:
+    void DeliverToApp(std::uint8_t virtualKey, std::uint32_t keyData);
+
+    win::Window appWindow_;
+    CharacterTranslator translator_{KeyboardLayout::German};
+    bool dialogMode_ = false;
+    std::vector<AppKeyMessage> appMessages_;
+    std::string appText_;
+};
+
+}  // namespace sim

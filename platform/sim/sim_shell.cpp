@@ -1,0 +1,41 @@
+#include "platform/sim/sim_shell.h"
+
+#include <algorithm>
+
+#include "platform/win_constants.h"
+
+namespace sim {
+
+using namespace win;
+
+// Like the shell: adding an icon that is there, or changing or deleting one
+// that is not, fails.
+bool SimShell::Shell_NotifyIconA(std::uint32_t message, NotifyIconData* data) {
+    notifyCalls_.push_back({message, *data});
+    if (notifyFails_ || data->cbSize != sizeof(NotifyIconData)) return false;
+    switch (message) {
+        case NIM_ADD:
+            if (iconInTray_) return false;
+            iconInTray_ = true;
+            return true;
+        case NIM_MODIFY:
+            return iconInTray_;
+        case NIM_DELETE:
+            if (!iconInTray_) return false;
+            iconInTray_ = false;
+            return true;
+        default:
+            return false;
+    }
+}
+
+Instance SimShell::ShellExecuteA(Window owner, const char* verb, const char* file,
+                                 const char* parameters, const char* directory, int show) {
+    std::string path = file ? file : "";
+    executed_.push_back({owner, verb ? verb : "", path, parameters != nullptr,
+                         directory != nullptr, show});
+    bool known = std::find(files_.begin(), files_.end(), path) != files_.end();
+    return known ? Instance(42) : Instance(ERROR_FILE_NOT_FOUND);
+}
+
+}  // namespace sim

@@ -1,0 +1,117 @@
+#pragma once
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace sim {
+
+struct PostedMessage {
+    win::Window window;
+    std::uint32_t message;
+    win::WParam wParam;
+    win::LParam lParam;
+    bool operator==(const PostedMessage&) const = default;
+};
+
+struct MessageBoxCall {
+    win::Window owner;
+    std::string text;
+    std::string caption;
+    std::uint32_t type;
+};
+
+// Windows, classes, messages, beeps and boxes. A test window answers sent
+// messages through a handler; a window of a registered class through its
+// class's window procedure, with posted messages queued for GetMessageA.
+class SimWindows final : public win::WindowApi {
+public:
+    using Handler = std::function<win::LResult(std::uint32_t, win::WParam, win::LParam)>;
+
+    win::Window FindWindowA(const char* className, const char* windowName) override;
+    bool PostMessageA(win::Window window, std::uint32_t message, win::WParam wParam,
+                      win::LParam lParam) override;
+    win::LResult SendMessageA(win::Window window, std::uint32_t message, win::WParam wParam,
+                              win::LParam lParam) override;
+    win::Window GetFocus() override { return focus_; }
+    win::Window GetParent(win::Window window) override;
+    bool IsChild(win::Window parent, win::Window window) override;
+    std::uint16_t RegisterClassA(const win::WindowClass* windowClass) override;
+    win::Window CreateWindowExA(std::uint32_t exStyle, const char* className,
+                                const char* windowName, std::uint32_t style, std::int32_t x,
+                                std::int32_t y, std::int32_t width, std::int32_t height,
+                                win::Window parent, win::Handle menu, win::Instance instance,
+                                void* param) override;
+    int GetMessageA(win::Message* message, win::Window window, std::uint32_t filterMin,
+                    std::uint32_t filterMax) override;
+    bool TranslateMessage(const win::Message* message) override;
+    win::LResult DispatchMessageA(const win::Message* message) override;
+    win::LResult DefWindowProcA(win::Window window, std::uint32_t message, win::WParam wParam,
+                                win::LParam lParam) override;
+    bool ShowWindow(win::Window window, int command) override;
+    bool UpdateWindow(win::Window window) override;
+    void PostQuitMessage(int exitCode) override;
+    win::IconHandle LoadIconA(win::Instance instance, const char* name) override;
+    win::CursorHandle LoadCursorA(win::Instance instance, std::uintptr_t resourceId) override;
+    win::BrushHandle GetStockObject(int object) override;
+    bool MessageBeep(std::uint32_t type) override;
+    int MessageBoxA(win::Window owner, const char* text, const char* caption,
+                    std::uint32_t type) override;
+    bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
+
+    // Test setup and observation.
+    win::Window AddWindow(const std::string& className, const std::string& title,
+                          win::Window parent = 0, Handler handler = nullptr);
+    void SetFocus(win::Window window) { focus_ = window; }
+    bool IsVisible(win::Window window) const;
+    bool Exists(win::Window window) const;
+    const std::vector<PostedMessage>& Posted() const { return posted_; }
+    std::vector<PostedMessage> PostedTo(win::Window window) const;
+    void ClearPosted() { posted_.clear(); }
+    const std::vector<std::uint32_t>& Beeps() const { return beeps_; }
+    const std::vector<MessageBoxCall>& MessageBoxes() const { return boxes_; }
+    const std::vector<std::uint32_t>& ExitWindowsRequests() const { return exitRequests_; }
+    void SetExitWindowsResult(bool result) { exitWindowsResult_ = result; }
+    void SetRegisterClassFails(bool fail) { registerClassFails_ = fail; }
+    void SetCreateWindowFails(bool fail) { createWindowFails_ = fail; }
+    bool HasQueuedMessages() const { return !queue_.empty(); }
+
+private:
+    struct SimWindow {
+        std::string className;
+        std::string title;
+        win::Window parent = 0;
+        Handler handler;
+        win::WindowProc proc = nullptr;
+        bool visible = false;
+    };
+    struct SimClass {
+        win::WindowClass record;
+        std::string className;
+        std::string menuName;
+    };
+    static bool SameName(const std::string& a, const std::string& b);
+    win::LResult Deliver(win::Window window, std::uint32_t message, win::WParam wParam,
+                         win::LParam lParam);
+    void Destroy(win::Window window);
+
+    std::map<win::Window, SimWindow> windows_;
+    std::map<std::string, SimClass> classes_;
+    win::Window nextWindow_ = 0x10010;
+    win::Window focus_ = 0;
+    std::vector<PostedMessage> posted_;
+    std::deque<win::Message> queue_;
+    std::vector<std::uint32_t> beeps_;
+    std::vector<MessageBoxCall> boxes_;
+    std::vector<std::uint32_t> exitRequests_;
+    bool exitWindowsResult_ = true;
+    bool registerClassFails_ = false;
+    bool createWindowFails_ = false;
+    std::uint16_t nextAtom_ = 0xC000;
+};
+
+}  // namespace sim
