@@ -1,0 +1,175 @@
+"""What the end-to-end scenarios share: the session on the shared display
+and Wine prefix, the probe's logs, and the scenario registry."""
+import importlib
+import os
+import pathlib
+import shutil
+import subprocess
+import sys
+import time
+
+HERE = pathlib.Path(__file__).resolve().parent
+REPO = HERE.parents[1]
+BIN = pathlib.Path(os.environ.get("ZOLVIK_BIN", REPO / "build" / "win32"))
+STATE = pathlib.Path(os.environ.get("ZOLVIK_E2E_DIR", BIN / "e2e"))
+PREFIX = pathlib.Path(os.environ.get("ZOLVIK_WINEPREFIX", REPO / "build" / "wineprefix"))
+LOCALES = STATE / "locales"
+
+SCENARIOS = {}
+
+
+def scenario(function):
+    """Registers a scenario under its module's topic and its own name."""
+    topic = function.__module__.removeprefix("scenarios_")
+    SCENARIOS[f"{topic}.{function.__name__}"] = function
+    return function
+
+
+def load_scenarios():
+    for path in sorted(HERE.glob("scenarios_*.py")):
+        importlib.import_module(path.stem)
+
+
+class ScenarioFailed(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise ScenarioFailed(message)
+
+
+class Session:
+    """One scenario's view of the shared display and Wine prefix."""
+
+    def __init__(self, name):
+        self.display = (STATE / "display").read_text().strip()
+        self.work = STATE / "runs" / name
+        shutil.rmtree(self.work, ignore_errors=True)
+        self.work.mkdir(parents=True)
+        self.processes = []
+        self.lang = "en_US.ISO-8859-1"
+
+    # --- environment -----------------------------------------------------
+    def env(self):
+        env = dict(os.environ)
+        env.update(DISPLAY=self.display, WINEPREFIX=str(PREFIX), WINEARCH="win32",
+                   WINEDEBUG="-all", LOCPATH=str(LOCALES), LANG=self.lang, LC_ALL=self.lang)
+        return env
+
+    def x_env(self):
+        env = dict(os.environ)
+        env.update(DISPLAY=self.display, LANG="C.UTF-8")
+        env.pop("LC_ALL", None)
+        return env
+
+    def use_keymap(self, layout):
+        """The X keymap, and Wine's Latin-1 locale to go with it. Set before
+        any Wine process starts: Wine reads the layout when a process starts."""
+        subprocess.run(["setxkbmap", "-display", self.display, layout], check=True)
+        self.lang = "de_DE.ISO-8859-1" if layout == "de" else "en_US.ISO-8859-1"
+
+    # --- registry --------------------------------------------------------
+    def reset_registry(self):
+        for key in (r"HKCU\Software\Quendlin", r"HKCU\AppEvents\Schemes\Apps\Zolvik32"):
+            subprocess.run(["wine", "reg", "delete", key, "/f"], env=self.env(),
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def import_registry(self, text):
+        """Imports REGEDIT4 text (code page 1252) with `wine reg import`."""
+        path = self.work / "scenario.reg"
+        path.write_bytes(("REGEDIT4\r\n\r\n" + text.replace("\n", "\r\n")).encode("cp1252"))
+        result = subprocess.run(["wine", "reg", "import", str(path)], env=self.env(),
+                                capture_output=True)
+        check(result.returncode == 0, f"reg import failed: {result.stderr!r}")
+
+    def query_registry(self, key, value):
+        result = subprocess.run(["wine", "reg", "query", key, "/v", value], env=self.env(),
+                                capture_output=True)
+        return result.stdout.decode("cp1252", "replace") if result.returncode == 0 else None
+
+    # --- programs --------------------------------------------------------
+    def start(self, *args):
+        process = subprocess.Popen(["wine", *map(str, args)], env=self.env(),
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.processes.append(process)
+        return process
+
+    def start_host(self):
+        """The stand-in for the tray program: installs the hook and serves as
+        the control window."""
+        log = Log(self.work / "host.log")
+        self.start(BIN / "tests" / "probe.exe", "host", log.path, BIN / "Zolhook.dll")
+        log.wait_for(lambda lines: "INSTALLED yes" in lines, "hook installed")
+        return log
+
+    def start_window(self):
+        log = Log(self.work / "window.log")
+        self.start(BIN / "tests" / "probe.exe", "window", log.path)
+        log.wait_for(lambda lines: "READY" in lines, "probe window ready")
+        window = self.xdotool("search", "--sync", "--name", "^probe$").split()[0]
+        self.xdotool("windowfocus", "--sync", window)
+        return log
+
+    def xdotool(self, *args):
+        result = subprocess.run(["xdotool", *args], env=self.x_env(), capture_output=True,
+                                text=True, timeout=30)
+        check(result.returncode == 0, f"xdotool {args}: {result.stderr}")
+        return result.stdout
+
+    def keys(self, *names):
+        self.xdotool("key", "--delay", "80", *names)
+
+    def type(self, text):
+        self.xdotool("type", "--delay", "80", text)
+
+    def close(self):
+        subprocess.run(["wineserver", "-k"], env=self.env())
+        for process in self.processes:
+            try:
+                process.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                process.kill()
+
+
+class Log:
+    """A log file a probe writes, read as its lines."""
+
+    def __init__(self, path):
+        self.path = pathlib.Path(path)
+        self.path.write_text("")
+
+    def lines(self):
+        return self.path.read_text(encoding="latin-1").splitlines()
+
+    def wait_for(self, predicate, what, timeout=20):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if predicate(self.lines()):
+                return self.lines()
+            time.sleep(0.1)
+        raise ScenarioFailed(f"timed out waiting for {what}; {self.path.name} has {self.lines()}")
+
+    def settle(self, quiet=1.0, timeout=20):
+        """Waits until no line has been added for `quiet` seconds."""
+        deadline = time.monotonic() + timeout
+        count, since = len(self.lines()), time.monotonic()
+        while time.monotonic() < deadline:
+            time.sleep(0.1)
+            now = len(self.lines())
+            if now != count:
+                count, since = now, time.monotonic()
+            elif time.monotonic() - since >= quiet:
+                return self.lines()
+        raise ScenarioFailed(f"{self.path.name} never settled")
+
+    def characters(self):
+        return bytes(int(line.split()[1], 16) for line in self.lines()
+                     if line.startswith("CHAR ")).decode("cp1252")
+
+    def key_messages(self):
+        """(message, virtual key) pairs in the order received."""
+        return [(parts[0], int(parts[1], 16)) for parts in map(str.split, self.lines())
+                if parts and parts[0] in ("KEYDOWN", "KEYUP", "SYSKEYDOWN", "SYSKEYUP")]
+
+

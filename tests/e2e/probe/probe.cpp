@@ -1,0 +1,153 @@
+// The end-to-end tests' own Windows program. It talks to Windows directly:
+// it stands for the applications and the tray program around the system,
+// not for the system itself.
+//
+//   probe window LOG           a window "probe" with an edit control; every key
+//                              message and character the edit control receives
+//                              is written to LOG
+//   probe host LOG DLL         loads DLL, calls Install(1) (ordinal 10), and
+//                              serves as the control window "Zolvik32": answers
+//                              UM_GETHOOK with the handle and writes what it
+//                              receives to LOG; WM_CLOSE removes the hook
+//
+// Every line is flushed at once, so the test runner can wait for it.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr UINT UM_PLAYSOUND = WM_USER + 100;
+constexpr UINT UM_GETHOOK = WM_USER + 106;
+
+FILE* Log = nullptr;
+WNDPROC EditProc = nullptr;
+HHOOK HookHandle = nullptr;
+HMODULE Library = nullptr;
+
+void Write(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(Log, format, args);
+    va_end(args);
+    std::fputc('\n', Log);
+    std::fflush(Log);
+}
+
+const char* KeyMessageName(UINT message) {
+    switch (message) {
+        case WM_KEYDOWN: return "KEYDOWN";
+        case WM_KEYUP: return "KEYUP";
+        case WM_SYSKEYDOWN: return "SYSKEYDOWN";
+        case WM_SYSKEYUP: return "SYSKEYUP";
+        default: return nullptr;
+    }
+}
+
+LRESULT CALLBACK LoggingEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (const char* name = KeyMessageName(message)) {
+        Write("%s %02X %08lX", name, static_cast<unsigned>(wParam), static_cast<unsigned long>(lParam));
+    } else if (message == WM_CHAR) {
+        Write("CHAR %02X", static_cast<unsigned>(wParam & 0xFF));
+    }
+    return CallWindowProcA(EditProc, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    static HWND edit = nullptr;
+    switch (message) {
+        case WM_CREATE:
+            edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL,
+                                   0, 0, 600, 400, window, nullptr, nullptr, nullptr);
+            EditProc = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LoggingEditProc)));
+            return 0;
+        case WM_SETFOCUS:
+            SetFocus(edit);
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case UM_GETHOOK:
+            Write("GETHOOK %s", InSendMessage() ? "other-thread" : "own-thread");
+            return reinterpret_cast<LRESULT>(HookHandle);
+        case UM_PLAYSOUND:
+            Write("PLAYSOUND %u", static_cast<unsigned>(wParam));
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
+        default:
+            if (message >= WM_USER) Write("MESSAGE %u %u %ld", message, static_cast<unsigned>(wParam),
+                                         static_cast<long>(lParam));
+            return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+HWND CreateTopWindow(const char* className, const char* title, WNDPROC proc, bool visible) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = proc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = className;
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowExA(0, className, title, WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
+                                  nullptr, windowClass.hInstance, nullptr);
+    if (visible) {
+        ShowWindow(window, SW_SHOW);
+        UpdateWindow(window);
+    }
+    return window;
+}
+
+int RunLoop() {
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+int RunWindow() {
+    CreateTopWindow("ProbeWindow", "probe", ProbeWindowProc, true);
+    Write("READY");
+    return RunLoop();
+}
+
+int RunHost(const char* dllPath) {
+    Library = LoadLibraryA(dllPath);
+    if (!Library) {
+        Write("ERROR cannot load %s", dllPath);
+        return 2;
+    }
+    using InstallFunction = HHOOK(WINAPI*)(BYTE);
+    auto install = reinterpret_cast<InstallFunction>(
+        reinterpret_cast<void*>(GetProcAddress(Library, MAKEINTRESOURCEA(10))));
+    CreateTopWindow("Zolvik32", "Zolvik32", ControlWindowProc, false);
+    HookHandle = install(1);
+    Write("INSTALLED %s", HookHandle ? "yes" : "no");
+    int code = RunLoop();
+    Write("REMOVED %p", static_cast<void*>(install(0)));
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return 2;
+    Log = std::fopen(argv[2], "a");
+    if (!Log) return 2;
+    if (std::strcmp(argv[1], "window") == 0) return RunWindow();
+    if (std::strcmp(argv[1], "host") == 0 && argc >= 4) return RunHost(argv[3]);
+    return 2;
+}
