@@ -77,6 +77,7 @@ RegKey SimRegistry::NewHandle(std::shared_ptr<Key> key, std::string path, std::u
 std::int32_t SimRegistry::OpenOrCreate(RegKey key, const char* subKey, std::uint32_t access,
                                        bool create, RegKey* result, std::uint32_t* disposition) {
     ++calls_;
+    ++opens_;
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = 0;
     Resolved parent;

@@ -58,6 +58,7 @@ public:
 
     std::size_t OpenHandleCount() const { return handles_.size(); }
     std::uint64_t CallCount() const { return calls_; }
+    std::uint64_t OpenCount() const { return opens_; }
 
 private:
     struct Key {
@@ -92,6 +93,7 @@ private:
     bool writesFail_ = false;
     bool dataReadsFail_ = false;
     std::uint64_t calls_ = 0;
+    std::uint64_t opens_ = 0;
 };
 
 }  // namespace sim

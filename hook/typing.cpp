@@ -1,0 +1,195 @@
+#include "hook/typing.h"
+
+#include "platform/win_constants.h"
+
+using namespace win;
+
+namespace {
+
+constexpr std::uint16_t NoKey = 0xFFFF;
+constexpr std::uint16_t ExtendedBit = 0x8000;
+constexpr std::uint16_t RightAlt = ExtendedBit | VK_MENU;
+constexpr std::uint8_t Escape = 0xFF;
+
+struct Modifier {
+    std::uint8_t shiftBit;
+    std::uint8_t virtualKey;
+};
+// Pressed and released in this order, both times.
+constexpr Modifier Modifiers[] = {{0x01, VK_SHIFT}, {0x02, VK_CONTROL}, {0x04, VK_MENU}, {0x40, VK_RWIN}};
+
+std::uint16_t KeyScan(THookProcess& process, std::uint8_t character) {
+    return static_cast<std::uint16_t>(process.Api.keyboard.VkKeyScanA(static_cast<char>(character)));
+}
+
+// Code page 1252's other case of a letter, or the letter itself.
+std::uint8_t OtherCase(std::uint8_t c) {
+    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+    switch (c) {
+        case 0x8A: case 0x8C: case 0x8E: return c + 0x10;
+        case 0x9A: case 0x9C: case 0x9E: return c - 0x10;
+        case 0x9F: return 0xFF;
+        case 0xFF: return 0x9F;
+        default: return c;
+    }
+}
+
+// Caps Lock inverts Shift for the keys whose shifted character is the other
+// case of the unshifted one. Typing such a key with Shift inverted makes the
+// application receive the text as written while Caps Lock stays as it is.
+std::uint16_t AdjustForCapsLock(THookProcess& process, std::uint8_t character, std::uint16_t code) {
+    std::uint8_t other = OtherCase(character);
+    if (code == NoKey || other == character) return code;
+    std::uint16_t shifted = code ^ 0x0100;
+    return KeyScan(process, other) == shifted ? shifted : code;
+}
+
+void TypeKey(THookProcess& process, std::uint16_t code) {
+    auto shiftState = static_cast<std::uint8_t>(code >> 8);
+    for (const Modifier& modifier : Modifiers) {
+        if (shiftState & modifier.shiftBit) SendKey(process, modifier.virtualKey, true);
+    }
+    SendKey(process, code, true);
+    SendKey(process, code, false);
+    for (const Modifier& modifier : Modifiers) {
+        if (shiftState & modifier.shiftBit) SendKey(process, modifier.virtualKey, false);
+    }
+}
+
+struct Held {
+    bool shift, ctrl, leftAlt, rightAlt;
+};
+
+Held HeldKeys(THookProcess& process) {
+    KeyboardApi& keyboard = process.Api.keyboard;
+    return {IsKeyDown(keyboard, VK_SHIFT), IsKeyDown(keyboard, VK_CONTROL),
+            IsKeyDown(keyboard, VK_LMENU), IsKeyDown(keyboard, VK_RMENU)};
+}
+
+void PressAgain(THookProcess& process, const Held& held) {
+    if (held.shift) SendKey(process, VK_SHIFT, true);
+    if (held.ctrl) SendKey(process, VK_CONTROL, true);
+    if (held.leftAlt) SendKey(process, VK_MENU, true);
+    if (held.rightAlt) SendKey(process, RightAlt, true);
+}
+
+// Windows 95/98 cannot tell the Alt keys apart: AltGr held means Ctrl and
+// Alt were both seen, and all three keys are pressed again.
+void PressAgain9x(THookProcess& process, TKeyFlags held) {
+    if (held.Contains(kfShift)) SendKey(process, VK_SHIFT, true);
+    if (held.Contains(kfCtrl)) SendKey(process, VK_CONTROL, true);
+    if (held.Contains(kfAlt)) SendKey(process, VK_MENU, true);
+    if (held.Contains(kfAltGr)) SendKey(process, RightAlt, true);
+}
+
+// Reads one character or escape at text[j] and returns the key code to
+// type; j ends on the last byte used. A code of NoKey types `character` as
+// an Alt code.
+std::uint16_t ReadKeyCode(THookProcess& process, const std::string& text, std::size_t& j,
+                          std::uint8_t& character, bool capsLock) {
+    character = static_cast<std::uint8_t>(text[j]);
+    if (character != Escape) {
+        std::uint16_t code = KeyScan(process, character);
+        return capsLock ? AdjustForCapsLock(process, character, code) : code;
+    }
+    if (++j >= text.size()) return 0;
+    auto modifiers = static_cast<std::uint8_t>(text[j]);
+    if (modifiers == Escape) {
+        if (++j < text.size()) character = static_cast<std::uint8_t>(text[j]);
+        return NoKey;
+    }
+    auto code = static_cast<std::uint16_t>((modifiers & 0x7F) << 8);
+    if (++j < text.size()) {
+        character = static_cast<std::uint8_t>(text[j]);
+        code |= (modifiers & 0x80) ? KeyScan(process, character) : character;
+    }
+    return code;
+}
+
+}  // namespace
+
+void WaitForIdle(THookProcess& process) {
+    SystemApi& system = process.Api.system;
+    system.Sleep(0);
+    system.WaitForInputIdle(system.GetCurrentProcess(), 1000);
+}
+
+void SendKey(THookProcess& process, std::uint16_t code, bool press) {
+    std::uint32_t flags = press ? 0 : KEYEVENTF_KEYUP;
+    if (code & ExtendedBit) {
+        flags |= KEYEVENTF_EXTENDEDKEY;
+        code &= ~ExtendedBit;
+    }
+    // The whole code, shift-state bits included, as the layout is asked.
+    std::uint32_t scanCode = process.Api.keyboard.MapVirtualKeyA(code, 0);
+    process.Api.keyboard.keybd_event(static_cast<std::uint8_t>(code & 0xFF),
+                                     static_cast<std::uint8_t>(scanCode & 0xFF), flags, 0);
+    ++process.InjectCount;
+    WaitForIdle(process);
+}
+
+void TypeAltCode(THookProcess& process, std::uint8_t character) {
+    std::string digits = "0" + std::to_string(character);
+    SendKey(process, VK_MENU, true);
+    for (char digit : digits) {
+        auto key = static_cast<std::uint16_t>(VK_NUMPAD0 + (digit - '0'));
+        SendKey(process, key, true);
+        SendKey(process, key, false);
+    }
+    SendKey(process, VK_MENU, false);
+}
+
+TKeyFlags GetHeldModifiers(THookProcess& process) {
+    KeyboardApi& keyboard = process.Api.keyboard;
+    TKeyFlags held;
+    SetKeyFlag(held, kfShift, IsKeyDown(keyboard, VK_SHIFT));
+    SetKeyFlag(held, kfAlt, IsKeyDown(keyboard, VK_MENU));
+    SetKeyFlag(held, kfCtrl, IsKeyDown(keyboard, VK_CONTROL));
+    if (process.IsWinNT) {
+        SetKeyFlag(held, kfAltGr, IsKeyDown(keyboard, VK_RMENU));
+    } else {
+        SetKeyFlag(held, kfAltGr, held.Contains(kfCtrl) && held.Contains(kfAlt));
+    }
+    return held;
+}
+
+// On Windows NT a held AltGr is the right Alt key, which releasing the
+// generic VK_MENU does not release: typed characters would all arrive as
+// Alt keys. So the right Alt is released as well, and afterwards what the
+// user held before typing is pressed again: the platform's key state no
+// longer shows it once the releases are queued.
+bool TypeText(THookProcess& process, const std::string& text) {
+    process.InjectCount = 0;
+    TKeyFlags held = GetHeldModifiers(process);
+    Held before = HeldKeys(process);
+    bool releaseRightAlt = process.IsWinNT && held.Contains(kfAltGr);
+    SendKey(process, VK_MENU, false);
+    if (releaseRightAlt) SendKey(process, RightAlt, false);
+    SendKey(process, VK_CONTROL, false);
+    SendKey(process, VK_SHIFT, false);
+
+    std::uint8_t keyState[256] = {};
+    ReadKeyboardState(process.Api.keyboard, keyState);
+    bool capsLock = IsKeyToggled(keyState, VK_CAPITAL);
+    for (std::size_t j = 0; j < text.size(); ++j) {
+        std::uint8_t character = 0;
+        std::uint16_t code = ReadKeyCode(process, text, j, character, capsLock);
+        if (code == NoKey) {
+            TypeAltCode(process, character);
+        } else {
+            TypeKey(process, code);
+        }
+        WaitForIdle(process);
+    }
+
+    if (releaseRightAlt) {
+        PressAgain(process, before);
+    } else if (process.IsWinNT) {
+        PressAgain(process, HeldKeys(process));
+    } else {
+        PressAgain9x(process, held);
+    }
+    WaitForIdle(process);
+    return true;
+}

@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "common/key_flags.h"
+#include "hook/hook_process.h"
+
+// Keystroke text: every byte is a character to type, except 0xFF, which
+// starts an escape:
+//   0xFF 0xFF c   c as an Alt code (Alt + keypad "0" and its decimal digits)
+//   0xFF s c      s with bit 7: the key that types c, with the modifiers s & 0x7F
+//                 s without bit 7: virtual key c with the modifiers s
+// Modifier bits: 0x01 Shift, 0x02 Ctrl, 0x04 Alt, 0x40 right Windows key.
+//
+// Types the text as synthesised key events, each counted in InjectCount so
+// the hook lets it pass. The modifiers the user holds are released first and
+// pressed again afterwards. Always true.
+bool TypeText(THookProcess& process, const std::string& text);
+
+// One synthesised event; bit 15 of the code asks for the extended key.
+void SendKey(THookProcess& process, std::uint16_t code, bool press);
+void TypeAltCode(THookProcess& process, std::uint8_t character);
+void WaitForIdle(THookProcess& process);
+// Shift, Ctrl, Alt, and AltGr as the platform shows it.
+TKeyFlags GetHeldModifiers(THookProcess& process);
