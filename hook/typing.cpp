@@ -1,5 +1,7 @@
 #include "hook/typing.h"
 
+#include <cstdio>
+
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -130,10 +132,11 @@ void SendKey(THookProcess& process, std::uint16_t code, bool press) {
 }
 
 void TypeAltCode(THookProcess& process, std::uint8_t character) {
-    std::string digits = "0" + std::to_string(character);
+    char digits[5];
+    std::snprintf(digits, sizeof digits, "0%u", static_cast<unsigned>(character));
     SendKey(process, VK_MENU, true);
-    for (char digit : digits) {
-        auto key = static_cast<std::uint16_t>(VK_NUMPAD0 + (digit - '0'));
+    for (const char* digit = digits; *digit; ++digit) {
+        auto key = static_cast<std::uint16_t>(VK_NUMPAD0 + (*digit - '0'));
         SendKey(process, key, true);
         SendKey(process, key, false);
     }

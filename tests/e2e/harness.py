@@ -49,12 +49,14 @@ class Session:
         self.work.mkdir(parents=True)
         self.processes = []
         self.lang = "en_US.ISO-8859-1"
+        self.extra_env = {}
 
     # --- environment -----------------------------------------------------
     def env(self):
         env = dict(os.environ)
         env.update(DISPLAY=self.display, WINEPREFIX=str(PREFIX), WINEARCH="win32",
                    WINEDEBUG="-all", LOCPATH=str(LOCALES), LANG=self.lang, LC_ALL=self.lang)
+        env.update(self.extra_env)
         return env
 
     def x_env(self):
@@ -95,11 +97,11 @@ class Session:
         self.processes.append(process)
         return process
 
-    def start_host(self):
-        """The stand-in for the tray program: installs the hook and serves as
-        the control window."""
+    def start_host(self, library=BIN / "Zolhook.dll"):
+        """The stand-in for the tray program: installs the hook of the
+        library and serves as the control window."""
         log = Log(self.work / "host.log")
-        self.start(BIN / "tests" / "probe.exe", "host", log.path, BIN / "Zolhook.dll")
+        self.start(BIN / "tests" / "probe.exe", "host", log.path, library)
         log.wait_for(lambda lines: "INSTALLED yes" in lines, "hook installed")
         return log
 
