@@ -24,7 +24,7 @@ bool SimSystem::GetVersionExA(OsVersionInfo* info) {
     return true;
 }
 
-void SimSystem::Sleep(std::uint32_t) { ++sleeps_; }
+void SimSystem::Sleep(std::uint32_t milliseconds) { sleeps_.push_back(milliseconds); }
 
 std::uint32_t SimSystem::WaitForInputIdle(Handle, std::uint32_t) {
     ++idleWaits_;

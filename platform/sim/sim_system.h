@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -28,7 +29,9 @@ public:
     void SetLocalTime(const win::SystemTime& time) { now_ = time; }
     void SetThreadLocale(std::uint32_t locale) { locale_ = locale; }
 
-    std::uint64_t SleepCount() const { return sleeps_; }
+    std::uint64_t SleepCount() const { return sleeps_.size(); }
+    // The waits asked for, in milliseconds, in order.
+    const std::vector<std::uint32_t>& Sleeps() const { return sleeps_; }
     std::uint64_t IdleWaitCount() const { return idleWaits_; }
 
 private:
@@ -40,7 +43,7 @@ private:
     std::map<win::Handle, std::string> handles_;
     win::Handle nextHandle_ = 0x1000;
     std::uint32_t lastError_ = 0;
-    std::uint64_t sleeps_ = 0;
+    std::vector<std::uint32_t> sleeps_;
     std::uint64_t idleWaits_ = 0;
 };
 
