@@ -4,12 +4,13 @@
 #include "common/key_flags.h"
 #include "platform/platform.h"
 #include "settings/options_registry.h"
+#include "speaker/pc_speaker.h"
 
 // The hook library's state in one process. Windows maps the library into
 // every process that receives keyboard input; each has its own copy and
 // nothing here is shared between processes. The members are built in the
 // order the library's modules start: platform detection and the key state,
-// then the settings store.
+// then the speaker, then the settings store.
 class THookProcess {
 public:
     THookProcess(win::Platform& platform, win::Instance module);
@@ -21,5 +22,6 @@ public:
     std::uint8_t KeyState[256] = {};
     std::int32_t InjectCount = 0;
     win::HookHandle HookHandle = 0;
+    TPCSpeaker PCSpeaker;
     TOptionsRegistry OptionsRegistry;
 };

@@ -3,7 +3,9 @@
 // calls there, so the state is made on the first call into the library.
 #include <cstdint>
 
+#include "hook/dll/library_error.h"
 #include "hook/hook_procedure.h"
+#include "hook/sound_playback.h"
 #include "hook/this_process.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win_types.h"
@@ -11,6 +13,11 @@
 namespace {
 
 win::Instance LibraryInstance = 0;
+
+// Only the tray program's single thread plays sounds, so one pending error
+// per process is enough.
+TLibraryError PendingError{};
+bool ErrorPending = false;
 
 THookProcess* CreateWin32Process() { return new THookProcess(win::Win32Platform(), LibraryInstance); }
 
@@ -32,4 +39,27 @@ extern "C" win::HookHandle ZV_STDCALL ZolhookInstall(std::uint8_t install) {
     } catch (...) {
         return 0;
     }
+}
+
+// Exported as "PlaySound", ordinal 13; <mmsystem.h> makes that name a macro,
+// so the function has another. 0 tells that an error ended the call, which
+// TakeLibraryError then hands over. Without its state the library can play
+// nothing, and the call counts as finished.
+extern "C" std::uint8_t ZV_STDCALL ZolhookPlaySound(std::uint8_t event) {
+    THookProcess* process = nullptr;
+    try {
+        process = &ThisProcess();
+    } catch (...) {
+        return 1;
+    }
+    ErrorPending = !PlaySoundAsData(*process, event, PendingError);
+    return ErrorPending ? 0 : 1;
+}
+
+// Exported as "TakeLibraryError", ordinal 14.
+extern "C" std::uint8_t ZV_STDCALL ZolhookTakeLibraryError(TLibraryError* error) {
+    if (!ErrorPending || error == nullptr) return 0;
+    *error = PendingError;
+    ErrorPending = false;
+    return 1;
 }

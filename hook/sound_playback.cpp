@@ -1,0 +1,133 @@
+#include "hook/sound_playback.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include "common/number_list.h"
+#include "common/sound_events.h"
+#include "platform/win_constants.h"
+#include "settings/registry.h"
+
+namespace {
+
+constexpr const char* SchemeKeyPrefix = "AppEvents\\Schemes\\Apps\\Zolvik32\\";
+constexpr const char* SchemeKeySuffix = "\\.current";
+constexpr const char* SpeakerSubkey = "\\Speaker";
+
+// The tray program handles no other message while a tone series plays, so
+// one series is bounded: at most this many tones, and at most this much
+// waiting in all (tones and pauses are cut to what is left of it).
+constexpr std::int32_t MaxToneCount = 100;
+constexpr std::int32_t MaxSeriesMilliseconds = 10000;
+
+// Beep's range on Windows NT. Outside it Beep returns at once without a
+// sound, so the tone becomes a silence of its length, as below 19 Hz on the
+// ports.
+constexpr std::uint16_t LowestBeepFrequency = 37;
+constexpr std::uint16_t HighestBeepFrequency = 32767;
+
+class TWaitBudget {
+public:
+    // A negative wish waits nothing.
+    std::int32_t Take(std::int32_t wanted) {
+        std::int32_t granted = std::clamp(wanted, 0, Left);
+        Left -= granted;
+        return granted;
+    }
+
+private:
+    std::int32_t Left = MaxSeriesMilliseconds;
+};
+
+// The file goes to the platform as it is stored: environment references in
+// an expand-string stay unexpanded. Without SND_NODEFAULT the platform plays
+// its default sound for a file it cannot play.
+void PlaySchemeSound(THookProcess& process, TRegistry& registry, const std::string& name) {
+    if (!registry.OpenSubkey(SchemeKeyPrefix + name + SchemeKeySuffix, false)) return;
+    std::string file = registry.ReadText("");
+    if (file.empty()) return;
+    process.Api.sound.PlaySoundA(file.c_str(), 0, win::SND_FILENAME);
+}
+
+// Windows NT faults on the port instructions; its Beep sounds the speaker
+// for the same frequency and length instead.
+void SoundTone(THookProcess& process, std::uint16_t frequency, std::int32_t duration) {
+    if (!process.IsWinNT) {
+        process.PCSpeaker.PlayTone(frequency, duration);
+    } else if (frequency < LowestBeepFrequency || frequency > HighestBeepFrequency) {
+        process.PCSpeaker.Delay(duration);
+    } else {
+        process.Api.sound.Beep(frequency, static_cast<std::uint32_t>(duration));
+    }
+}
+
+void PlayToneSeries(THookProcess& process, const TToneSpec& spec) {
+    auto frequency = static_cast<std::uint16_t>(spec.Frequency & 0xFFFF);
+    std::int32_t count = std::min(spec.Count, MaxToneCount);
+    TWaitBudget budget;
+    for (std::int32_t i = 1; i <= count; ++i) {
+        SoundTone(process, frequency, budget.Take(spec.Duration));
+        if (i < count) process.PCSpeaker.Delay(budget.Take(spec.Pause));
+    }
+}
+
+void PlaySpeakerTones(THookProcess& process, TRegistry& registry, const std::string& name) {
+    if (!registry.OpenSubkey(std::string(SettingsKeyPath) + SpeakerSubkey, false)) return;
+    std::string tones = registry.ReadText(name);
+    if (tones.empty()) return;
+    TToneSpec spec;
+    ParseNumberList(tones, spec);
+    PlayToneSeries(process, spec);
+}
+
+// As much of the text as fits, always terminated.
+template <std::size_t Size>
+void CopyText(char (&target)[Size], const char* text) {
+    std::size_t length = strnlen(text, Size - 1);
+    std::memcpy(target, text, length);
+    target[length] = '\0';
+}
+
+// The platform does not terminate a path it had to cut.
+void CopyModuleFileName(THookProcess& process, TLibraryError& error) {
+    char path[sizeof error.ModuleName] = {};
+    process.Api.system.GetModuleFileNameA(process.Module, path, sizeof path - 1);
+    const char* lastBackslash = std::strrchr(path, '\\');
+    CopyText(error.ModuleName, lastBackslash ? lastBackslash + 1 : path);
+}
+
+void Describe(THookProcess& process, const char* className, const char* message,
+              TLibraryError& error) {
+    error = TLibraryError{};
+    CopyText(error.ClassName, className);
+    CopyModuleFileName(process, error);
+    error.Address = reinterpret_cast<const void*>(&PlaySound);
+    CopyText(error.Message, message);
+}
+
+}  // namespace
+
+bool PlaySound(THookProcess& process, std::uint8_t event) {
+    if (event >= SoundEventCount) return true;
+    TRegistry registry(process.Api.registry);
+    std::string name = SoundEventName(static_cast<TSoundEvent>(event));
+    if (process.OptionsRegistry.ReadOption(opUseSpeaker) == 0) {
+        PlaySchemeSound(process, registry, name);
+    } else {
+        PlaySpeakerTones(process, registry, name);
+    }
+    return true;
+}
+
+bool PlaySoundAsData(THookProcess& process, std::uint8_t event, TLibraryError& error) noexcept {
+    try {
+        return PlaySound(process, event);
+    } catch (const ERegistryException& raised) {
+        Describe(process, ERegistryException::ClassName, raised.what(), error);
+    } catch (const std::exception& raised) {
+        Describe(process, "Exception", raised.what(), error);
+    }
+    return false;
+}
