@@ -8,6 +8,7 @@ THookProcess::THookProcess(win::Platform& platform, win::Instance module)
       Module(module),
       IsWinNT(DetectWinNT(platform.system)),
       PCSpeaker(platform.ports, platform.system),
-      OptionsRegistry(platform.registry, win::HKEY_CURRENT_USER) {
+      OptionsRegistry(platform.registry, win::HKEY_CURRENT_USER),
+      Regional(ReadRegionalFormats(platform.system)) {
     OpenSettingsKey(OptionsRegistry);
 }

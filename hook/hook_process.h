@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "common/key_flags.h"
+#include "hook/datetime_format.h"
 #include "platform/platform.h"
 #include "settings/options_registry.h"
 #include "speaker/pc_speaker.h"
@@ -10,7 +11,8 @@
 // every process that receives keyboard input; each has its own copy and
 // nothing here is shared between processes. The members are built in the
 // order the library's modules start: platform detection and the key state,
-// then the speaker, then the settings store.
+// then the speaker, the settings store, and the regional date and time
+// formats, read once.
 class THookProcess {
 public:
     THookProcess(win::Platform& platform, win::Instance module);
@@ -24,4 +26,5 @@ public:
     win::HookHandle HookHandle = 0;
     TPCSpeaker PCSpeaker;
     TOptionsRegistry OptionsRegistry;
+    const TRegionalFormats Regional;
 };

@@ -24,29 +24,6 @@ std::uint16_t KeyScan(THookProcess& process, std::uint8_t character) {
     return static_cast<std::uint16_t>(process.Api.keyboard.VkKeyScanA(static_cast<char>(character)));
 }
 
-// Code page 1252's other case of a letter, or the letter itself.
-std::uint8_t OtherCase(std::uint8_t c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7)) return c - 0x20;
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
-    switch (c) {
-        case 0x8A: case 0x8C: case 0x8E: return c + 0x10;
-        case 0x9A: case 0x9C: case 0x9E: return c - 0x10;
-        case 0x9F: return 0xFF;
-        case 0xFF: return 0x9F;
-        default: return c;
-    }
-}
-
-// Caps Lock inverts Shift for the keys whose shifted character is the other
-// case of the unshifted one. Typing such a key with Shift inverted makes the
-// application receive the text as written while Caps Lock stays as it is.
-std::uint16_t AdjustForCapsLock(THookProcess& process, std::uint8_t character, std::uint16_t code) {
-    std::uint8_t other = OtherCase(character);
-    if (code == NoKey || other == character) return code;
-    std::uint16_t shifted = code ^ 0x0100;
-    return KeyScan(process, other) == shifted ? shifted : code;
-}
-
 void TypeKey(THookProcess& process, std::uint16_t code) {
     auto shiftState = static_cast<std::uint8_t>(code >> 8);
     for (const Modifier& modifier : Modifiers) {
@@ -57,6 +34,21 @@ void TypeKey(THookProcess& process, std::uint16_t code) {
     for (const Modifier& modifier : Modifiers) {
         if (shiftState & modifier.shiftBit) SendKey(process, modifier.virtualKey, false);
     }
+}
+
+bool CapsLockOn(THookProcess& process) {
+    std::uint8_t keyState[256] = {};
+    ReadKeyboardState(process.Api.keyboard, keyState);
+    return IsKeyToggled(keyState, VK_CAPITAL);
+}
+
+// Caps Lock would change the case of what the layout's keys type (on the
+// German layout the digits as well), so it is switched off for the text and
+// on again after it: the application receives the text as written and Caps
+// Lock ends as the user left it.
+void ToggleCapsLock(THookProcess& process) {
+    SendKey(process, VK_CAPITAL, true);
+    SendKey(process, VK_CAPITAL, false);
 }
 
 struct Held {
@@ -89,12 +81,9 @@ void PressAgain9x(THookProcess& process, TKeyFlags held) {
 // type; j ends on the last byte used. A code of NoKey types `character` as
 // an Alt code.
 std::uint16_t ReadKeyCode(THookProcess& process, const std::string& text, std::size_t& j,
-                          std::uint8_t& character, bool capsLock) {
+                          std::uint8_t& character) {
     character = static_cast<std::uint8_t>(text[j]);
-    if (character != Escape) {
-        std::uint16_t code = KeyScan(process, character);
-        return capsLock ? AdjustForCapsLock(process, character, code) : code;
-    }
+    if (character != Escape) return KeyScan(process, character);
     if (++j >= text.size()) return 0;
     auto modifiers = static_cast<std::uint8_t>(text[j]);
     if (modifiers == Escape) {
@@ -163,7 +152,6 @@ TKeyFlags GetHeldModifiers(THookProcess& process) {
 // user held before typing is pressed again: the platform's key state no
 // longer shows it once the releases are queued.
 bool TypeText(THookProcess& process, const std::string& text) {
-    process.InjectCount = 0;
     TKeyFlags held = GetHeldModifiers(process);
     Held before = HeldKeys(process);
     bool releaseRightAlt = process.IsWinNT && held.Contains(kfAltGr);
@@ -172,12 +160,11 @@ bool TypeText(THookProcess& process, const std::string& text) {
     SendKey(process, VK_CONTROL, false);
     SendKey(process, VK_SHIFT, false);
 
-    std::uint8_t keyState[256] = {};
-    ReadKeyboardState(process.Api.keyboard, keyState);
-    bool capsLock = IsKeyToggled(keyState, VK_CAPITAL);
+    bool capsLock = !text.empty() && CapsLockOn(process);
+    if (capsLock) ToggleCapsLock(process);
     for (std::size_t j = 0; j < text.size(); ++j) {
         std::uint8_t character = 0;
-        std::uint16_t code = ReadKeyCode(process, text, j, character, capsLock);
+        std::uint16_t code = ReadKeyCode(process, text, j, character);
         if (code == NoKey) {
             TypeAltCode(process, character);
         } else {
@@ -185,6 +172,7 @@ bool TypeText(THookProcess& process, const std::string& text) {
         }
         WaitForIdle(process);
     }
+    if (capsLock) ToggleCapsLock(process);
 
     if (releaseRightAlt) {
         PressAgain(process, before);

@@ -13,7 +13,8 @@
 // Modifier bits: 0x01 Shift, 0x02 Ctrl, 0x04 Alt, 0x40 right Windows key.
 //
 // Types the text as synthesised key events, each counted in InjectCount so
-// the hook lets it pass. The modifiers the user holds are released first and
+// the hook lets it pass. The count is not reset here: the key rules reset it
+// once per key, since all a macro types comes back after the hook returns. The modifiers the user holds are released first and
 // pressed again afterwards. Always true.
 bool TypeText(THookProcess& process, const std::string& text);
 

@@ -5,7 +5,7 @@ set -euo pipefail
 
 native=(cmake ninja-build g++ googletest)
 windows=(g++-mingw-w64-i686 mingw-w64-tools)
-wine=(wine wine32:i386 xvfb xdotool x11-utils x11-xkb-utils locales)
+wine=(wine wine32:i386 xvfb xdotool x11-utils x11-xkb-utils x11-xserver-utils locales)
 
 missing=()
 have_package() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

@@ -50,6 +50,7 @@ win::LResult ZV_STDCALL TyperHook(int code, win::WParam wParam, win::LParam lPar
         if (process.InjectCount > 0) {
             --process.InjectCount;
         } else if (wParam == 0x7B && press) {
+            process.InjectCount = 0;
             TypeText(process, FileText("ZOLVIK_TYPER_TEXT"));
             return 1;
         } else if (wParam == 0x7A && press) {

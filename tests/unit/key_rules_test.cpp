@@ -1,0 +1,273 @@
+// The key rules on simulated key presses: what the application receives,
+// what is posted, started and written, for each rule and where rules meet.
+#include "tests/unit/hook_fixture.h"
+
+#include "common/key_flags.h"
+#include "common/sound_events.h"
+#include "hook/key_rules.h"
+#include "hook/macro_store.h"
+
+using namespace win;
+using Events = std::vector<WParam>;
+
+namespace {
+
+constexpr std::uint8_t VK_HASH = 0xBF;
+constexpr std::uint8_t VK_HOME = 0x24;
+
+class KeyRulesTest : public HookFixture {
+protected:
+    void SetUp() override {
+        HookFixture::SetUp();
+        machine.SetLayout(sim::KeyboardLayout::German);
+        SetOption("Zolvik eingeschaltet", 1);
+    }
+    void Macro(const std::string& name, const std::string& text) {
+        machine.registry.PutString(AltGrMacroKey, name, text);
+    }
+    std::uint8_t Option(const char* name) const {
+        auto value = machine.registry.Get(SettingsKeyPath, name);
+        return value && value->data.size() == 1 ? value->data[0] : 0xEE;
+    }
+    void AltGrTap(std::uint8_t key) {
+        machine.PressAltGr();
+        machine.Tap(key);
+        machine.ReleaseAltGr();
+    }
+    void ShiftTap(std::uint8_t key) {
+        machine.Press(VK_SHIFT);
+        machine.Tap(key);
+        machine.Release(VK_SHIFT);
+    }
+    bool NumLockToggled() {
+        std::uint8_t state[256];
+        machine.keyboard.GetKeyboardState(state);
+        return state[VK_NUMLOCK] & 1;
+    }
+    // Only presses are swallowed; a release never reaches the rules.
+    bool AppReceivedPress(std::uint8_t key) const {
+        for (const sim::AppKeyMessage& message : machine.AppMessages()) {
+            bool press = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
+            if (press && message.virtualKey == key) return true;
+        }
+        return false;
+    }
+};
+
+TEST_F(KeyRulesTest, MasterSwitchOffLetsEverythingPassButAltGrF1) {
+    SetOption("Zolvik eingeschaltet", 0);
+    SetOption("EasyBackslash", 1);
+    Macro("00000041", "macro");
+    std::uint64_t opens = machine.registry.OpenCount();
+    machine.Tap('A');
+    machine.Tap(VK_HASH);
+    EXPECT_EQ(machine.AppText(), "a#");
+    EXPECT_EQ(machine.registry.OpenCount(), opens) << "no macro looked up";
+    AltGrTap(VK_F1);
+    EXPECT_EQ(Option("Zolvik eingeschaltet"), 1);
+    EXPECT_FALSE(AppReceivedPress(VK_F1)) << "swallowed";
+    machine.Tap('A');
+    EXPECT_EQ(machine.AppText(), "a#macro");
+}
+
+TEST_F(KeyRulesTest, AltGrF1HeldTogglesAtEveryRepeat) {
+    SetOption("Piepsen bei Umschaltungen", 1);
+    machine.PressAltGr();
+    machine.Press(VK_F1);
+    machine.Press(VK_F1);
+    machine.Press(VK_F1);
+    machine.Release(VK_F1);
+    machine.ReleaseAltGr();
+    EXPECT_EQ(Option("Zolvik eingeschaltet"), 0);
+    EXPECT_EQ(SoundRequests(), (Events{seOff, seOn, seOff})) << "no sound of its own first";
+}
+
+TEST_F(KeyRulesTest, AltGrNumLockSwitchesTheDecimalCharacter) {
+    SetOption("Piepsen bei Umschaltungen", 1);
+    SetOption("NUM Umschaltung sperren", 0);
+    AltGrTap(VK_NUMLOCK);
+    EXPECT_EQ(Option("NUM Punkt"), 1);
+    EXPECT_TRUE(NumLockToggled());
+    EXPECT_EQ(SoundRequests(), (Events{seNumDot, seOn}));
+    EXPECT_FALSE(AppReceivedPress(VK_NUMLOCK));
+}
+
+TEST_F(KeyRulesTest, HashKeyWithAltGr) {
+    Macro("000800BF", "macro");
+    AltGrTap(VK_HASH);
+    EXPECT_EQ(machine.AppText(), "macro") << "EasyBackslash off: the macro decides";
+    machine.ClearApp();
+    SetOption("EasyBackslash", 1);
+    AltGrTap(VK_HASH);
+    EXPECT_EQ(machine.AppText(), "#");
+}
+
+TEST_F(KeyRulesTest, HashKeyAloneTypesABackslashButNotWithShift) {
+    SetOption("EasyBackslash", 1);
+    machine.Tap(VK_HASH);
+    ShiftTap(VK_HASH);
+    EXPECT_EQ(machine.AppText(), "\\'");
+}
+
+TEST_F(KeyRulesTest, KeypadDecimal) {
+    SetOption("NUM Punkt", 1);
+    machine.Tap(VK_DECIMAL);
+    machine.registry.PutString(SettingsKeyPath, "DecimalDot", ",-");
+    ShiftTap(VK_DECIMAL);
+    EXPECT_EQ(machine.AppText(), ".,-") << "missing text types a dot; Shift does not stop it";
+    machine.ClearApp();
+    machine.Tap(VK_CAPITAL);
+    machine.Tap(VK_DECIMAL);
+    EXPECT_EQ(machine.AppText(), ",-") << "first character as Alt code";
+    int altCodes = 0;
+    for (const sim::KeyInput& input : machine.keyboard.InjectedLog()) {
+        if (input.virtualKey == VK_NUMPAD0 + 4 && !(input.flags & KEYEVENTF_KEYUP)) ++altCodes;
+    }
+    EXPECT_EQ(altCodes, 2) << "044 on the keypad";
+    machine.ClearApp();
+    machine.Press(VK_CONTROL);
+    machine.Tap(VK_DECIMAL);
+    machine.Release(VK_CONTROL);
+    EXPECT_TRUE(AppReceivedPress(VK_DECIMAL)) << "not with Ctrl";
+}
+
+TEST_F(KeyRulesTest, EasyTabOutsideDialogsTypesTabAndShiftTab) {
+    SetOption("EasyTab", 1);
+    machine.Tap(VK_ADD);
+    machine.Tap(VK_SUBTRACT);
+    EXPECT_EQ(machine.AppText(), "\t\t");
+    bool shiftedTab = false;
+    const auto& log = machine.keyboard.InjectedLog();
+    for (std::size_t i = 1; i < log.size(); ++i) {
+        shiftedTab = shiftedTab || (log[i - 1].virtualKey == VK_SHIFT && log[i].virtualKey == VK_TAB &&
+                                    !(log[i].flags & KEYEVENTF_KEYUP));
+    }
+    EXPECT_TRUE(shiftedTab);
+    machine.ClearApp();
+    ShiftTap(VK_ADD);
+    EXPECT_TRUE(AppReceivedPress(VK_ADD)) << "not with Shift";
+}
+
+TEST_F(KeyRulesTest, EasyTabInDialogsPostsToTheTopWindow) {
+    SetOption("EasyTab", 1);
+    Window dialog = machine.windows.AddWindow("#32770", "Dialog");
+    Window field = machine.windows.AddWindow("Edit", "", dialog);
+    machine.windows.SetFocus(field);
+    machine.SetDialogMode(true);
+    machine.Tap(VK_ADD);
+    machine.Tap(VK_SUBTRACT);
+    machine.windows.SetFocus(0);
+    machine.Tap(VK_ADD);
+    EXPECT_EQ(machine.windows.PostedTo(dialog),
+              (std::vector<sim::PostedMessage>{{dialog, WM_NEXTDLGCTL, 0, 0},
+                                               {dialog, WM_NEXTDLGCTL, ~WParam(0), 0}}));
+    EXPECT_FALSE(AppReceivedPress(VK_ADD) || AppReceivedPress(VK_SUBTRACT))
+        << "swallowed, also without focus";
+    EXPECT_EQ(machine.AppText(), "") << "nothing typed";
+}
+
+TEST_F(KeyRulesTest, NumLockLockHoldsNumLockOnAndTheMacroIsStillLookedUp) {
+    SetOption("NUM Umschaltung sperren", 1);
+    Macro("00000090", "macro");
+    machine.Tap(VK_NUMLOCK);
+    EXPECT_TRUE(NumLockToggled());
+    EXPECT_EQ(machine.AppText(), "macro");
+    machine.registry.PutString(AltGrMacroKey, "00000090", "");
+    machine.ClearApp();
+    machine.Tap(VK_NUMLOCK);
+    EXPECT_TRUE(AppReceivedPress(VK_NUMLOCK)) << "not swallowed without a macro";
+}
+
+TEST_F(KeyRulesTest, NumLockLockDoesNothingWithShift) {
+    SetOption("NUM Umschaltung sperren", 1);
+    machine.Press(VK_SHIFT);
+    machine.Press(VK_NUMLOCK);
+    EXPECT_TRUE(NumLockToggled()) << "the press itself toggles";
+    machine.Release(VK_NUMLOCK);
+    machine.Tap(VK_NUMLOCK);
+    machine.Release(VK_SHIFT);
+    EXPECT_FALSE(NumLockToggled());
+}
+
+TEST_F(KeyRulesTest, RuleWhoseSettingIsOffFallsThroughToTheMacro) {
+    Macro("0000006B", "plus macro");
+    machine.Tap(VK_ADD);
+    EXPECT_EQ(machine.AppText(), "plus macro");
+}
+
+TEST_F(KeyRulesTest, CapsLockCountsAsShiftForMacrosButNotForUmlautTables) {
+    Macro("00010045", "shifted");
+    machine.Tap(VK_CAPITAL);
+    machine.Tap('E');
+    EXPECT_EQ(machine.AppText(), "shifted");
+    SetOption("Umlautwandlung", 1);
+    machine.registry.PutString(AsciiUmlautKey, "001000DE", "AE");
+    machine.registry.PutString(AsciiUmlautKey, "000100DE", "shift");
+    machine.ClearApp();
+    machine.Tap(0xDE);
+    EXPECT_EQ(machine.AppText(), "AE");
+}
+
+TEST_F(KeyRulesTest, ExtendedKeyIsItsOwnBinding) {
+    Macro("00088024", "extended home");
+    Macro("00080024", "keypad home");
+    AltGrTap(VK_HOME);
+    EXPECT_EQ(machine.AppText(), "keypad home");
+    machine.ClearApp();
+    machine.PressAltGr();
+    machine.Tap(VK_HOME, true);
+    machine.ReleaseAltGr();
+    EXPECT_EQ(machine.AppText(), "extended home");
+}
+
+TEST_F(KeyRulesTest, CtrlSkipsThePlainRulesButNotTheMacro) {
+    SetOption("Umlautwandlung", 1);
+    SetOption("EasyBackslash", 1);
+    machine.registry.PutString(AsciiUmlautKey, "000200DE", "umlaut");
+    Macro("000200BF", "ctrl macro");
+    machine.Press(VK_CONTROL);
+    machine.Tap(0xDE);
+    machine.Tap(VK_HASH);
+    machine.Release(VK_CONTROL);
+    EXPECT_EQ(machine.AppText(), "ctrl macro");
+    EXPECT_TRUE(AppReceivedPress(0xDE));
+}
+
+TEST_F(KeyRulesTest, UmlautConversionClaimsTheKeyBeforeEverythingElse) {
+    SetOption("Umlautwandlung", 1);
+    SetOption("EasyBackslash", 1);
+    machine.registry.PutString(AsciiUmlautKey, "000000BF", "umlaut");
+    Macro("000000BF", "macro");
+    machine.Tap(VK_HASH);
+    EXPECT_EQ(machine.AppText(), "umlaut");
+}
+
+// Every piece a macro types is counted for the one key, so no piece comes
+// back through the rules as a real key.
+TEST_F(KeyRulesTest, TwoPieceMacroIsNotConvertedAgain) {
+    SetOption("Umlautwandlung", 1);
+    machine.registry.PutString(AsciiUmlautKey, "000000DE", "ae");
+    Macro("00080045", "^*0\xE4^*0\xE4");
+    AltGrTap('E');
+    EXPECT_EQ(machine.AppText(), "\xE4\xE4");
+}
+
+TEST_F(KeyRulesTest, TypicalKeystrokeLeavesNoModifierDown) {
+    Macro("00080045", "Mit freundlichen Gr\xFC\xDF" "en");
+    machine.PressAltGr();
+    machine.Tap('E');
+    EXPECT_EQ(machine.AppText(), "Mit freundlichen Gr\xFC\xDF" "en");
+    machine.ReleaseAltGr();
+    for (std::uint8_t key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LMENU, VK_RMENU}) {
+        EXPECT_FALSE(machine.keyboard.IsThreadKeyDown(key)) << int(key);
+        EXPECT_FALSE(machine.keyboard.IsAsyncKeyDown(key)) << int(key);
+    }
+}
+
+TEST_F(KeyRulesTest, WronglyTypedMacroIsNoMacro) {
+    machine.registry.Put(AltGrMacroKey, "00000041", REG_BINARY, {'x'});
+    machine.Tap('A');
+    EXPECT_EQ(machine.AppText(), "a");
+}
+
+}  // namespace
