@@ -1,5 +1,6 @@
 """What the end-to-end scenarios share: the session on the shared display
 and Wine prefix, the probe's logs, and the scenario registry."""
+import array
 import importlib
 import os
 import pathlib
@@ -14,6 +15,15 @@ BIN = pathlib.Path(os.environ.get("ZOLVIK_BIN", REPO / "build" / "win32"))
 STATE = pathlib.Path(os.environ.get("ZOLVIK_E2E_DIR", BIN / "e2e"))
 PREFIX = pathlib.Path(os.environ.get("ZOLVIK_WINEPREFIX", REPO / "build" / "wineprefix"))
 LOCALES = STATE / "locales"
+
+# Wine's sound output, through ALSA's file plugin, into a raw file: 16-bit
+# little-endian stereo at 44100 Hz. The null device takes the data as fast as
+# it comes, so the file shows which sounds played and in which order, not
+# when.
+ASOUND_CONF = """pcm.!default {{ type plug; slave {{ pcm "capfile"; format S16_LE; rate 44100; channels 2 }} }}
+pcm.capfile {{ type file; slave.pcm "null"; file "|cat >>{capture}"; format "raw" }}
+"""
+CAPTURE_RATE = 44100
 
 SCENARIOS = {}
 
@@ -70,6 +80,18 @@ class Session:
         any Wine process starts: Wine reads the layout when a process starts."""
         subprocess.run(["setxkbmap", "-display", self.display, layout], check=True)
         self.lang = "de_DE.ISO-8859-1" if layout == "de" else "en_US.ISO-8859-1"
+
+    def capture_sound(self):
+        """Sends the sound output of the Wine processes started from now on
+        into a capture file, and returns it."""
+        capture = SoundCapture(self.work / "sound.raw")
+        config = self.work / "asound.conf"
+        config.write_text(ASOUND_CONF.format(capture=capture.path))
+        self.extra_env["ALSA_CONFIG_PATH"] = f"/usr/share/alsa/alsa.conf:{config}"
+        result = subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\Drivers", "/v", "Audio",
+                                 "/d", "alsa", "/f"], env=self.env(), capture_output=True)
+        check(result.returncode == 0, f"Wine's audio driver not set: {result.stderr!r}")
+        return capture
 
     # --- registry --------------------------------------------------------
     def reset_registry(self):
@@ -175,3 +197,32 @@ class Log:
                 if parts and parts[0] in ("KEYDOWN", "KEYUP", "SYSKEYDOWN", "SYSKEYUP")]
 
 
+class SoundCapture:
+    """The raw file the sound capture writes, read as the left channel's
+    16-bit samples."""
+
+    def __init__(self, path):
+        self.path = pathlib.Path(path)
+
+    def samples(self):
+        data = self.path.read_bytes() if self.path.exists() else b""
+        values = array.array("h")
+        values.frombytes(data[:len(data) - len(data) % 4])
+        if sys.byteorder != "little":
+            values.byteswap()
+        return values[::2]
+
+    def settle(self, quiet=1.0, timeout=20):
+        """Waits until the file has not grown for `quiet` seconds."""
+        def size():
+            return self.path.stat().st_size if self.path.exists() else 0
+        deadline = time.monotonic() + timeout
+        last, since = size(), time.monotonic()
+        while time.monotonic() < deadline:
+            time.sleep(0.1)
+            now = size()
+            if now != last:
+                last, since = now, time.monotonic()
+            elif time.monotonic() - since >= quiet:
+                return self.samples()
+        raise ScenarioFailed(f"{self.path.name} never settled")

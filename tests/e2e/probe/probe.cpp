@@ -8,13 +8,20 @@
 //   probe host LOG DLL         loads DLL, calls Install(1) (ordinal 10), and
 //                              serves as the control window "Zolvik32": answers
 //                              UM_GETHOOK with the handle and writes what it
-//                              receives to LOG; WM_CLOSE removes the hook
+//                              receives to LOG; WM_CLOSE removes the hook. Like
+//                              the tray program, it has every UM_PLAYSOUND
+//                              played by the library's PlaySound (ordinal 13)
+//                              and logs the result, and for an error the text
+//                              of the tray program's error box, built from
+//                              what TakeLibraryError (ordinal 14) hands over
 //
 // Every line is flushed at once, so the test runner can wait for it.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstring>
+
+#include "../../../hook/dll/library_error.h"
 
 namespace {
 
@@ -25,6 +32,11 @@ FILE* Log = nullptr;
 WNDPROC EditProc = nullptr;
 HHOOK HookHandle = nullptr;
 HMODULE Library = nullptr;
+
+using PlaySoundFunction = BYTE(WINAPI*)(BYTE);
+using TakeLibraryErrorFunction = BYTE(WINAPI*)(TLibraryError*);
+PlaySoundFunction PlayLibrarySound = nullptr;
+TakeLibraryErrorFunction TakeLibraryError = nullptr;
 
 void Write(const char* format, ...) {
     va_list args;
@@ -74,6 +86,29 @@ LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     }
 }
 
+FARPROC LibraryFunction(int ordinal) { return GetProcAddress(Library, MAKEINTRESOURCEA(ordinal)); }
+
+// The tray program's error box text, with its line break written as "\n"
+// so that it stays one log line.
+void WriteLibraryError() {
+    TLibraryError error{};
+    if (!TakeLibraryError(&error)) {
+        Write("SOUNDERROR none handed over");
+        return;
+    }
+    std::size_t length = std::strlen(error.Message);
+    bool addDot = length > 0 && error.Message[length - 1] != '.';
+    Write("SOUNDERROR Exception %s in Modul %s bei %p.\\n%s%s", error.ClassName, error.ModuleName,
+          error.Address, error.Message, addDot ? "." : "");
+}
+
+void PlayRequestedSound(WPARAM wParam) {
+    auto event = static_cast<BYTE>(wParam & 0xFF);
+    BYTE result = PlayLibrarySound(event);
+    if (!result) WriteLibraryError();
+    Write("PLAYED %u %u", static_cast<unsigned>(event), static_cast<unsigned>(result));
+}
+
 LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case UM_GETHOOK:
@@ -81,6 +116,7 @@ LRESULT CALLBACK ControlWindowProc(HWND window, UINT message, WPARAM wParam, LPA
             return reinterpret_cast<LRESULT>(HookHandle);
         case UM_PLAYSOUND:
             Write("PLAYSOUND %u", static_cast<unsigned>(wParam));
+            PlayRequestedSound(wParam);
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
@@ -131,8 +167,10 @@ int RunHost(const char* dllPath) {
         return 2;
     }
     using InstallFunction = HHOOK(WINAPI*)(BYTE);
-    auto install = reinterpret_cast<InstallFunction>(
-        reinterpret_cast<void*>(GetProcAddress(Library, MAKEINTRESOURCEA(10))));
+    auto install = reinterpret_cast<InstallFunction>(reinterpret_cast<void*>(LibraryFunction(10)));
+    PlayLibrarySound = reinterpret_cast<PlaySoundFunction>(reinterpret_cast<void*>(LibraryFunction(13)));
+    TakeLibraryError =
+        reinterpret_cast<TakeLibraryErrorFunction>(reinterpret_cast<void*>(LibraryFunction(14)));
     CreateTopWindow("Zolvik32", "Zolvik32", ControlWindowProc, false);
     HookHandle = install(1);
     Write("INSTALLED %s", HookHandle ? "yes" : "no");
