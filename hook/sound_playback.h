@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "hook/dll/library_error.h"
+#include "common/library_error.h"
 #include "hook/hook_process.h"
 
 // Plays one sound event and returns when it has finished: the file the

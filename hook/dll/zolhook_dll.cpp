@@ -3,7 +3,7 @@
 // calls there, so the state is made on the first call into the library.
 #include <cstdint>
 
-#include "hook/dll/library_error.h"
+#include "common/library_error.h"
 #include "hook/hook_procedure.h"
 #include "hook/sound_playback.h"
 #include "hook/this_process.h"

@@ -112,6 +112,11 @@ Window SimWindows::CreateWindowExA(std::uint32_t, const char* className, const c
 // The simulation has no other thread to wait for: a loop that would block
 // on an empty queue is a fault of the test, not a message.
 int SimWindows::GetMessageA(Message* message, Window, std::uint32_t, std::uint32_t) {
+    while (queue_.empty() && !idleSteps_.empty()) {
+        std::function<void()> step = std::move(idleSteps_.front());
+        idleSteps_.pop_front();
+        step();
+    }
     if (queue_.empty()) throw std::logic_error("GetMessageA would wait forever");
     *message = queue_.front();
     queue_.pop_front();

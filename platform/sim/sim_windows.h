@@ -79,6 +79,9 @@ public:
     void SetRegisterClassFails(bool fail) { registerClassFails_ = fail; }
     void SetCreateWindowFails(bool fail) { createWindowFails_ = fail; }
     bool HasQueuedMessages() const { return !queue_.empty(); }
+    // What other programs do while the message loop waits: each step runs
+    // when the queue is empty, in order.
+    void WhenIdle(std::function<void()> step) { idleSteps_.push_back(std::move(step)); }
 
 private:
     struct SimWindow {
@@ -105,6 +108,7 @@ private:
     win::Window focus_ = 0;
     std::vector<PostedMessage> posted_;
     std::deque<win::Message> queue_;
+    std::deque<std::function<void()>> idleSteps_;
     std::vector<std::uint32_t> beeps_;
     std::vector<MessageBoxCall> boxes_;
     std::vector<std::uint32_t> exitRequests_;

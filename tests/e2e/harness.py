@@ -4,6 +4,7 @@ import array
 import importlib
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 import sys
@@ -80,6 +81,15 @@ class Session:
         any Wine process starts: Wine reads the layout when a process starts."""
         subprocess.run(["setxkbmap", "-display", self.display, layout], check=True)
         self.lang = "de_DE.ISO-8859-1" if layout == "de" else "en_US.ISO-8859-1"
+
+    def switch_locks_off(self):
+        """Caps Lock and Num Lock live in the X server: a scenario that ended
+        with one on would change what the next one types."""
+        state = subprocess.run(["xset", "-display", self.display, "q"], capture_output=True,
+                               text=True).stdout
+        for name, key in (("Caps Lock", "Caps_Lock"), ("Num Lock", "Num_Lock")):
+            if re.search(name + r":\s+on\b", state):
+                self.xdotool("key", key)
 
     def capture_sound(self):
         """Sends the sound output of the Wine processes started from now on

@@ -83,6 +83,7 @@ def run(name):
     load_scenarios()
     session = Session(name)
     try:
+        session.switch_locks_off()
         session.reset_registry()
         SCENARIOS[name](session)
     except ScenarioFailed as failure:

@@ -21,7 +21,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "../../../hook/dll/library_error.h"
+#include "common/library_error.h"
 
 namespace {
 

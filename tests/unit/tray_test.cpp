@@ -1,0 +1,328 @@
+// The tray program over the simulation: start-up, the control window's
+// messages, the tray icon, the shutdown and the error box.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "common/control_messages.h"
+#include "common/sound_events.h"
+#include "hook/hook_procedure.h"
+#include "hook/sound_playback.h"
+#include "platform/sim/sim_machine.h"
+#include "platform/win_constants.h"
+#include "tray/control_window.h"
+#include "tray/prev_inst.h"
+#include "tray/tray_icon.h"
+#include "tray/tray_program.h"
+
+using namespace win;
+
+namespace {
+
+constexpr Instance ProgramModule = 0x400000;
+constexpr Instance LibraryModule = 0x10000000;
+const char* const Folder = "C:\\Programme\\Zolvik32\\";
+
+// The hook library's own code in the tray program's process.
+class SimulatedHookLibrary final : public HookLibrary {
+public:
+    explicit SimulatedHookLibrary(Platform& platform) : process_(platform, LibraryModule) {}
+    HookHandle Install(std::uint8_t install) override {
+        ++installCalls;
+        return ::Install(process_, install);
+    }
+    bool PlaySound(std::uint8_t event) override {
+        pending_ = !PlaySoundAsData(process_, event, error_);
+        return !pending_;
+    }
+    bool TakeLibraryError(TLibraryError& error) override {
+        if (!pending_) return false;
+        error = error_;
+        pending_ = false;
+        return true;
+    }
+    int installCalls = 0;
+
+private:
+    THookProcess process_;
+    TLibraryError error_{};
+    bool pending_ = false;
+};
+
+class TrayTest : public ::testing::Test {
+protected:
+    sim::SimMachine machine;
+    std::unique_ptr<SimulatedHookLibrary> library;
+    std::unique_ptr<TTrayProgram> program;
+
+    void SetUp() override {
+        machine.system.SetModuleFileName(ProgramModule, std::string(Folder) + "Zolvik32.exe");
+        machine.system.SetModuleFileName(LibraryModule, std::string(Folder) + "Zolhook.dll");
+        library = std::make_unique<SimulatedHookLibrary>(machine.platform);
+    }
+    // Starts the program; each step runs when its loop waits, and the window
+    // is closed after the last.
+    int Start(const std::string& commandLine = "", std::vector<std::function<void()>> steps = {}) {
+        program = std::make_unique<TTrayProgram>(machine.platform, ProgramModule, *library);
+        for (auto& step : steps) machine.windows.WhenIdle(std::move(step));
+        machine.windows.WhenIdle([this] { Post(WM_CLOSE, 0, 0); });
+        return RunTrayProgram(*program, commandLine);
+    }
+    void Post(std::uint32_t message, WParam wParam, LParam lParam) {
+        machine.windows.PostMessageA(Control(), message, wParam, lParam);
+    }
+    Window Control() { return machine.windows.FindWindowA(ControlWindowName, ControlWindowName); }
+    std::vector<std::uint32_t> NotifyMessages() const {
+        std::vector<std::uint32_t> messages;
+        for (const auto& call : machine.shell.NotifyIconCalls()) messages.push_back(call.message);
+        return messages;
+    }
+    LResult SendMessageToControl(std::uint32_t message) {
+        return machine.windows.SendMessageA(Control(), message, 0, 0);
+    }
+    std::uint8_t Setting(const char* name) const {
+        auto value = machine.registry.Get(SettingsKeyPath, name);
+        return value ? value->data.at(0) : 0xEE;
+    }
+};
+
+TEST_F(TrayTest, NormalRunAddsTheIconInstallsTheHookAndRemovesBothAtTheEnd) {
+    bool hookWhileRunning = false;
+    bool iconWhileRunning = false;
+    int exitCode = Start("", {[&] {
+        hookWhileRunning = machine.hooks.InstalledCount() == 1;
+        iconWhileRunning = machine.shell.IconInTray();
+    }});
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_TRUE(hookWhileRunning);
+    EXPECT_TRUE(iconWhileRunning);
+    EXPECT_EQ(machine.hooks.InstalledCount(), 0u);
+    EXPECT_FALSE(machine.shell.IconInTray());
+    EXPECT_EQ(NotifyMessages(), (std::vector<std::uint32_t>{NIM_ADD, NIM_DELETE}));
+    EXPECT_FALSE(machine.windows.Exists(Control()));
+}
+
+TEST_F(TrayTest, ControlWindowClassAndWindow) {
+    Start();
+    const WindowClass& record = program->WindowClass;
+    EXPECT_EQ(record.style, 0u);
+    EXPECT_EQ(record.windowProc, ControlWindowProc);
+    EXPECT_EQ(record.instance, ProgramModule);
+    EXPECT_NE(record.icon, 0u) << "MAINICON";
+    EXPECT_NE(record.cursor, 0u) << "IDC_ARROW";
+    EXPECT_STREQ(record.menuName, "Zolvik32");
+    EXPECT_STREQ(record.className, "Zolvik32");
+}
+
+TEST_F(TrayTest, IconRecordHasTheOldSizeAndTheTip) {
+    Start();
+    const NotifyIconData& data = machine.shell.NotifyIconCalls().front().data;
+    EXPECT_EQ(data.cbSize, 88u);
+    EXPECT_EQ(data.uID, 0u);
+    EXPECT_EQ(data.uFlags, 7u);
+    EXPECT_EQ(data.uCallbackMessage, UM_TRAYICON);
+    EXPECT_EQ(data.hIcon, program->WindowClass.icon);
+    char tip[64] = "Zolvik32";
+    EXPECT_EQ(std::memcmp(data.szTip, tip, sizeof tip), 0) << "the tip, then zeros";
+}
+
+TEST_F(TrayTest, SecondCopyAsksTheFirstToRefreshThenSaysSoAndEnds) {
+    Window first = machine.windows.AddWindow(ControlWindowName, ControlWindowName);
+    machine.system.CreateMutexA(nullptr, true, "Zolvik32.exe");
+    int exitCode = Start();
+    EXPECT_EQ(exitCode, ExitAlreadyRunning);
+    EXPECT_EQ(machine.windows.PostedTo(first),
+              (std::vector<sim::PostedMessage>{{first, UM_REFRESHICON, 0, 0}}));
+    ASSERT_EQ(machine.windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(machine.windows.MessageBoxes()[0].text, "Zolvik32 wurde bereits gestartet!");
+    EXPECT_EQ(machine.windows.MessageBoxes()[0].caption, "Zolvik32");
+    EXPECT_EQ(machine.windows.MessageBoxes()[0].type, MB_OK);
+    EXPECT_EQ(library->installCalls, 0);
+    EXPECT_TRUE(machine.registry.KeyExists(SettingsKeyPath)) << "the settings key is opened all the same";
+}
+
+TEST_F(TrayTest, MutexIsNamedAfterTheFileName) {
+    struct Case {
+        const char* path;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"C:\\Programme\\Zolvik32\\ZOLVIK32.EXE", "ZOLVIK32"},
+        {"C:\\Programme\\Zolvik32\\Zolvik32.exe", "Zolvik32.exe"},
+        {"C:\\A.EXE\\Kopie.EXE.bak", "Kopie.EXE"},
+        {"Zolvik32.Exe", "Zolvik32.Exe"},
+    };
+    for (const Case& c : cases) {
+        machine.system.SetModuleFileName(ProgramModule, c.path);
+        EXPECT_EQ(ExeBaseName(machine.system, ProgramModule), c.name) << c.path;
+    }
+    machine.system.SetModuleFileName(ProgramModule, "C:\\Kopie\\Zolvik33.exe");
+    machine.system.CreateMutexA(nullptr, true, "Zolvik32.exe");
+    EXPECT_FALSE(CheckPrevInstance(machine.system, ProgramModule)) << "another name, another mutex";
+}
+
+TEST_F(TrayTest, HideOptionOnlyAsTheExactFirstArgument) {
+    struct Case {
+        const char* commandLine;
+        bool hides;
+    };
+    const Case cases[] = {
+        {"/h", true},     {"  /h  other", true}, {"\"/h\"", true},  {"/\"h\"", true},
+        {"/H", false},    {"-h", false},         {"x /h", false},   {"/hh", false},
+        {"\"/h x\"", false}, {"", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FirstArgument(c.commandLine) == "/h", c.hides) << c.commandLine;
+    }
+    Start("/h");
+    EXPECT_EQ(Setting("Zolvik-Symbol verstecken"), 1);
+    EXPECT_TRUE(machine.shell.NotifyIconCalls().empty()) << "no icon shown";
+}
+
+TEST_F(TrayTest, WithoutHookTheProgramEndsAtOnceWithoutIcon) {
+    machine.hooks.SetInstallFails(true);
+    program = std::make_unique<TTrayProgram>(machine.platform, ProgramModule, *library);
+    EXPECT_EQ(RunTrayProgram(*program, "/h"), ExitNoHook);
+    EXPECT_EQ(Setting("Zolvik-Symbol verstecken"), 1) << "stored before the hook";
+    EXPECT_TRUE(machine.shell.NotifyIconCalls().empty());
+    EXPECT_EQ(library->installCalls, 1) << "no Install(0)";
+    EXPECT_TRUE(machine.windows.MessageBoxes().empty());
+}
+
+TEST_F(TrayTest, ClassThatCannotBeRegisteredEndsAtOnce) {
+    machine.windows.SetRegisterClassFails(true);
+    program = std::make_unique<TTrayProgram>(machine.platform, ProgramModule, *library);
+    EXPECT_EQ(RunTrayProgram(*program, ""), ExitNoWindowClass);
+    EXPECT_EQ(library->installCalls, 0);
+    EXPECT_TRUE(machine.windows.MessageBoxes().empty());
+}
+
+TEST_F(TrayTest, WindowThatCannotBeCreatedEndsAtOnce) {
+    machine.windows.SetCreateWindowFails(true);
+    program = std::make_unique<TTrayProgram>(machine.platform, ProgramModule, *library);
+    EXPECT_EQ(RunTrayProgram(*program, "/h"), ExitNoControlWindow);
+    EXPECT_EQ(library->installCalls, 0);
+    EXPECT_FALSE(machine.registry.Get(SettingsKeyPath, "Zolvik-Symbol verstecken").has_value());
+    EXPECT_TRUE(machine.windows.MessageBoxes().empty());
+}
+
+TEST_F(TrayTest, QuitPostedByAnotherProgramGivesItsExitCode) {
+    program = std::make_unique<TTrayProgram>(machine.platform, ProgramModule, *library);
+    machine.windows.WhenIdle([this] { machine.windows.PostQuitMessage(7); });
+    EXPECT_EQ(RunTrayProgram(*program, ""), 7);
+    EXPECT_FALSE(machine.shell.IconInTray());
+    EXPECT_EQ(machine.hooks.InstalledCount(), 0u);
+}
+
+TEST_F(TrayTest, MessageTable) {
+    machine.shell.AddFile(std::string(Folder) + "Zolsetup.exe");
+    machine.registry.PutString("AppEvents\\Schemes\\Apps\\Zolvik32\\Ein\\.current", "", "ein.wav");
+    LResult hook = 0, queryOpen = 1;
+    Start("", {[&] {
+        hook = SendMessageToControl(UM_GETHOOK);
+        queryOpen = SendMessageToControl(WM_QUERYOPEN);
+        Post(UM_PLAYSOUND, 0x100 | seOn, 0);
+        Post(UM_SETENABLED, 1, 0);
+        Post(UM_SHUTDOWN, 1, 0);
+        Post(UM_TRAYICON, 0, WM_LBUTTONDOWN);
+        Post(UM_TRAYICON, 0, WM_MOUSEMOVE);
+        Post(UM_TRAYICON, 0, WM_RBUTTONUP);
+        Post(UM_TRAYICON, 0, WM_LBUTTONUP);
+        Post(UM_TRAYICON, 0, WM_LBUTTONUP);
+    }});
+    EXPECT_EQ(hook, static_cast<LResult>(program->TrayHookHandle));
+    EXPECT_NE(hook, 0);
+    EXPECT_EQ(queryOpen, 0);
+    ASSERT_EQ(machine.sound.Played().size(), 1u);
+    EXPECT_EQ(machine.sound.Played()[0].sound, "ein.wav") << "the low byte is the event";
+    EXPECT_EQ(Setting("Zolvik eingeschaltet"), 1);
+    EXPECT_EQ(machine.windows.ExitWindowsRequests(), (std::vector<std::uint32_t>{1}));
+    ASSERT_EQ(machine.shell.Executed().size(), 2u) << "every left button release starts it";
+    EXPECT_EQ(machine.shell.Executed()[0].file, std::string(Folder) + "Zolsetup.exe");
+    EXPECT_EQ(machine.shell.Executed()[0].verb, "open");
+    EXPECT_TRUE(machine.windows.Beeps().empty());
+}
+
+TEST_F(TrayTest, SetEnabledStoresTheLowByte) {
+    Start("", {[&] { Post(UM_SETENABLED, 256, 0); }});
+    EXPECT_EQ(Setting("Zolvik eingeschaltet"), 0);
+}
+
+TEST_F(TrayTest, FailuresBeep) {
+    machine.windows.SetExitWindowsResult(false);
+    int exitCode = Start("", {[&] {
+        Post(UM_SHUTDOWN, 1, 0);
+        Post(UM_TRAYICON, 0, WM_LBUTTONUP);
+    }});
+    EXPECT_EQ(exitCode, 0) << "the program goes on";
+    EXPECT_EQ(machine.windows.Beeps(), (std::vector<std::uint32_t>{MB_ICONEXCLAMATION, MB_SIMPLE_BEEP}));
+}
+
+TEST_F(TrayTest, RefreshFollowsTheHideSetting) {
+    Start("", {[&] {
+                   machine.registry.PutByte(SettingsKeyPath, "Zolvik-Symbol verstecken", 1);
+                   Post(UM_REFRESHICON, 0, 0);
+               },
+               [&] { Post(UM_REFRESHICON, 0, 0); },
+               [&] {
+                   machine.registry.PutByte(SettingsKeyPath, "Zolvik-Symbol verstecken", 0);
+                   Post(UM_REFRESHICON, 0, 0);
+               }});
+    // Shown at start; hidden; a refresh while hidden makes no shell call;
+    // shown again with its tip; the tip updated; removed at the end.
+    EXPECT_EQ(NotifyMessages(),
+              (std::vector<std::uint32_t>{NIM_ADD, NIM_MODIFY, NIM_DELETE, NIM_ADD, NIM_DELETE}));
+    EXPECT_FALSE(machine.windows.IsVisible(program->ControlWindow));
+}
+
+TEST_F(TrayTest, RegistryErrorInTheWindowProcedureEndsWithTheErrorBox) {
+    int exitCode = Start("", {[&] {
+        machine.registry.SetWritesFail(true);
+        Post(UM_SETENABLED, 1, 0);
+    }});
+    EXPECT_EQ(exitCode, ExitUncaughtError);
+    EXPECT_FALSE(machine.shell.IconInTray()) << "icon removed";
+    EXPECT_EQ(machine.hooks.InstalledCount(), 0u) << "hook removed";
+    ASSERT_EQ(machine.windows.MessageBoxes().size(), 1u);
+    const sim::MessageBoxCall& box = machine.windows.MessageBoxes()[0];
+    EXPECT_EQ(box.caption, "Anwendungsfehler");
+    EXPECT_EQ(box.type, MB_ICONERROR | MB_TASKMODAL);
+    EXPECT_TRUE(box.text.starts_with("Exception ERegistryException in Modul Zolvik32.exe bei "))
+        << box.text;
+    EXPECT_TRUE(box.text.ends_with(".\nKonnte Daten f\xFCr 'Zolvik eingeschaltet' nicht setzen."))
+        << box.text;
+}
+
+TEST_F(TrayTest, ErrorInsideTheLibrarysPlaySoundArrivesAsData) {
+    machine.registry.Put("AppEvents\\Schemes\\Apps\\Zolvik32\\Aus\\.current", "", REG_BINARY, {1});
+    int exitCode = Start("", {[&] { Post(UM_PLAYSOUND, seOff, 0); }});
+    EXPECT_EQ(exitCode, ExitUncaughtError);
+    ASSERT_EQ(machine.windows.MessageBoxes().size(), 1u);
+    const std::string& text = machine.windows.MessageBoxes()[0].text;
+    EXPECT_TRUE(text.starts_with("Exception ERegistryException in Modul Zolhook.dll bei ")) << text;
+    EXPECT_TRUE(text.ends_with(".\nUng\xFCltiger Datentyp f\xFCr ''.")) << text;
+    EXPECT_EQ(machine.hooks.InstalledCount(), 0u);
+}
+
+TEST(TrayIconTest, FailedShellCallsBeepAndKeepTheState) {
+    sim::SimMachine machine;
+    TTrayIcon icon(machine.platform, 0x20001, 0x10010, ControlWindowProc);
+    icon.SetTip(std::string(70, 'x'));
+    EXPECT_EQ(icon.Tip.size(), 63u) << "cut to fit szTip";
+    EXPECT_TRUE(machine.shell.NotifyIconCalls().empty()) << "not shown: no call";
+    machine.shell.SetNotifyIconFails(true);
+    icon.Show();
+    EXPECT_FALSE(icon.Shown);
+    machine.shell.SetNotifyIconFails(false);
+    icon.Show();
+    EXPECT_TRUE(icon.Shown);
+    EXPECT_EQ(std::string(icon.IconData.szTip), std::string(63, 'x'));
+    machine.shell.SetNotifyIconFails(true);
+    icon.SetTip("Zolvik32");
+    icon.Hide();
+    EXPECT_TRUE(icon.Shown);
+    EXPECT_EQ(machine.windows.Beeps(), (std::vector<std::uint32_t>(3, MB_SIMPLE_BEEP)));
+}
+
+}  // namespace

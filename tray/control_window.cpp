@@ -1,0 +1,98 @@
+#include "tray/control_window.h"
+
+#include <string>
+
+#include "common/control_messages.h"
+#include "platform/win_constants.h"
+
+using namespace win;
+
+namespace {
+
+constexpr const char* SetupProgram = "Zolsetup.exe";
+
+void PlayRequestedSound(TTrayProgram& program, WParam event) {
+    if (program.Library.PlaySound(static_cast<std::uint8_t>(event & 0xFF))) return;
+    TLibraryError error{};
+    if (program.Library.TakeLibraryError(error)) throw ELibraryError(error);
+}
+
+void Shutdown(TTrayProgram& program, WParam flags) {
+    if (!program.Api.windows.ExitWindowsEx(static_cast<std::uint32_t>(flags), 0)) {
+        program.Api.windows.MessageBeep(MB_ICONEXCLAMATION);
+    }
+}
+
+void TrayIconEvent(TTrayProgram& program, LParam mouseMessage) {
+    if (static_cast<std::uint32_t>(mouseMessage) == WM_LBUTTONUP && !StartSetup(program)) {
+        program.Api.windows.MessageBeep(MB_SIMPLE_BEEP);
+    }
+}
+
+// The message's handling and result.
+LResult HandleMessage(TTrayProgram& program, Window window, std::uint32_t message, WParam wParam,
+               LParam lParam) {
+    WindowApi& windows = program.Api.windows;
+    switch (message) {
+        case WM_DESTROY:
+            windows.PostQuitMessage(0);
+            return 0;
+        case WM_QUERYOPEN:
+            return 0;
+        case UM_GETHOOK:
+            return static_cast<LResult>(program.TrayHookHandle);
+        case UM_PLAYSOUND:
+            PlayRequestedSound(program, wParam);
+            break;
+        case UM_REFRESHICON:
+            RefreshTrayIcon(program, window);
+            break;
+        case UM_SETENABLED:
+            program.OptionsRegistry.WriteOption(opEnabled, static_cast<std::uint8_t>(wParam & 0xFF));
+            break;
+        case UM_SHUTDOWN:
+            Shutdown(program, wParam);
+            break;
+        case UM_TRAYICON:
+            TrayIconEvent(program, lParam);
+            break;
+        default:
+            break;
+    }
+    return windows.DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+// An error may not unwind through the platform's message dispatch: it is
+// kept for the message loop, which raises it again.
+LResult ZV_STDCALL ControlWindowProc(Window window, std::uint32_t message, WParam wParam,
+                                     LParam lParam) {
+    TTrayProgram& program = ThisTray();
+    try {
+        return HandleMessage(program, window, message, wParam, lParam);
+    } catch (...) {
+        program.PendingError = std::current_exception();
+        return 0;
+    }
+}
+
+void RefreshTrayIcon(TTrayProgram& program, Window window) {
+    program.Api.windows.ShowWindow(window, SW_HIDE);
+    program.TrayIcon->SetTip(ControlWindowName);
+    if (program.OptionsRegistry.ReadOption(opHideIcon) != 0) {
+        program.TrayIcon->Hide();
+    } else {
+        program.TrayIcon->Show();
+    }
+}
+
+bool StartSetup(TTrayProgram& program) {
+    char path[261] = {};
+    program.Api.system.GetModuleFileNameA(program.Module, path, sizeof path - 1);
+    std::string setup = path;
+    setup = setup.substr(0, setup.find_last_of('\\') + 1) + SetupProgram;
+    Instance result = program.Api.shell.ShellExecuteA(program.Api.windows.GetFocus(), "open",
+                                                      setup.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    return static_cast<std::uint32_t>(result) > 32;
+}

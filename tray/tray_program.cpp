@@ -1,0 +1,176 @@
+#include "tray/tray_program.h"
+
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "common/control_messages.h"
+#include "platform/win_constants.h"
+#include "settings/registry.h"
+#include "tray/control_window.h"
+#include "tray/prev_inst.h"
+
+using namespace win;
+
+namespace {
+
+constexpr const char* AlreadyRunning = "Zolvik32 wurde bereits gestartet!";
+constexpr const char* ErrorCaption = "Anwendungsfehler";
+
+TTrayProgram* Running = nullptr;
+
+void AskRunningCopyToRefresh(TTrayProgram& program) {
+    Window running = program.Api.windows.FindWindowA(ControlWindowName, ControlWindowName);
+    if (running != 0) program.Api.windows.PostMessageA(running, UM_REFRESHICON, 0, 0);
+    program.Api.windows.MessageBoxA(0, AlreadyRunning, ControlWindowName, MB_OK);
+}
+
+bool RegisterControlClass(TTrayProgram& program) {
+    WindowApi& windows = program.Api.windows;
+    WindowClass& record = program.WindowClass;
+    record.style = 0;
+    record.windowProc = ControlWindowProc;
+    record.instance = program.Module;
+    record.icon = windows.LoadIconA(program.Module, "MAINICON");
+    record.cursor = windows.LoadCursorA(0, IDC_ARROW);
+    record.background = windows.GetStockObject(WHITE_BRUSH);
+    // The program has no menu resource of this name, so the window has none.
+    record.menuName = ControlWindowName;
+    record.className = ControlWindowName;
+    return windows.RegisterClassA(&record) != 0;
+}
+
+Window CreateControlWindow(TTrayProgram& program) {
+    return program.Api.windows.CreateWindowExA(0, ControlWindowName, ControlWindowName,
+                                               WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                               CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, program.Module,
+                                               nullptr);
+}
+
+int RunMessageLoop(TTrayProgram& program) {
+    WindowApi& windows = program.Api.windows;
+    Message message{};
+    while (windows.GetMessageA(&message, 0, 0, 0) != 0) {
+        windows.TranslateMessage(&message);
+        windows.DispatchMessageA(&message);
+        if (program.PendingError) std::rethrow_exception(std::exchange(program.PendingError, nullptr));
+    }
+    return static_cast<int>(message.wParam);
+}
+
+// Steps 6 to 9 run guarded: however they end, the icon leaves the tray and
+// the hook is removed.
+int RunWithIconAndHook(TTrayProgram& program) {
+    struct Shutdown {
+        TTrayProgram& program;
+        ~Shutdown() {
+            program.TrayIcon.reset();
+            program.Library.Install(0);
+        }
+    } shutdown{program};
+    program.TrayIcon = std::make_unique<TTrayIcon>(program.Api, program.WindowClass.icon,
+                                                   program.ControlWindow, ControlWindowProc);
+    RefreshTrayIcon(program, program.ControlWindow);
+    program.Api.windows.UpdateWindow(program.ControlWindow);
+    return RunMessageLoop(program);
+}
+
+int RunMainSteps(TTrayProgram& program, const std::string& commandLine) {
+    if (program.PrevInstance) {
+        AskRunningCopyToRefresh(program);
+        return ExitAlreadyRunning;
+    }
+    if (!RegisterControlClass(program)) return ExitNoWindowClass;
+    program.ControlWindow = CreateControlWindow(program);
+    // Without the window nothing could reach the program: not the hook
+    // library, not the shell, not the request to end.
+    if (program.ControlWindow == 0) return ExitNoControlWindow;
+    if (FirstArgument(commandLine) == "/h") program.OptionsRegistry.WriteOption(opHideIcon, 1);
+    program.TrayHookHandle = program.Library.Install(1);
+    if (program.TrayHookHandle == 0) return ExitNoHook;
+    return RunWithIconAndHook(program);
+}
+
+std::string FileNameOf(SystemApi& system, Instance module) {
+    char path[261] = {};
+    system.GetModuleFileNameA(module, path, sizeof path - 1);
+    const char* lastBackslash = std::strrchr(path, '\\');
+    return lastBackslash ? lastBackslash + 1 : path;
+}
+
+// What the error box says of an error: raised in the library and carried
+// over as data, or raised here.
+TLibraryError Describe(TTrayProgram& program, std::exception_ptr raised) {
+    TLibraryError error{};
+    std::string className = "Exception";
+    std::string message;
+    try {
+        std::rethrow_exception(raised);
+    } catch (const ELibraryError& library) {
+        return library.Error;
+    } catch (const ERegistryException& registry) {
+        className = ERegistryException::ClassName;
+        message = registry.what();
+    } catch (const std::exception& other) {
+        message = other.what();
+    } catch (...) {
+    }
+    std::string module = FileNameOf(program.Api.system, program.Module);
+    std::snprintf(error.ClassName, sizeof error.ClassName, "%s", className.c_str());
+    std::snprintf(error.ModuleName, sizeof error.ModuleName, "%s", module.c_str());
+    std::snprintf(error.Message, sizeof error.Message, "%s", message.c_str());
+    error.Address = reinterpret_cast<const void*>(&RunTrayProgram);
+    return error;
+}
+
+void ReportUncaughtError(TTrayProgram& program, std::exception_ptr raised) {
+    TLibraryError error = Describe(program, raised);
+    std::size_t length = std::strlen(error.Message);
+    const char* stop = (length == 0 || error.Message[length - 1] == '.') ? "" : ".";
+    char text[1500];
+    std::snprintf(text, sizeof text, "Exception %s in Modul %s bei %08lX.\n%s%s", error.ClassName,
+                  error.ModuleName, static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(error.Address)),
+                  error.Message, stop);
+    program.Api.windows.MessageBoxA(0, text, ErrorCaption, MB_ICONERROR | MB_TASKMODAL);
+}
+
+}  // namespace
+
+TTrayProgram::TTrayProgram(Platform& platform, Instance module, HookLibrary& library)
+    : Api(platform),
+      Module(module),
+      Library(library),
+      PrevInstance(CheckPrevInstance(platform.system, module)),
+      OptionsRegistry(platform.registry, HKEY_CURRENT_USER) {
+    OpenSettingsKey(OptionsRegistry);
+}
+
+TTrayProgram& ThisTray() { return *Running; }
+
+int RunTrayProgram(TTrayProgram& program, const std::string& commandLine) {
+    Running = &program;
+    int exitCode = ExitUncaughtError;
+    try {
+        exitCode = RunMainSteps(program, commandLine);
+    } catch (...) {
+        ReportUncaughtError(program, std::current_exception());
+    }
+    Running = nullptr;
+    return exitCode;
+}
+
+std::string FirstArgument(const std::string& commandLine) {
+    std::size_t i = 0;
+    auto separator = [&](std::size_t at) { return static_cast<unsigned char>(commandLine[at]) <= ' '; };
+    while (i < commandLine.size() && separator(i)) ++i;
+    std::string argument;
+    bool quoted = false;
+    for (; i < commandLine.size() && (quoted || !separator(i)); ++i) {
+        if (commandLine[i] == '"') {
+            quoted = !quoted;
+        } else {
+            argument += commandLine[i];
+        }
+    }
+    return argument;
+}
