@@ -145,6 +145,37 @@ class Session:
         self.xdotool("windowfocus", "--sync", window)
         return log
 
+    def start_tray(self, *args, setup=False):
+        """Zolvik32.exe with Zolhook.dll beside it, in a folder of the
+        scenario's own (with a test Zolsetup.exe that records its start, when
+        asked); returns once the control window answers."""
+        folder = self.work / "app"
+        folder.mkdir(exist_ok=True)
+        for name in ("Zolvik32.exe", "Zolhook.dll"):
+            shutil.copy(BIN / name, folder / name)
+        if setup:
+            shutil.copy(BIN / "tests" / "recorder.exe", folder / "Zolsetup.exe")
+        process = self.start(folder / "Zolvik32.exe", *args)
+        deadline = time.monotonic() + 20
+        while self.control_hook() == 0:
+            check(time.monotonic() < deadline and process.poll() is None,
+                  f"the tray program did not start (exit code {process.poll()})")
+            time.sleep(0.2)
+        return process
+
+    def probe(self, *args):
+        """Runs the probe for one request and returns what it wrote."""
+        log = Log(self.work / f"probe-{len(self.processes)}-{time.monotonic_ns()}.log")
+        subprocess.run(["wine", str(BIN / "tests" / "probe.exe"), args[0], str(log.path),
+                        *map(str, args[1:])], env=self.env(), timeout=30,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return log.lines()
+
+    def control_hook(self):
+        """The control window's answer to UM_GETHOOK; 0 without the window."""
+        lines = self.probe("send", 1130, 0, 0)
+        return int(lines[0].split()[1]) if lines and lines[0].startswith("RESULT") else 0
+
     def xdotool(self, *args):
         result = subprocess.run(["xdotool", *args], env=self.x_env(), capture_output=True,
                                 text=True, timeout=30)

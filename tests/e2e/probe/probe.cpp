@@ -14,11 +14,20 @@
 //                              and logs the result, and for an error the text
 //                              of the tray program's error box, built from
 //                              what TakeLibraryError (ordinal 14) hands over
+//   probe send LOG MSG WP LP   sends the message to the window "Zolvik32" and
+//                              writes "RESULT n" (or "NOWINDOW") to LOG
+//   probe post LOG MSG WP LP   posts it instead
+//   probe dialog LOG TITLE     writes the texts in the dialog box titled TITLE
+//                              (a message box) to LOG, then presses its button
+//
+// In the probe window, F11 writes the state of Shift, Ctrl and Alt as
+// GetAsyncKeyState reports it; the window also logs the end of the session.
 //
 // Every line is flushed at once, so the test runner can wait for it.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "common/library_error.h"
@@ -57,7 +66,14 @@ const char* KeyMessageName(UINT message) {
     }
 }
 
+void WriteModifiers() {
+    Write("MODIFIERS 10=%d 11=%d 12=%d A4=%d A5=%d", GetAsyncKeyState(VK_SHIFT) < 0,
+          GetAsyncKeyState(VK_CONTROL) < 0, GetAsyncKeyState(VK_MENU) < 0,
+          GetAsyncKeyState(VK_LMENU) < 0, GetAsyncKeyState(VK_RMENU) < 0);
+}
+
 LRESULT CALLBACK LoggingEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_KEYDOWN && wParam == VK_F11) WriteModifiers();
     if (const char* name = KeyMessageName(message)) {
         Write("%s %02X %08lX", name, static_cast<unsigned>(wParam), static_cast<unsigned long>(lParam));
     } else if (message == WM_CHAR) {
@@ -77,6 +93,12 @@ LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
             return 0;
         case WM_SETFOCUS:
             SetFocus(edit);
+            return 0;
+        case WM_QUERYENDSESSION:
+            Write("QUERYENDSESSION");
+            return TRUE;
+        case WM_ENDSESSION:
+            Write("ENDSESSION %u", static_cast<unsigned>(wParam));
             return 0;
         case WM_DESTROY:
             PostQuitMessage(0);
@@ -181,11 +203,51 @@ int RunHost(const char* dllPath) {
 
 }  // namespace
 
+int Deliver(bool send, const char* message, const char* wParam, const char* lParam) {
+    HWND control = FindWindowA("Zolvik32", "Zolvik32");
+    if (!control) {
+        Write("NOWINDOW");
+        return 1;
+    }
+    UINT number = std::strtoul(message, nullptr, 0);
+    WPARAM w = std::strtoul(wParam, nullptr, 0);
+    LPARAM l = std::strtol(lParam, nullptr, 0);
+    if (send) {
+        Write("RESULT %ld", static_cast<long>(SendMessageA(control, number, w, l)));
+    } else {
+        Write("RESULT %d", PostMessageA(control, number, w, l) ? 1 : 0);
+    }
+    return 0;
+}
+
+BOOL CALLBACK WriteChildText(HWND child, LPARAM) {
+    char text[512] = {};
+    GetWindowTextA(child, text, sizeof text);
+    if (text[0]) Write("TEXT %s", text);
+    return TRUE;
+}
+
+// Message boxes are dialogs of class #32770; their first button ends them.
+int AnswerDialog(const char* title) {
+    HWND dialog = FindWindowA("#32770", title);
+    if (!dialog) {
+        Write("NODIALOG");
+        return 1;
+    }
+    EnumChildWindows(dialog, WriteChildText, 0);
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    Write("ANSWERED");
+    return 0;
+}
+
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
     Log = std::fopen(argv[2], "a");
     if (!Log) return 2;
     if (std::strcmp(argv[1], "window") == 0) return RunWindow();
     if (std::strcmp(argv[1], "host") == 0 && argc >= 4) return RunHost(argv[3]);
+    if (std::strcmp(argv[1], "send") == 0 && argc >= 6) return Deliver(true, argv[3], argv[4], argv[5]);
+    if (std::strcmp(argv[1], "post") == 0 && argc >= 6) return Deliver(false, argv[3], argv[4], argv[5]);
+    if (std::strcmp(argv[1], "dialog") == 0 && argc >= 4) return AnswerDialog(argv[3]);
     return 2;
 }
