@@ -1,0 +1,34 @@
+#pragma once
+// Code page 1252, the ANSI code page of German and US Windows, and Unicode.
+// The system works in 1252 bytes; the terminal and version 5 registry files
+// speak Unicode, so the tools convert at their edges.
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// A text that cannot be converted: malformed UTF-8 or UTF-16, or a character
+// that code page 1252 does not have.
+class TextError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Windows maps the five bytes that 1252 leaves undefined (0x81, 0x8D, 0x8F,
+// 0x90, 0x9D) to the C1 controls of the same number, both ways.
+char32_t Cp1252ToCodePoint(unsigned char byte);
+std::optional<char> CodePointToCp1252(char32_t codePoint);
+
+std::string Cp1252ToUtf8(std::string_view text);
+// Throws TextError.
+std::string Utf8ToCp1252(std::string_view text);
+
+// UTF-16LE bytes to code page 1252. Throws TextError.
+std::string Utf16LeToCp1252(std::string_view bytes);
+
+// Upper case of the letters of code page 1252, as the registry and the key
+// names compare them.
+std::string UpperCase(std::string_view text);
+
+// "U+00E9 'é'" for messages, the character itself in UTF-8.
+std::string DescribeCodePoint(char32_t codePoint);

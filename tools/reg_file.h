@@ -1,0 +1,68 @@
+#pragma once
+// Registry files in the two formats the registry editor writes: "REGEDIT4"
+// in code page 1252, and "Windows Registry Editor Version 5.00" in UTF-16LE
+// with a byte-order mark, whose texts are converted to code page 1252 here.
+// A file is parsed whole before anything is imported, so a malformed line
+// leaves the registry untouched.
+#include <cstdint>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+
+enum class TRegAction { CreateKey, DeleteKey, SetValue, DeleteValue };
+
+struct TRegEntry {
+    TRegAction Action;
+    int Line;  // where the entry starts in its file
+    win::RegKey Root;
+    std::string Path;  // below the root, code page 1252
+    std::string Name;  // the value name; empty for the default value "@"
+    std::uint32_t Type = 0;
+    std::vector<std::uint8_t> Data;
+};
+
+struct TRegFile {
+    std::string FileName;
+    std::vector<TRegEntry> Entries;
+};
+
+// "FILE:LINE: REASON", or "FILE: REASON" for the file as a whole (line 0).
+class RegFileError : public std::runtime_error {
+public:
+    RegFileError(const std::string& fileName, int line, const std::string& reason);
+};
+
+// Throws RegFileError.
+TRegFile ParseRegFile(const std::string& fileName, std::string_view bytes);
+TRegFile ReadRegFile(const std::string& path);
+
+// "HKEY_CURRENT_USER" and the other roots a file may name.
+std::string RootName(win::RegKey root);
+
+// Imports parsed files into a registry, in order. Deleting a key deletes the
+// keys below it first; the registry seam cannot list subkeys, so the
+// importer deletes those it knows: every key an imported file created, and
+// those named with KnowKey. A registry call that fails ends the import with
+// a RegFileError naming the entry's line.
+class TRegImporter {
+public:
+    explicit TRegImporter(win::RegistryApi& registry) : registry_(registry) {}
+    void KnowKey(win::RegKey root, const std::string& path);
+    void Import(const TRegFile& file);
+
+private:
+    using KnownKey = std::pair<win::RegKey, std::string>;  // path folded to upper case
+    void CreateKey(const TRegFile& file, const TRegEntry& entry);
+    void DeleteKey(const TRegFile& file, const TRegEntry& entry);
+    void SetValue(const TRegFile& file, const TRegEntry& entry);
+    void DeleteValue(const TRegFile& file, const TRegEntry& entry);
+    void DeleteOneKey(const TRegFile& file, const TRegEntry& entry, const std::string& path);
+
+    win::RegistryApi& registry_;
+    std::set<KnownKey> known_;
+};

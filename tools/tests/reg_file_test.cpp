@@ -1,0 +1,225 @@
+// Registry files: both formats, every kind of line, every error, and the
+// import into a registry.
+#include <gtest/gtest.h>
+
+#include "platform/sim/sim_registry.h"
+#include "platform/win_constants.h"
+#include "tools/reg_file.h"
+
+using namespace win;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+constexpr const char* Key = "Software\\Quendlin\\Zolvik32\\Settings";
+
+std::string Regedit4(const std::string& body) { return "REGEDIT4\r\n\r\n" + body; }
+
+// A version 5 file from UTF-8 text: the byte-order mark and UTF-16LE, with
+// CR LF line ends.
+std::string Version5(const std::u16string& body) {
+    std::u16string text = u"Windows Registry Editor Version 5.00\n\n" + body;
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) {
+        if (unit == u'\n') bytes += std::string("\r\0", 2);
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+TRegEntry OnlyValue(const TRegFile& file) {
+    EXPECT_EQ(file.Entries.size(), 2u) << "the key and one value";
+    return file.Entries.back();
+}
+
+TEST(RegFileTest, ValueForms) {
+    struct Case {
+        const char* why;
+        std::string line;
+        std::string name;
+        std::uint32_t type;
+        Bytes data;
+    };
+    const Case cases[] = {
+        {"string with the two escapes", R"("a\\b"="say \"hi\" C:\\")", "a\\b", REG_SZ,
+         Bytes{'s', 'a', 'y', ' ', '"', 'h', 'i', '"', ' ', 'C', ':', '\\', 0}},
+        {"code page 1252 bytes as they are", "\"Gro\xDF\"=\"\xFC\"", "Gro\xDF", REG_SZ, Bytes{0xFC, 0}},
+        {"default value", "@=\"x\"", "", REG_SZ, Bytes{'x', 0}},
+        {"empty string", "\"e\"=\"\"", "e", REG_SZ, Bytes{0}},
+        {"dword, little-endian", "\"d\"=dword:0000002A", "d", REG_DWORD, Bytes{0x2A, 0, 0, 0}},
+        {"dword, short and lower case", "\"d\"=DWORD:1f", "d", REG_DWORD, Bytes{0x1F, 0, 0, 0}},
+        {"binary", "\"b\"=hex:01,ff, 7", "b", REG_BINARY, Bytes{0x01, 0xFF, 0x07}},
+        {"empty binary", "\"b\"=hex:", "b", REG_BINARY, Bytes{}},
+        {"continued binary", "\"b\"=hex:01,02,\\\r\n  03,\\\r\n  04", "b", REG_BINARY, Bytes{1, 2, 3, 4}},
+        {"expand string is ANSI in REGEDIT4", "\"x\"=hex(2):25,41,25,00", "x", REG_EXPAND_SZ,
+         Bytes{'%', 'A', '%', 0}},
+        {"multi string", "\"m\"=hex(7):61,00,62,00,00", "m", REG_MULTI_SZ, Bytes{'a', 0, 'b', 0, 0}},
+        {"qword", "\"q\"=hex(b):01,00,00,00,00,00,00,00", "q", REG_QWORD, Bytes{1, 0, 0, 0, 0, 0, 0, 0}},
+        {"any other type", "\"n\"=hex(0):", "n", REG_NONE, Bytes{}},
+        {"blanks around =", "\"s\" = \"v\"  ", "s", REG_SZ, Bytes{'v', 0}},
+    };
+    for (const Case& c : cases) {
+        TRegFile file = ParseRegFile("t.reg", Regedit4("[HKEY_CURRENT_USER\\Software]\r\n" + c.line + "\r\n"));
+        TRegEntry entry = OnlyValue(file);
+        EXPECT_EQ(entry.Action, TRegAction::SetValue) << c.why;
+        EXPECT_EQ(entry.Name, c.name) << c.why;
+        EXPECT_EQ(entry.Type, c.type) << c.why;
+        EXPECT_EQ(entry.Data, c.data) << c.why;
+        EXPECT_EQ(entry.Line, 4) << c.why;
+    }
+}
+
+TEST(RegFileTest, KeysDeletionsAndComments) {
+    TRegFile file = ParseRegFile("t.reg", "REGEDIT4\n"
+                                          "; a comment\n"
+                                          "\n"
+                                          "  [HKCU\\Software\\A]  \n"
+                                          "\"gone\"=-\n"
+                                          "[-HKEY_CURRENT_USER\\Software\\B]\n"
+                                          "   ; [not a key]\n"
+                                          "[hklm\\Software\\C]\n");
+    ASSERT_EQ(file.Entries.size(), 4u);
+    EXPECT_EQ(file.Entries[0].Action, TRegAction::CreateKey);
+    EXPECT_EQ(file.Entries[0].Root, HKEY_CURRENT_USER);
+    EXPECT_EQ(file.Entries[0].Path, "Software\\A");
+    EXPECT_EQ(file.Entries[0].Line, 4);
+    EXPECT_EQ(file.Entries[1].Action, TRegAction::DeleteValue);
+    EXPECT_EQ(file.Entries[1].Name, "gone");
+    EXPECT_EQ(file.Entries[2].Action, TRegAction::DeleteKey);
+    EXPECT_EQ(file.Entries[2].Path, "Software\\B");
+    EXPECT_EQ(file.Entries[3].Root, HKEY_LOCAL_MACHINE);
+    EXPECT_EQ(file.Entries[3].Line, 8);
+}
+
+TEST(RegFileTest, Version5TextsBecomeCodePage1252) {
+    TRegFile file = ParseRegFile("t.reg", Version5(u"; \u4E2D comments may hold anything\n"
+                                                   u"[HKEY_CURRENT_USER\\Software\\Gr\u00FC\u00DFe]\n"
+                                                   u"\"\u20AC\"=\"Gr\u00FC\u00DFe\"\n"
+                                                   u"\"x\"=hex(2):25,00,fc,00,00,00\n"
+                                                   u"\"m\"=hex(7):61,00,00,00,00,00\n"
+                                                   u"\"b\"=hex:fc,00\n"));
+    ASSERT_EQ(file.Entries.size(), 5u);
+    EXPECT_EQ(file.Entries[0].Path, "Software\\Gr\xFC\xDF" "e");
+    EXPECT_EQ(file.Entries[1].Name, "\x80");
+    EXPECT_EQ(file.Entries[1].Data, (Bytes{'G', 'r', 0xFC, 0xDF, 'e', 0}));
+    EXPECT_EQ(file.Entries[2].Data, (Bytes{'%', 0xFC, 0})) << "UTF-16 string data converted";
+    EXPECT_EQ(file.Entries[3].Data, (Bytes{'a', 0, 0}));
+    EXPECT_EQ(file.Entries[4].Data, (Bytes{0xFC, 0x00})) << "binary data stays as it is";
+    EXPECT_EQ(file.Entries[4].Line, 8);
+}
+
+TEST(RegFileTest, Errors) {
+    struct Case {
+        const char* why;
+        std::string file;
+        std::string message;  // "t.reg:LINE: reason" or the start of it
+    };
+    const std::string key = "[HKEY_CURRENT_USER\\Software]\r\n";
+    const Case cases[] = {
+        {"empty", "", "t.reg:1: empty file"},
+        {"no header", "[HKEY_CURRENT_USER\\Software]\r\n", "t.reg:1: the first line must be REGEDIT4"},
+        {"UTF-8", "\xEF\xBB\xBFREGEDIT4\r\n", "t.reg: UTF-8 is not an encoding of registry files"},
+        {"UTF-16 big-endian", "\xFE\xFF\0R", "t.reg: UTF-16 big-endian"},
+        {"version 5 in 8 bits", "Windows Registry Editor Version 5.00\r\n",
+         "t.reg:1: a version 5.00 file must be UTF-16LE"},
+        {"UTF-16 without its mark", std::string("R\0E\0", 4), "t.reg:1: NUL byte"},
+        {"value first", Regedit4("\"a\"=\"b\"\r\n"), "t.reg:3: value before the first [key]"},
+        {"value under a deleted key", Regedit4("[-HKCU\\Software]\r\n\"a\"=\"b\"\r\n"),
+         "t.reg:4: value under a key that is being deleted"},
+        {"stray text", Regedit4(key + "a=b\r\n"), "t.reg:4: expected [key]"},
+        {"key without ]", Regedit4("[HKCU\\Software\r\n"), "t.reg:3: key line without its closing ]"},
+        {"unknown root", Regedit4("[HKEY_USERS\\x]\r\n"), "t.reg:3: unknown root 'HKEY_USERS'"},
+        {"empty key name", Regedit4("[HKCU\\Software\\\\x]\r\n"), "t.reg:3: empty key name"},
+        {"trailing backslash", Regedit4("[HKCU\\Software\\]\r\n"), "t.reg:3: empty key name"},
+        {"deleting a root", Regedit4("[-HKCU]\r\n"), "t.reg:3: a root key cannot be deleted"},
+        {"name without its quote", Regedit4(key + "\"a=\"b\r\n"), "t.reg:4: expected = after the value name"},
+        {"no =", Regedit4(key + "\"a\" \"b\"\r\n"), "t.reg:4: expected = after the value name"},
+        {"string without its quote", Regedit4(key + "\"a\"=\"b\r\n"), "t.reg:4: string without its closing quote"},
+        {"unknown escape", Regedit4(key + "\"a\"=\"C:\\x\"\r\n"), "t.reg:4: unknown escape in a string"},
+        {"text after a string", Regedit4(key + "\"a\"=\"b\" c\r\n"), "t.reg:4: unexpected text after the value: 'c'"},
+        {"dword too long", Regedit4(key + "\"a\"=dword:123456789\r\n"), "t.reg:4: dword: needs 1 to 8 hex digits"},
+        {"dword not hex", Regedit4(key + "\"a\"=dword:12g\r\n"), "t.reg:4: dword: needs"},
+        {"hex byte of three digits", Regedit4(key + "\"a\"=hex:01,100\r\n"), "t.reg:4: hex data: '100'"},
+        {"hex byte not hex", Regedit4(key + "\"a\"=hex:zz\r\n"), "t.reg:4: hex data: 'zz'"},
+        {"empty hex byte", Regedit4(key + "\"a\"=hex:01,,02\r\n"), "t.reg:4: hex data: ''"},
+        {"bad hex type", Regedit4(key + "\"a\"=hex(x):01\r\n"), "t.reg:4: hex(N): needs a type"},
+        {"unknown data", Regedit4(key + "\"a\"=qword:1\r\n"), "t.reg:4: unknown value data 'qword:1'"},
+        {"continuation at the end", Regedit4(key + "\"a\"=hex:01,\\"), "t.reg:4: continuation"},
+        {"error in a continued line names its first", Regedit4(key + "\"a\"=hex:01,\\\r\n  0g\r\n"),
+         "t.reg:4: hex data: '0g'"},
+        {"odd UTF-16 data", Version5(u"[HKCU\\x]\n\"a\"=hex(2):41\n"), "t.reg:4: string data in hex: UTF-16 data"},
+        {"no 1252 byte", Version5(u"[HKCU\\x]\n\"a\"=\"\u4E2D\"\n"), "t.reg:4: character U+4E2D"},
+        {"REGEDIT4 in UTF-16", "\xFF\xFE" + std::string("R\0E\0G\0E\0D\0I\0T\0" "4\0", 16),
+         "t.reg:1: a REGEDIT4 file must be in code page 1252"},
+    };
+    for (const Case& c : cases) {
+        try {
+            ParseRegFile("t.reg", c.file);
+            ADD_FAILURE() << c.why << ": parsed";
+        } catch (const RegFileError& error) {
+            EXPECT_EQ(std::string(error.what()).substr(0, c.message.size()), c.message)
+                << c.why << ": " << error.what();
+        }
+    }
+}
+
+TEST(RegFileTest, MissingFile) {
+    EXPECT_THROW(ReadRegFile("/nonexistent/x.reg"), RegFileError);
+}
+
+class RegImportTest : public ::testing::Test {
+protected:
+    sim::SimRegistry registry;
+    TRegImporter importer{registry};
+
+    void Import(const std::string& body) { importer.Import(ParseRegFile("t.reg", Regedit4(body))); }
+};
+
+TEST_F(RegImportTest, SetsValuesAndMakesKeys) {
+    Import("[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Settings]\r\n"
+           "\"EasyTab\"=hex:01\r\n"
+           "\"DecimalDot\"=\",\"\r\n"
+           "@=dword:7\r\n"
+           "[HKCU\\Empty\\Key]\r\n");
+    EXPECT_EQ(registry.Get(Key, "EasyTab")->type, REG_BINARY);
+    EXPECT_EQ(registry.Get(Key, "EasyTab")->data, Bytes{1});
+    EXPECT_EQ(registry.Get(Key, "DecimalDot")->data, (Bytes{',', 0}));
+    EXPECT_EQ(registry.Get(Key, "")->data, (Bytes{7, 0, 0, 0}));
+    EXPECT_TRUE(registry.KeyExists("Empty\\Key"));
+    EXPECT_EQ(registry.OpenHandleCount(), 0u) << "every key closed again";
+}
+
+TEST_F(RegImportTest, DeletesValuesQuietlyWhetherOrNotTheyExist) {
+    registry.PutByte(Key, "EasyTab", 1);
+    Import(std::string("[HKCU\\") + Key + "]\r\n\"EasyTab\"=-\r\n\"Missing\"=-\r\n[HKCU\\No\\Such]\r\n\"x\"=-\r\n");
+    EXPECT_FALSE(registry.Get(Key, "EasyTab"));
+}
+
+TEST_F(RegImportTest, DeletingAKeyDeletesTheKeysBelowIt) {
+    Import("[HKCU\\Software\\Quendlin\\Zolvik32\\Macros\\AltGr]\r\n\"00080045\"=\"x\"\r\n"
+           "[HKCU\\Software\\Quendlin\\Zolvik32\\Macros\\Umlaut\\Ascii]\r\n");
+    importer.KnowKey(HKEY_CURRENT_USER, Key);
+    registry.PutByte(Key, "EasyTab", 1);
+    Import("[-HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32]\r\n[-HKCU\\Never\\Made]\r\n");
+    EXPECT_FALSE(registry.KeyExists("Software\\Quendlin\\Zolvik32"));
+    EXPECT_TRUE(registry.KeyExists("Software\\Quendlin"));
+}
+
+TEST_F(RegImportTest, RegistryRefusalNamesTheLine) {
+    registry.SetWritesFail(true);
+    try {
+        Import("[HKCU\\Software]\r\n\r\n\"a\"=\"b\"\r\n");
+        ADD_FAILURE() << "imported";
+    } catch (const RegFileError& error) {
+        EXPECT_STREQ(error.what(), "t.reg:5: cannot set \"a\" in [HKEY_CURRENT_USER\\Software] (error 5)");
+    }
+}
+
+TEST_F(RegImportTest, AKeyWithSubkeysNoFileMadeIsNotDeleted) {
+    registry.CreateKey("Software\\Other\\Child");
+    EXPECT_THROW(Import("[-HKCU\\Software\\Other]\r\n"), RegFileError);
+    EXPECT_TRUE(registry.KeyExists("Software\\Other\\Child"));
+}
+
+}  // namespace
