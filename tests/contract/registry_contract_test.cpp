@@ -171,6 +171,9 @@ protected:
         RegKey parent = 0;
         if (api.RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Quendlin\\Zolvik32", 0,
                               KEY_ALL_ACCESS, &parent) == ERROR_SUCCESS) {
+            // A key with subkeys cannot be deleted; the speaker tones are
+            // the settings key's only subkey.
+            api.RegDeleteKeyA(parent, "Settings\\Speaker");
             api.RegDeleteKeyA(parent, "Settings");
             api.RegCloseKey(parent);
         }

@@ -141,9 +141,14 @@ class Session:
         log = Log(self.work / "window.log")
         self.start(BIN / "tests" / "probe.exe", "window", log.path)
         log.wait_for(lambda lines: "READY" in lines, "probe window ready")
-        window = self.xdotool("search", "--sync", "--name", "^probe$").split()[0]
-        self.xdotool("windowfocus", "--sync", window)
+        self.window_id = self.xdotool("search", "--sync", "--name", "^probe$").split()[0]
+        self.focus_window()
         return log
+
+    def focus_window(self):
+        """Gives the probe window the keyboard focus again, say after a
+        program the system started took it."""
+        self.xdotool("windowfocus", "--sync", self.window_id)
 
     def start_tray(self, *args, setup=False):
         """Zolvik32.exe with Zolhook.dll beside it, in a folder of the

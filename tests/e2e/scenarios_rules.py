@@ -58,6 +58,7 @@ def contains_run(events, run):
 def check_modifiers_up(session, window):
     """F11 makes the probe report Shift, Ctrl and Alt as the platform sees
     them; none may be left down."""
+    session.focus_window()
     session.keys("F11")
     lines = window.wait_for(lambda lines: any(line.startswith("MODIFIERS") for line in lines),
                             "the modifiers report")
