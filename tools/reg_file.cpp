@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 
 #include "platform/win_constants.h"
 #include "tools/cp1252.h"

@@ -1,0 +1,112 @@
+// "zolvik-sim run": what it shows of a replayed script, and how its options
+// set up the simulated machine.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "tools/zolvik_sim/commands.h"
+
+namespace {
+
+std::string WriteFile(const std::string& name, const std::string& text) {
+    std::string path = ::testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << text;
+    return path;
+}
+
+// A configuration with the master switch on and these AltGr-key values.
+std::string Config(const std::string& name, const std::string& macros, const std::string& settings = "") {
+    return WriteFile(name, "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Settings]\r\n"
+                           "\"Zolvik eingeschaltet\"=hex:01\r\n" + settings +
+                           "\r\n[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Macros\\AltGr]\r\n" + macros);
+}
+
+std::string Replay(std::vector<std::string> args) {
+    args.insert(args.begin(), "run");
+    std::ostringstream out, err;
+    EXPECT_EQ(RunTool(args, out, err), 0) << err.str();
+    return out.str();
+}
+
+TEST(RunTest, Reports) {
+    std::string macros = Config("macros.reg", "\"00020074\"=\"a\"\r\n\"00080045\"=\"^*9\"\r\n"
+                                              "\"00080044\"=\"^*40\"\r\n\"00080054\"=\"^*7\"\r\n",
+                                "\"EasyTab\"=hex:00\r\n");
+    struct Case {
+        const char* why;
+        std::vector<std::string> args;
+        std::string out;
+    };
+    const Case cases[] = {
+        {"every key event, who made it and what the hook kept",
+         {"--reg", macros, "--events", "Ctrl+F5"},
+         "key: user press VK_CONTROL\n"
+         "key: user press VK_F5 (swallowed)\n"
+         "key: typed release VK_MENU\n"
+         "key: typed release VK_CONTROL\n"
+         "key: typed release VK_SHIFT\n"
+         "key: typed press 0x41 'A'\n"
+         "key: typed release 0x41 'A'\n"
+         "key: user release VK_F5\n"
+         "key: user release VK_CONTROL\n"
+         "received: \"a\"\n"},
+        {"auto-repeat", {"--events", "hold:A*3"},
+         "key: user press 0x41 'A'\nkey: user repeat 0x41 'A'\nkey: user repeat 0x41 'A'\n"
+         "key: user release 0x41 'A'\nreceived: \"aaa\"\n"},
+        {"the shutdown request", {"--reg", macros, "AltGr+E"},
+         "received: \"\"\nposted: UM_SHUTDOWN wParam=1 lParam=0 to Zolvik32\n"},
+        {"the clock and the locale", {"--reg", macros, "--locale", "en-US", "--at", "2024-02-29T08:00", "AltGr+D"},
+         "received: \"Thursday, February 29, 2024\"\n"},
+        {"a change is shown", {"--reg", macros, "AltGr+T"},
+         "received: \"\"\nchanged: [HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Settings] \"EasyTab\" "
+         "hex:00 -> hex:01\n"},
+        {"a change undone is not", {"--reg", macros, "AltGr+T", "AltGr+T"}, "received: \"\"\n"},
+        {"the operands are one script", {"\"ab\"", "Enter", "\"c\""}, "received: \"ab\\rc\"\n"},
+        {"a dead key alone types its accent", {"\"^2 \xC2\xB4\"", "Caret", "A"}, "received: \"^2 \xC2\xB4\xC3\xA2\"\n"},
+        {"Caps Lock on from the start", {"--caps-on", "\"Ab\"", "A"}, "received: \"AbA\"\n"},
+        {"Num Lock on from the start", {"--num-on", "--events", "NumLock"},
+         "key: user press VK_NUMLOCK\nkey: user release VK_NUMLOCK\nreceived: \"\"\n"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(Replay(c.args), c.out) << c.why;
+}
+
+TEST(RunTest, ScriptFromAFile) {
+    std::string script = WriteFile("tour.keys", "# a tour\r\nShift+h \"i\"  # greeting\r\n\r\nSpace \"\xC3\xBC\"\r\n");
+    EXPECT_EQ(Replay({"@" + script}), "received: \"Hi \xC3\xBC\"\n");
+}
+
+TEST(RunTest, LaterFilesChangeWhatEarlierOnesSet) {
+    std::string first = Config("first.reg", "\"00080045\"=\"first\"\r\n\"00080046\"=\"kept\"\r\n");
+    std::string second = WriteFile("second.reg", "REGEDIT4\r\n\r\n"
+                                                 "[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Macros\\AltGr]\r\n"
+                                                 "\"00080046\"=-\r\n"
+                                                 "[-HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Macros]\r\n");
+    EXPECT_EQ(Replay({"--reg", first, "AltGr+E", "AltGr+F"}), "received: \"firstkept\"\n");
+    EXPECT_EQ(Replay({"--reg", first, "--reg", second, "AltGr+E", "AltGr+F"}), "received: \"\xE2\x82\xAC\"\n")
+        << "no macros left: AltGr+E is the euro sign, AltGr+F types nothing";
+}
+
+// On Windows 95/98 held AltGr is seen as Ctrl and Alt, and all three keys
+// are pressed again after typing.
+TEST(RunTest, PlatformDecidesHowHeldAltGrComesBack) {
+    std::string macros = Config("x.reg", "\"00080058\"=\"x\"\r\n");
+    auto restored = [&](const char* platform) {
+        std::string out = Replay({"--reg", macros, "--platform", platform, "--events", "down:AltGr", "X"});
+        std::string presses;
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
+            // The simulated keyboard keeps the right Alt key down, so its
+            // press again shows as a repeat.
+            for (const char* kind : {"key: typed press VK_", "key: typed repeat VK_"}) {
+                std::string prefix(kind);
+                if (line.starts_with(prefix)) presses += line.substr(prefix.size() - 3) + ";";
+            }
+        }
+        return presses;
+    };
+    EXPECT_EQ(restored("nt"), "VK_CONTROL;VK_MENU extended;");
+    EXPECT_EQ(restored("9x"), "VK_CONTROL;VK_MENU;VK_MENU extended;");
+}
+
+}  // namespace

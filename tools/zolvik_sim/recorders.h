@@ -1,0 +1,81 @@
+#pragma once
+// Stand-ins between the system and the simulated machine that remember what
+// the system changed: the registry values it wrote, the programs and
+// documents it opened.
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sim/sim_registry.h"
+
+struct TValueChange {
+    win::RegKey Root;
+    std::string Path;  // code page 1252
+    std::string Name;
+    std::optional<sim::RegistryValue> Before;
+    std::optional<sim::RegistryValue> After;
+};
+
+// Passes every call on to the simulated registry and keeps, for each value
+// written or deleted through it, the value as it was before the first such
+// call since StartRecording.
+class TRecordingRegistry final : public win::RegistryApi {
+public:
+    explicit TRecordingRegistry(sim::SimRegistry& registry) : registry_(registry) {}
+
+    std::int32_t RegOpenKeyExA(win::RegKey key, const char* subKey, std::uint32_t options,
+                               std::uint32_t access, win::RegKey* result) override;
+    std::int32_t RegCreateKeyExA(win::RegKey key, const char* subKey, std::uint32_t options,
+                                 std::uint32_t access, win::RegKey* result,
+                                 std::uint32_t* disposition) override;
+    std::int32_t RegQueryValueExA(win::RegKey key, const char* valueName, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* dataSize) override;
+    std::int32_t RegSetValueExA(win::RegKey key, const char* valueName, std::uint32_t type,
+                                const std::uint8_t* data, std::uint32_t dataSize) override;
+    std::int32_t RegDeleteValueA(win::RegKey key, const char* valueName) override;
+    std::int32_t RegDeleteKeyA(win::RegKey key, const char* subKey) override;
+    std::int32_t RegCloseKey(win::RegKey key) override;
+
+    void StartRecording() { touched_.clear(); }
+    // The values that differ now from what they were, in the order first
+    // touched.
+    std::vector<TValueChange> Changes() const;
+
+private:
+    struct Location {
+        win::RegKey root;
+        std::string path;
+    };
+    void Remember(const std::optional<Location>& key, const char* valueName);
+    std::optional<Location> Locate(win::RegKey key, const char* subKey) const;
+
+    sim::SimRegistry& registry_;
+    std::map<win::RegKey, Location> handles_;
+    std::vector<TValueChange> touched_;
+};
+
+struct TOpenedDocument {
+    std::string Path;  // code page 1252
+    bool Opened;
+};
+
+// Opens every program and document except those named missing, which
+// fail as a file the shell cannot find.
+class TRecordingShell final : public win::ShellApi {
+public:
+    explicit TRecordingShell(std::set<std::string> missing) : missing_(std::move(missing)) {}
+
+    bool Shell_NotifyIconA(std::uint32_t message, win::NotifyIconData* data) override;
+    win::Instance ShellExecuteA(win::Window owner, const char* verb, const char* file,
+                                const char* parameters, const char* directory, int show) override;
+
+    const std::vector<TOpenedDocument>& Opened() const { return opened_; }
+    void Clear() { opened_.clear(); }
+
+private:
+    std::set<std::string> missing_;
+    std::vector<TOpenedDocument> opened_;
+};

@@ -1,0 +1,26 @@
+#pragma once
+// How zolvik-sim shows what the system did. Code page 1252 texts are shown
+// in UTF-8.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/sim/sim_registry.h"
+#include "tools/zolvik_sim/session.h"
+
+// In double quotes; backslash, quote, tab, CR and LF escaped as in C, other
+// control bytes as \xNN.
+std::string QuoteText(std::string_view text);
+// Printable ASCII as it is (a backslash doubled), every other byte as \xNN.
+std::string ShowBytes(std::string_view bytes);
+// As a .reg file writes the data: "text", dword:0000002A, hex:01,02,
+// hex(N):...; "(none)" for a missing value.
+std::string ShowValue(const std::optional<sim::RegistryValue>& value);
+// "press VK_SHIFT", "release VK_MENU extended"
+std::string ShowKeyEvent(std::string_view action, std::uint8_t virtualKey, bool extended);
+
+// Everything a run of the session shows, one item a line: key events
+// (with events), the text received, sounds, posted messages, opened
+// documents, beeps and registry changes.
+std::string RunReport(const TSession& session, bool events);
