@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# The main job: builds the Win32 deliverables, Zolhook.dll and (once it
-# exists) Zolvik32.exe, and says where they are.
+# The main job: builds the Win32 deliverables, then shows the system at work
+# under Wine on an Xvfb display of its own (scripts/demo.py tour). With an X
+# display of your own it then offers to start the system there.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-scripts/setup.sh
+scripts/setup.sh x11-apps imagemagick
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
 echo
-echo "Win32 deliverables:"
-for file in build/win32/Zolhook.dll build/win32/Zolvik32.exe; do
-    [ -f "$file" ] && echo "  $(pwd)/$file"
-done
+echo "Built: $(pwd)/build/win32/Zolvik32.exe and $(pwd)/build/win32/Zolhook.dll"
+echo
+python3 scripts/demo.py tour
+if [ -n "${DISPLAY:-}" ] && [ -t 0 ]; then
+    echo
+    read -r -p "Start Zolvik32 on your display ($DISPLAY) to try it? [y/N] " answer
+    case "$answer" in
+        y|Y|j|J) python3 scripts/demo.py try ;;
+    esac
+fi

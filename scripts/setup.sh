@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what building and testing need on Debian, when it is missing.
-# As root it installs; otherwise it prints the exact commands and fails.
+# Installs what building and testing need on Debian, when it is missing,
+# and any further packages named as arguments. As root it installs;
+# otherwise it prints the exact commands and fails.
 set -euo pipefail
 
 native=(cmake ninja-build g++ googletest)
@@ -9,7 +10,7 @@ wine=(wine wine32:i386 xvfb xdotool x11-utils x11-xkb-utils x11-xserver-utils lo
 
 missing=()
 have_package() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for package in "${native[@]}" "${windows[@]}" "${wine[@]}"; do
+for package in "${native[@]}" "${windows[@]}" "${wine[@]}" "$@"; do
     have_package "$package" || missing+=("$package")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
