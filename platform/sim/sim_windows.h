@@ -78,7 +78,6 @@ public:
     void SetExitWindowsResult(bool result) { exitWindowsResult_ = result; }
     void SetRegisterClassFails(bool fail) { registerClassFails_ = fail; }
     void SetCreateWindowFails(bool fail) { createWindowFails_ = fail; }
-    bool HasQueuedMessages() const { return !queue_.empty(); }
     // What other programs do while the message loop waits: each step runs
     // when the queue is empty, in order.
     void WhenIdle(std::function<void()> step) { idleSteps_.push_back(std::move(step)); }
