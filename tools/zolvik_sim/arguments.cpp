@@ -3,7 +3,7 @@
 #include "tools/zolvik_sim/tool_error.h"
 
 TArguments::TArguments(std::string_view command, const std::vector<std::string>& args,
-                       std::initializer_list<TOptionSpec> specs)
+                       std::initializer_list<TOptionDef> definitions)
     : command_(command) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -16,14 +16,14 @@ TArguments::TArguments(std::string_view command, const std::vector<std::string>&
             optionsEnded = true;
             continue;
         }
-        const TOptionSpec* spec = nullptr;
-        for (const TOptionSpec& candidate : specs) {
-            if (candidate.Name == arg) spec = &candidate;
+        const TOptionDef* definition = nullptr;
+        for (const TOptionDef& candidate : definitions) {
+            if (candidate.Name == arg) definition = &candidate;
         }
-        if (!spec) throw ToolError(command_ + ": unknown option " + arg);
-        if (!spec->Repeatable && Has(arg)) throw ToolError(command_ + ": " + arg + " given twice");
+        if (!definition) throw ToolError(command_ + ": unknown option " + arg);
+        if (!definition->Repeatable && Has(arg)) throw ToolError(command_ + ": " + arg + " given twice");
         std::vector<std::string>& values = options_[arg];
-        if (spec->TakesValue) {
+        if (definition->TakesValue) {
             if (i + 1 >= args.size()) throw ToolError(command_ + ": " + arg + " needs a value");
             values.push_back(args[++i]);
         }

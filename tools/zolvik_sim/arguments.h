@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-struct TOptionSpec {
+struct TOptionDef {
     std::string_view Name;  // "--layout"
     bool TakesValue;
     bool Repeatable;
@@ -19,7 +19,7 @@ public:
     // Throws ToolError for an unknown option, a missing value or an option
     // given twice that may be given once.
     TArguments(std::string_view command, const std::vector<std::string>& args,
-               std::initializer_list<TOptionSpec> specs);
+               std::initializer_list<TOptionDef> definitions);
 
     bool Has(std::string_view option) const { return options_.count(std::string(option)) != 0; }
     std::optional<std::string> Value(std::string_view option) const;
