@@ -35,9 +35,9 @@ TStep Single(TStepKind kind, std::string_view name) {
 int ParseCount(std::string_view digits) {
     bool valid = !digits.empty() && digits.size() <= 4;
     int count = 0;
-    for (char c : digits) {
-        valid = valid && c >= '0' && c <= '9';
-        count = count * 10 + (c - '0');
+    for (std::size_t i = 0; valid && i < digits.size(); ++i) {
+        valid = digits[i] >= '0' && digits[i] <= '9';
+        count = count * 10 + (digits[i] - '0');
     }
     if (!valid || count < 1 || count > MaxHoldCount) {
         throw ToolError("hold: needs a count of 1 to " + std::to_string(MaxHoldCount) + " after *");
