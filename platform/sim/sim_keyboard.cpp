@@ -67,9 +67,10 @@ KeyInput SimKeyboard::TakeInput() {
 }
 
 // The asynchronous state follows the input queue, not the thread.
-void SimKeyboard::Enqueue(const KeyInput& input) {
+void SimKeyboard::Enqueue(KeyInput input) {
     Sides sides = SidesOf(input);
     bool down = !IsRelease(input);
+    input.wasDown = asyncDown_[sides.specific];
     asyncDown_[sides.specific] = down;
     if (sides.generic != sides.specific) {
         asyncDown_[sides.generic] = down || asyncDown_[OtherSide(sides.specific)];
@@ -109,7 +110,7 @@ SimKeyboard::Delivered SimKeyboard::KeyDataFor(const KeyInput& input) const {
     bool extended = (input.flags & KEYEVENTF_EXTENDEDKEY) || sides.specific == VK_RMENU ||
                     sides.specific == VK_RCONTROL;
     bool altDown = (threadState_[VK_MENU] & 0x80) || (sides.generic == VK_MENU && !release);
-    bool wasDown = release || (threadState_[sides.specific] & 0x80);
+    bool wasDown = release || input.wasDown;
     std::uint32_t keyData = 1u | (std::uint32_t(input.scanCode) << 16) |
                             (extended ? 1u << 24 : 0u) | (altDown ? 1u << 29 : 0u) |
                             (wasDown ? 1u << 30 : 0u) | (release ? 1u << 31 : 0u);

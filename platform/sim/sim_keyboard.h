@@ -14,6 +14,10 @@ struct KeyInput {
     std::uint8_t scanCode;
     std::uint32_t flags;  // KEYEVENTF_EXTENDEDKEY, KEYEVENTF_KEYUP
     bool injected;        // made by keybd_event, not by the user
+    // The key was down before this event, as the input queue saw it: the
+    // key data's previous-state bit, which a swallowed press still sets for
+    // its repeats.
+    bool wasDown = false;
 };
 
 // The keyboard as one thread of the application sees it. Like Windows, it
@@ -61,7 +65,7 @@ private:
         std::uint8_t specific;
     };
     static Sides SidesOf(const KeyInput& input);
-    void Enqueue(const KeyInput& input);
+    void Enqueue(KeyInput input);
 
     KeyboardLayout layout_ = KeyboardLayout::German;
     std::uint8_t threadState_[256] = {};

@@ -271,3 +271,20 @@ TEST_F(KeyRulesTest, WronglyTypedMacroIsNoMacro) {
 }
 
 }  // namespace
+
+namespace {
+
+// The repeats of a press the rules swallowed still carry the previous-state
+// bit, so the lock key is announced once.
+TEST_F(KeyRulesTest, RepeatsOfASwallowedLockKeyAreNotAnnouncedAgain) {
+    SetOption("Piepsen bei Umschaltungen", 1);
+    Macro("00010014", "caps macro");  // Caps Lock on counts as Shift
+    machine.Press(VK_CAPITAL);
+    machine.Press(VK_CAPITAL);
+    machine.Press(VK_CAPITAL);
+    machine.Release(VK_CAPITAL);
+    EXPECT_EQ(SoundRequests(), (Events{seCapsLock, seOn}));
+    EXPECT_TRUE(machine.AppText().starts_with("caps macro"));
+}
+
+}  // namespace
