@@ -11,6 +11,7 @@ namespace {
 constexpr std::uint16_t NoKey = 0xFFFF;
 constexpr std::uint16_t ExtendedBit = 0x8000;
 constexpr std::uint16_t RightAlt = ExtendedBit | VK_MENU;
+constexpr std::uint16_t RightCtrl = ExtendedBit | VK_CONTROL;
 constexpr std::uint8_t Escape = 0xFF;
 
 struct Modifier {
@@ -51,19 +52,24 @@ void ToggleCapsLock(THookProcess& process) {
     SendKey(process, VK_CAPITAL, false);
 }
 
+// Windows NT tells the left and right modifier keys apart; the generic
+// VK_SHIFT and VK_CONTROL press and release the left ones.
 struct Held {
-    bool shift, ctrl, leftAlt, rightAlt;
+    bool leftShift, rightShift, leftCtrl, rightCtrl, leftAlt, rightAlt;
 };
 
 Held HeldKeys(THookProcess& process) {
     KeyboardApi& keyboard = process.Api.keyboard;
-    return {IsKeyDown(keyboard, VK_SHIFT), IsKeyDown(keyboard, VK_CONTROL),
-            IsKeyDown(keyboard, VK_LMENU), IsKeyDown(keyboard, VK_RMENU)};
+    return {IsKeyDown(keyboard, VK_LSHIFT),   IsKeyDown(keyboard, VK_RSHIFT),
+            IsKeyDown(keyboard, VK_LCONTROL), IsKeyDown(keyboard, VK_RCONTROL),
+            IsKeyDown(keyboard, VK_LMENU),    IsKeyDown(keyboard, VK_RMENU)};
 }
 
 void PressAgain(THookProcess& process, const Held& held) {
-    if (held.shift) SendKey(process, VK_SHIFT, true);
-    if (held.ctrl) SendKey(process, VK_CONTROL, true);
+    if (held.leftShift) SendKey(process, VK_SHIFT, true);
+    if (held.rightShift) SendKey(process, VK_RSHIFT, true);
+    if (held.leftCtrl) SendKey(process, VK_CONTROL, true);
+    if (held.rightCtrl) SendKey(process, RightCtrl, true);
     if (held.leftAlt) SendKey(process, VK_MENU, true);
     if (held.rightAlt) SendKey(process, RightAlt, true);
 }
@@ -150,7 +156,9 @@ TKeyFlags GetHeldModifiers(THookProcess& process) {
 // generic VK_MENU does not release: typed characters would all arrive as
 // Alt keys. So the right Alt is released as well, and afterwards what the
 // user held before typing is pressed again: the platform's key state no
-// longer shows it once the releases are queued.
+// longer shows it once the releases are queued. A held right Shift or right
+// Ctrl is released too, or the text would be typed with it; pressing the
+// left key again for it would leave that key down once the user lets go.
 bool TypeText(THookProcess& process, const std::string& text) {
     TKeyFlags held = GetHeldModifiers(process);
     Held before = HeldKeys(process);
@@ -158,7 +166,9 @@ bool TypeText(THookProcess& process, const std::string& text) {
     SendKey(process, VK_MENU, false);
     if (releaseRightAlt) SendKey(process, RightAlt, false);
     SendKey(process, VK_CONTROL, false);
+    if (process.IsWinNT && before.rightCtrl) SendKey(process, RightCtrl, false);
     SendKey(process, VK_SHIFT, false);
+    if (process.IsWinNT && before.rightShift) SendKey(process, VK_RSHIFT, false);
 
     bool capsLock = !text.empty() && CapsLockOn(process);
     if (capsLock) ToggleCapsLock(process);
