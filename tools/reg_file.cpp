@@ -367,6 +367,11 @@ std::vector<SourceLine> DecodeUtf16(const std::string& fileName, std::string_vie
             if (!IsUtf16Comment(line)) throw RegFileError(fileName, static_cast<int>(i + 1), error.what());
             lines.emplace_back(";");
         }
+        // The registry's ANSI calls end a name at a NUL: a key or a value
+        // named with one would be written under another name.
+        if (lines.back().find('\0') != std::string::npos && !IsUtf16Comment(line)) {
+            throw RegFileError(fileName, static_cast<int>(i + 1), "NUL character in a line");
+        }
     }
     CheckHeader(fileName, lines.front(), Format::Version5);
     return Number(std::move(lines));

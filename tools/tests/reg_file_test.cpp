@@ -150,6 +150,7 @@ TEST(RegFileTest, Errors) {
          "t.reg:4: hex data: '0g'"},
         {"odd UTF-16 data", Version5(u"[HKCU\\x]\n\"a\"=hex(2):41\n"), "t.reg:4: string data in hex: UTF-16 data"},
         {"no 1252 byte", Version5(u"[HKCU\\x]\n\"a\"=\"\u4E2D\"\n"), "t.reg:4: character U+4E2D"},
+        {"NUL in a key name", Version5(std::u16string(u"[HKCU\\x\0y]\n", 11)), "t.reg:3: NUL character"},
         {"REGEDIT4 in UTF-16", "\xFF\xFE" + std::string("R\0E\0G\0E\0D\0I\0T\0" "4\0", 16),
          "t.reg:1: a REGEDIT4 file must be in code page 1252"},
     };
