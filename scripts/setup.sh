@@ -7,10 +7,12 @@ set -euo pipefail
 native=(cmake ninja-build g++ googletest)
 windows=(g++-mingw-w64-i686 mingw-w64-tools)
 wine=(wine wine32:i386 xvfb xdotool x11-utils x11-xkb-utils x11-xserver-utils locales)
+# The fuzzing build: clang with libFuzzer.
+checks=(clang-14 libclang-rt-14-dev)
 
 missing=()
 have_package() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
-for package in "${native[@]}" "${windows[@]}" "${wine[@]}" "$@"; do
+for package in "${native[@]}" "${windows[@]}" "${wine[@]}" "${checks[@]}" "$@"; do
     have_package "$package" || missing+=("$package")
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
