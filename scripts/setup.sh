@@ -7,8 +7,8 @@ set -euo pipefail
 native=(cmake ninja-build g++ googletest)
 windows=(g++-mingw-w64-i686 mingw-w64-tools)
 wine=(wine wine32:i386 xvfb xdotool x11-utils x11-xkb-utils x11-xserver-utils locales)
-# The fuzzing build: clang with libFuzzer.
-checks=(clang-14 libclang-rt-14-dev)
+# The fuzzing build (clang with libFuzzer) and the benchmarks.
+checks=(clang-14 libclang-rt-14-dev libbenchmark-dev)
 
 missing=()
 have_package() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

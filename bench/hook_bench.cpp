@@ -1,0 +1,188 @@
+// The hook procedure's cost per keystroke over the simulated backend, and
+// the registry calls each keystroke makes: on Windows every one of them is
+// a call into the kernel, in every process that receives the keystroke.
+// A keystroke is the press and the release of a key, and, for a key that
+// types a macro, every synthesised event coming back through the hook.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "common/control_messages.h"
+#include "hook/hook_procedure.h"
+#include "hook/macro_store.h"
+#include "platform/sim/sim_machine.h"
+#include "platform/win_constants.h"
+#include "settings/options_registry.h"
+
+using namespace win;
+
+namespace {
+
+// The end of the hook chain. The simulated chain records every call, which
+// over millions of keystrokes would measure the recording.
+class ChainEnd final : public HookApi {
+public:
+    HookHandle SetWindowsHookExA(int, HookProc, Instance, std::uint32_t) override { return 1; }
+    LResult CallNextHookEx(HookHandle, int, WParam, LParam) override { return 0; }
+    bool UnhookWindowsHookEx(HookHandle) override { return true; }
+};
+
+// The simulated system without its records of every wait.
+class QuietSystem final : public SystemApi {
+public:
+    explicit QuietSystem(sim::SimSystem& system) : system_(system) {}
+    bool GetVersionExA(OsVersionInfo* info) override { return system_.GetVersionExA(info); }
+    void Sleep(std::uint32_t) override {}
+    std::uint32_t WaitForInputIdle(Handle, std::uint32_t) override { return 0; }
+    Handle GetCurrentProcess() override { return system_.GetCurrentProcess(); }
+    std::uint32_t GetModuleFileNameA(Instance module, char* buffer, std::uint32_t size) override {
+        return system_.GetModuleFileNameA(module, buffer, size);
+    }
+    void GetLocalTime(SystemTime* time) override { system_.GetLocalTime(time); }
+    std::uint32_t GetThreadLocale() override { return system_.GetThreadLocale(); }
+    int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override {
+        return system_.GetLocaleInfoA(locale, type, buffer, size);
+    }
+    Handle CreateMutexA(void* security, bool owner, const char* name) override {
+        return system_.CreateMutexA(security, owner, name);
+    }
+    std::uint32_t GetLastError() override { return system_.GetLastError(); }
+    bool CloseHandle(Handle handle) override { return system_.CloseHandle(handle); }
+
+private:
+    sim::SimSystem& system_;
+};
+
+// An application process with the library's state, on the German layout,
+// whose hook knows its handle already (it asks the control window once).
+class Desk {
+public:
+    Desk() {
+        machine.SetLayout(sim::KeyboardLayout::German);
+        machine.windows.AddWindow(ControlWindowName, ControlWindowName, 0,
+                                  [](std::uint32_t, WParam, LParam) -> LResult { return 1; });
+        process = std::make_unique<THookProcess>(platform, 0x10000000);
+    }
+
+    void Set(const char* name, std::uint8_t value) {
+        machine.registry.PutByte(SettingsKeyPath, name, value);
+    }
+
+    // One event through the hook, as Windows calls it, and into the
+    // thread's key state when the hook lets it pass.
+    void Deliver(const sim::KeyInput& input) {
+        sim::SimKeyboard::Delivered delivered = machine.keyboard.KeyDataFor(input);
+        bool swallowed = KeyboardHookProc(*process, HC_ACTION, delivered.virtualKey,
+                                          static_cast<LParam>(delivered.keyData)) != 0;
+        if (!swallowed) machine.keyboard.ApplyToThreadState(input);
+    }
+    void UserEvent(std::uint8_t key, bool extended, bool release) {
+        machine.keyboard.UserEvent(key, extended, release);
+        DeliverAll();
+    }
+    void DeliverAll() {
+        while (machine.keyboard.HasPendingInput()) Deliver(machine.keyboard.TakeInput());
+    }
+    void Keystroke(std::uint8_t key) {
+        UserEvent(key, false, false);
+        UserEvent(key, false, true);
+        synthesised += machine.keyboard.InjectedLog().size();
+        machine.keyboard.ClearInjectedLog();
+    }
+
+    sim::SimMachine machine;
+    QuietSystem system{machine.system};
+    ChainEnd chain;
+    Platform platform{machine.registry, machine.keyboard, machine.windows, machine.shell,
+                      system,           machine.sound,    machine.ports,   chain};
+    std::unique_ptr<THookProcess> process;
+    std::uint64_t synthesised = 0;
+};
+
+// 200 macros, as a full configuration has: the function keys F1 to F24 and
+// the digits, with six modifier states. Neither X nor E is among them.
+void DefineMacros(Desk& desk) {
+    constexpr std::uint8_t flags[] = {0x08, 0x09, 0x00, 0x01, 0x03, 0x02};
+    for (int i = 0; i < 200; ++i) {
+        const int key = i / 6;
+        TKeyFlags modifiers{flags[i % 6]};
+        auto code = static_cast<std::uint16_t>(key < 24 ? 0x70 + key : '0' + key - 24);
+        desk.machine.registry.PutString(AltGrMacroKey, MacroValueName(code, modifiers),
+                                        "Makro " + std::to_string(i));
+    }
+}
+
+void UmlautTable(Desk& desk) {
+    desk.Set("Umlautwandlung", 1);
+    desk.Set("UmlautMode", 0);
+    for (auto [name, text] : {std::pair{"000000DE", "ae"}, {"000000C0", "oe"}, {"000000BA", "ue"},
+                              {"000100DE", "Ae"}, {"000100C0", "Oe"}, {"000100BA", "Ue"}, {"000000DB", "ss"}}) {
+        desk.machine.registry.PutString(AsciiUmlautKey, name, text);
+    }
+}
+
+void Measure(benchmark::State& state, Desk& desk, std::uint8_t key) {
+    desk.Keystroke(key);  // the hook learns its handle
+    const std::uint64_t calls = desk.machine.registry.CallCount();
+    const std::uint64_t opens = desk.machine.registry.OpenCount();
+    desk.synthesised = 0;
+    for (auto _ : state) desk.Keystroke(key);
+    auto perKeystroke = [](std::uint64_t count) {
+        return benchmark::Counter(static_cast<double>(count), benchmark::Counter::kAvgIterations);
+    };
+    state.counters["registry_calls"] = perKeystroke(desk.machine.registry.CallCount() - calls);
+    state.counters["key_opens"] = perKeystroke(desk.machine.registry.OpenCount() - opens);
+    state.counters["synthesised"] = perKeystroke(desk.synthesised);
+}
+
+void Modifier(benchmark::State& state) {
+    Desk desk;
+    desk.Set("Zolvik eingeschaltet", 1);
+    Measure(state, desk, VK_SHIFT);
+}
+
+void LetterMasterSwitchOff(benchmark::State& state) {
+    Desk desk;
+    desk.Set("Zolvik eingeschaltet", 0);
+    DefineMacros(desk);
+    Measure(state, desk, 'X');
+}
+
+void LetterWith200Macros(benchmark::State& state) {
+    Desk desk;
+    desk.Set("Zolvik eingeschaltet", 1);
+    DefineMacros(desk);
+    Measure(state, desk, 'X');
+}
+
+void LetterWith200MacrosAndUmlauts(benchmark::State& state) {
+    Desk desk;
+    desk.Set("Zolvik eingeschaltet", 1);
+    DefineMacros(desk);
+    UmlautTable(desk);
+    Measure(state, desk, 'X');
+}
+
+// AltGr is held (left Ctrl and right Alt); every E types the macro, whose
+// events all come back through the hook.
+void AltGrMacro(benchmark::State& state) {
+    Desk desk;
+    desk.Set("Zolvik eingeschaltet", 1);
+    DefineMacros(desk);
+    desk.machine.registry.PutString(AltGrMacroKey, "00080045", "Hallo");
+    desk.UserEvent(VK_CONTROL, false, false);
+    desk.UserEvent(VK_MENU, true, false);
+    Measure(state, desk, 'E');
+}
+
+}  // namespace
+
+BENCHMARK(Modifier);
+BENCHMARK(LetterMasterSwitchOff);
+BENCHMARK(LetterWith200Macros);
+BENCHMARK(LetterWith200MacrosAndUmlauts);
+BENCHMARK(AltGrMacro);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,205 @@
+#!/usr/bin/env python3
+"""The benchmarks under Wine, on an Xvfb display and in a Wine prefix of
+their own (build/bench-wineprefix), with the Win32 build of the bench-win32
+preset:
+
+  - a 2,000-character AltGr macro typed by the real Zolhook.dll into the
+    probe window, beside xdotool typing the same text into the same window:
+    characters per second, and whether the text arrived exactly;
+  - the hook procedure's own time per keystroke inside the probe's process,
+    measured by Zoltimer.dll (the library with QueryPerformanceCounter around
+    the hook procedure) over 2,000 keystrokes per case;
+  - the sizes of Zolhook.dll and Zolvik32.exe.
+
+Prints three tables. Run by bench/run.sh."""
+import os
+import pathlib
+import subprocess
+import sys
+import time
+
+REPO = pathlib.Path(__file__).resolve().parents[1]
+BIN = REPO / "build" / "bench-win32"
+os.environ.setdefault("ZOLVIK_BIN", str(BIN))
+os.environ.setdefault("ZOLVIK_E2E_DIR", str(BIN / "e2e"))
+os.environ.setdefault("ZOLVIK_WINEPREFIX", str(REPO / "build" / "bench-wineprefix"))
+sys.path.insert(0, str(REPO / "tests" / "e2e"))
+
+import run_e2e  # noqa: E402
+from harness import Log, Session, check  # noqa: E402
+
+SETTINGS = r"HKEY_CURRENT_USER\Software\Quendlin\Zolvik32\Settings"
+ALTGR = r"HKEY_CURRENT_USER\Software\Quendlin\Zolvik32\Macros\AltGr"
+ASCII = r"HKEY_CURRENT_USER\Software\Quendlin\Zolvik32\Macros\Umlaut\Ascii"
+RIGHT_ALT = "108"
+KEYSTROKES = 2000
+# The claimed macro of the timing case, the same as in hook_bench.
+SHORT_MACRO = "Hallo"
+
+
+def sample_text(length):
+    """Words, digits and punctuation that the US X keymap has keys for
+    under Wine (its VkKeyScanA finds none for parentheses)."""
+    words = ["Sehr", "geehrte", "Damen", "und", "Herren,", "vielen", "Dank", "fuer", "Ihre",
+             "Nachricht", "vom", "07.12.2026;", "wir", "melden", "uns", "bis", "Freitag!", "Preis:",
+             "42,50", "EUR", "-", "Rechnung", "Nr.", "2026/117", "@Team", "#4711", "50%", "&", "A+B=C?"]
+    text = ""
+    i = 0
+    while len(text) < length:
+        text += words[i % len(words)] + " "
+        i += 7
+    return text[:length]
+
+
+def reg_string(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def registry(session, settings, **keys):
+    lines = [f"[{SETTINGS}]"] + [f'"{name}"=hex:{value:02x}' for name, value in settings.items()]
+    for key, values in keys.items():
+        lines.append(f"\n[{key}]")
+        lines += [f'"{name}"={reg_string(text)}' for name, text in values.items()]
+    session.import_registry("\n".join(lines) + "\n")
+
+
+def two_hundred_macros():
+    """200 macros, as in hook_bench: F1 to F24 and the digits, with six
+    modifier states; none on X or E."""
+    macros = {}
+    for i in range(200):
+        flags = [0x08, 0x09, 0x00, 0x01, 0x03, 0x02][i % 6]
+        key = i // 6
+        code = 0x70 + key if key < 24 else ord("0") + key - 24
+        macros[f"{flags:04X}{code:04X}"] = f"Makro {i}"
+    return macros
+
+
+def wait_for_characters(window, count, timeout):
+    deadline = time.monotonic() + timeout
+    while len(window.characters()) < count and time.monotonic() < deadline:
+        time.sleep(0.05)
+    return time.monotonic()
+
+
+# --- a long macro against xdotool --------------------------------------------
+def typing_speed():
+    text = sample_text(2000)
+    session = Session("bench-typing")
+    rows = []
+    try:
+        session.reset_registry()
+        session.use_keymap("us")
+        registry(session, {"Zolvik eingeschaltet": 1}, **{ALTGR: {"00080045": text}})
+        session.start_host()
+        window = session.start_window()
+        start = time.monotonic()
+        session.xdotool("keydown", RIGHT_ALT, "key", "e", "keyup", RIGHT_ALT)
+        end = wait_for_characters(window, len(text), 120)
+        window.settle(quiet=0.5)
+        rows.append(("Zolhook.dll macro (AltGr+E)", len(text) / (end - start), window.characters() == text))
+        for delay in ("12", "0"):
+            before = len(window.characters())
+            start = time.monotonic()
+            session.xdotool("type", "--delay", delay, text)
+            end = wait_for_characters(window, before + len(text), 120)
+            window.settle(quiet=0.5)
+            rows.append((f"xdotool type --delay {delay}", len(text) / (end - start),
+                         window.characters()[before:] == text))
+    finally:
+        session.close()
+    print(f"== {len(text)} characters typed into the probe window under Wine")
+    print(f"{'typist':<32}{'chars/s':>10}  arrived exactly")
+    for name, speed, exact in rows:
+        print(f"{name:<32}{speed:>10.0f}  {'yes' if exact else 'no'}")
+
+
+# --- the hook procedure's own time in a real process -------------------------
+def time_case(name, settings, macros, press, pace_ms=0, held=0):
+    """Installs Zoltimer.dll, warms the hook up with one keystroke, then times
+    KEYSTROKES of them: each a press and a release the hook sees, besides
+    the events of a key held around them all."""
+    session = Session("bench-" + name)
+    try:
+        session.reset_registry()
+        session.use_keymap("us")
+        registry(session, settings, **macros)
+        log = Log(session.work / "times.log")
+        session.extra_env["ZOLVIK_TIMER_LOG"] = str(log.path)
+        session.start_host(BIN / "bench" / "Zoltimer.dll")
+        window = session.start_window()
+        session.xdotool(*press(1))
+        session.keys("F9")
+        log.wait_for(lambda lines: len(lines) == 1, "the warm-up report")
+        # Longer than the harness lets one xdotool command run.
+        subprocess.run(["xdotool", *press(KEYSTROKES, pace_ms)], env=session.x_env(), check=True,
+                       timeout=600)
+        window.settle(quiet=1.0, timeout=300)
+        session.keys("F9")
+        line = log.wait_for(lambda lines: len(lines) == 2, "the report")[-1]
+    finally:
+        session.close()
+    values = dict(item.split("=") for item in line.split()[1:])
+    user, synthesised = int(values["user"]), int(values["synthesised"])
+    pressed = 2 * KEYSTROKES + 2 * held
+    check(user == pressed, f"{name}: {user} key events timed as the user's, {pressed} made")
+    total = float(values["user_us"]) + float(values["synthesised_us"])
+    return (name, total / KEYSTROKES, synthesised / KEYSTROKES, float(values["press_median_us"]),
+            float(values["press_max_us"]))
+
+
+def keystrokes(*key):
+    def press(count, pace_ms=0):
+        return ["key", "--delay", str(pace_ms), *([*key] * count)]
+    return press
+
+
+def altgr_keystrokes(count, pace_ms=0):
+    return ["keydown", RIGHT_ALT, "key", "--delay", str(pace_ms), *(["e"] * count), "keyup", RIGHT_ALT]
+
+
+def hook_times():
+    on = {"Zolvik eingeschaltet": 1}
+    macros = {ALTGR: two_hundred_macros()}
+    umlauts = {ASCII: {"000000DE": "ae", "000000C0": "oe", "000000BA": "ue", "000100DE": "Ae",
+                       "000100C0": "Oe", "000100BA": "Ue", "000000DB": "ss"}}
+    # The right Alt stays held around all the E presses. A macro's keystroke
+    # waits for the text of the one before, or its keys would arrive while
+    # the hook still expects its own events.
+    rows = [
+        time_case("modifier", on, {}, keystrokes("shift")),
+        time_case("letter, switch off", {"Zolvik eingeschaltet": 0}, macros, keystrokes("x")),
+        time_case("letter, 200 macros", on, macros, keystrokes("x")),
+        time_case("letter, 200 macros, umlauts", {**on, "Umlautwandlung": 1, "UmlautMode": 0},
+                  {**macros, **umlauts}, keystrokes("x")),
+        time_case("AltGr macro (5 chars)", on, {ALTGR: {**two_hundred_macros(), "00080045": SHORT_MACRO}},
+                  altgr_keystrokes, pace_ms=25, held=1),
+    ]
+    print(f"== The hook procedure's own time per keystroke in the probe's process under Wine "
+          f"({KEYSTROKES} keystrokes, QueryPerformanceCounter)")
+    print(f"{'case':<32}{'us/keystroke':>14}{'synth/keystroke':>17}{'press median us':>17}{'press max us':>14}")
+    for name, per_key, synthesised, median, longest in rows:
+        print(f"{name:<32}{per_key:>14.1f}{synthesised:>17.1f}{median:>17.1f}{longest:>14.0f}")
+
+
+def sizes():
+    print("== Sizes of the deliverables (Release, stripped)")
+    for name in ("Zolhook.dll", "Zolvik32.exe"):
+        size = (BIN / name).stat().st_size
+        print(f"{name:<32}{size:>10} bytes  ({size / 1024:.0f} KiB)")
+
+
+def main():
+    run_e2e.start()
+    try:
+        typing_speed()
+        print()
+        hook_times()
+        print()
+        sizes()
+    finally:
+        run_e2e.stop()
+
+
+if __name__ == "__main__":
+    main()
