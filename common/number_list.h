@@ -14,7 +14,7 @@ struct TToneSpec {
     bool operator==(const TToneSpec&) const = default;
 };
 
-// Splits a comma-separated text into the fields of the spec, in the order
+// Splits a comma-separated text into the tone's fields, in the order
 // Frequency, Duration, Count, Pause. Items after the fourth are ignored and
 // fields without an item are left alone. An item that is not a number
 // gives 0: one blank-led decimal number with an optional sign, or a

@@ -184,3 +184,14 @@ void HookedDesk::CheckOnlyHeldModifiersDown() const {
 void HookedDesk::CheckHandlesClosed() const {
     FUZZ_CHECK(machine.registry.OpenHandleCount() == openHandles_, "no registry key is left open");
 }
+
+bool TypesExactly(const std::string& text, sim::KeyboardLayout layout) {
+    if (text.empty()) return false;
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        bool printable = (byte >= 0x20 && byte <= 0x7E) || (byte >= 0xA0 && byte <= 0xFE);
+        bool dead = layout == sim::KeyboardLayout::German && (c == '^' || c == '`' || byte == 0xB4);
+        if (!printable || dead) return false;
+    }
+    return true;
+}

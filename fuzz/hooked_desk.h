@@ -73,3 +73,8 @@ private:
     std::size_t eventsSeen_ = 0;
     bool userKeySwallowed_ = false;
 };
+
+// A text the layout types exactly: printable characters only, no escapes,
+// and on the German layout none of the dead keys, which wait for the next
+// character to combine with.
+bool TypesExactly(const std::string& text, sim::KeyboardLayout layout);

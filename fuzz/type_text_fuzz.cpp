@@ -25,20 +25,6 @@ constexpr HeldKey HeldKeys[] = {{VK_SHIFT, false},   {VK_RSHIFT, false}, {VK_CON
                                 {VK_CONTROL, true},  {VK_MENU, false},   {VK_MENU, true},
                                 {VK_RWIN, false},    {VK_LWIN, false}};
 
-// A text the layout types exactly: printable characters only, no escapes,
-// and on the German layout none of the dead keys, which wait for the next
-// character to combine with.
-bool TypesExactly(const std::string& text, sim::KeyboardLayout layout) {
-    if (text.empty()) return false;
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        bool printable = (byte >= 0x20 && byte <= 0x7E) || (byte >= 0xA0 && byte <= 0xFE);
-        bool dead = layout == sim::KeyboardLayout::German && (c == '^' || c == '`' || byte == 0xB4);
-        if (!printable || dead) return false;
-    }
-    return true;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
