@@ -6,7 +6,7 @@ German scenarios use Ctrl+Shift macros."""
 import datetime
 import pathlib
 
-from harness import BIN, Log, check, scenario
+from harness import BIN, Log, ScenarioFailed, check, scenario
 
 SETTINGS = r"HKEY_CURRENT_USER\Software\Quendlin\Zolvik32\Settings"
 ALTGR = r"HKEY_CURRENT_USER\Software\Quendlin\Zolvik32\Macros\AltGr"
@@ -57,12 +57,21 @@ def contains_run(events, run):
 
 def check_modifiers_up(session, window):
     """F11 makes the probe report Shift, Ctrl and Alt as the platform sees
-    them; none may be left down."""
-    session.focus_window()
-    session.keys("F11")
-    lines = window.wait_for(lambda lines: any(line.startswith("MODIFIERS") for line in lines),
-                            "the modifiers report")
-    report = [line for line in lines if line.startswith("MODIFIERS")][-1]
+    them; none may be left down. A program a macro started may still hold
+    the keyboard focus for a moment, so the probe is asked again if need be."""
+    def reports(lines):
+        return [line for line in lines if line.startswith("MODIFIERS")]
+    for attempt in range(3):
+        session.focus_window()
+        session.keys("F11")
+        try:
+            lines = window.wait_for(lambda lines: len(reports(lines)) > 0, "the modifiers report",
+                                    timeout=5)
+            break
+        except ScenarioFailed:
+            if attempt == 2:
+                raise
+    report = reports(lines)[-1]
     check("=1" not in report, f"a modifier was left down: {report}")
 
 
