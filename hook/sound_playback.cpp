@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 
+#include "common/module_path.h"
 #include "common/number_list.h"
 #include "common/sound_events.h"
 #include "platform/win_constants.h"
@@ -90,19 +91,12 @@ void CopyText(char (&target)[Size], const char* text) {
     target[length] = '\0';
 }
 
-// The platform does not terminate a path it had to cut.
-void CopyModuleFileName(THookProcess& process, TLibraryError& error) {
-    char path[sizeof error.ModuleName] = {};
-    process.Api.system.GetModuleFileNameA(process.Module, path, sizeof path - 1);
-    const char* lastBackslash = std::strrchr(path, '\\');
-    CopyText(error.ModuleName, lastBackslash ? lastBackslash + 1 : path);
-}
 
 void Describe(THookProcess& process, const char* className, const char* message,
               TLibraryError& error) {
     error = TLibraryError{};
     CopyText(error.ClassName, className);
-    CopyModuleFileName(process, error);
+    CopyText(error.ModuleName, FileNamePart(ModulePath(process.Api.system, process.Module)).c_str());
     error.Address = reinterpret_cast<const void*>(&PlaySound);
     CopyText(error.Message, message);
 }

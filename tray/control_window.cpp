@@ -3,6 +3,7 @@
 #include <string>
 
 #include "common/control_messages.h"
+#include "common/module_path.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -88,10 +89,8 @@ void RefreshTrayIcon(TTrayProgram& program, Window window) {
 }
 
 bool StartSetup(TTrayProgram& program) {
-    char path[261] = {};
-    program.Api.system.GetModuleFileNameA(program.Module, path, sizeof path - 1);
-    std::string setup = path;
-    setup = setup.substr(0, setup.find_last_of('\\') + 1) + SetupProgram;
+    std::string path = ModulePath(program.Api.system, program.Module);
+    std::string setup = path.substr(0, path.size() - FileNamePart(path).size()) + SetupProgram;
     Instance result = program.Api.shell.ShellExecuteA(program.Api.windows.GetFocus(), "open",
                                                       setup.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return static_cast<std::uint32_t>(result) > 32;

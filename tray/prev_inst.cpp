@@ -1,14 +1,12 @@
 #include "tray/prev_inst.h"
 
+#include "common/module_path.h"
 #include "platform/win_constants.h"
 
 using namespace win;
 
 std::string ExeBaseName(SystemApi& system, Instance module) {
-    char path[261] = {};
-    system.GetModuleFileNameA(module, path, sizeof path - 1);
-    std::string name = path;
-    name = name.substr(name.find_last_of('\\') + 1);
+    std::string name = FileNamePart(ModulePath(system, module));
     if (name.find(".EXE") != std::string::npos) name.resize(name.size() - 4);
     return name;
 }

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/control_messages.h"
+#include "common/module_path.h"
 #include "platform/win_constants.h"
 #include "settings/registry.h"
 #include "tray/control_window.h"
@@ -91,13 +92,6 @@ int RunMainSteps(TTrayProgram& program, const std::string& commandLine) {
     return RunWithIconAndHook(program);
 }
 
-std::string FileNameOf(SystemApi& system, Instance module) {
-    char path[261] = {};
-    system.GetModuleFileNameA(module, path, sizeof path - 1);
-    const char* lastBackslash = std::strrchr(path, '\\');
-    return lastBackslash ? lastBackslash + 1 : path;
-}
-
 // What the error box says of an error: raised in the library and carried
 // over as data, or raised here.
 TLibraryError Describe(TTrayProgram& program, std::exception_ptr raised) {
@@ -115,7 +109,7 @@ TLibraryError Describe(TTrayProgram& program, std::exception_ptr raised) {
         message = other.what();
     } catch (...) {
     }
-    std::string module = FileNameOf(program.Api.system, program.Module);
+    std::string module = FileNamePart(ModulePath(program.Api.system, program.Module));
     std::snprintf(error.ClassName, sizeof error.ClassName, "%s", className.c_str());
     std::snprintf(error.ModuleName, sizeof error.ModuleName, "%s", module.c_str());
     std::snprintf(error.Message, sizeof error.Message, "%s", message.c_str());

@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+#include "platform/platform.h"
+
+// The full path of a module as the system reports it. The platform leaves a
+// path it had to cut without its NUL, so the buffer keeps one byte spare.
+std::string ModulePath(win::SystemApi& system, win::Instance module);
+
+// The part of a path after its last backslash.
+std::string FileNamePart(const std::string& path);
