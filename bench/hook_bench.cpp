@@ -30,29 +30,10 @@ public:
 };
 
 // The simulated system without its records of every wait.
-class QuietSystem final : public SystemApi {
+class QuietSystem final : public sim::SimSystem {
 public:
-    explicit QuietSystem(sim::SimSystem& system) : system_(system) {}
-    bool GetVersionExA(OsVersionInfo* info) override { return system_.GetVersionExA(info); }
     void Sleep(std::uint32_t) override {}
     std::uint32_t WaitForInputIdle(Handle, std::uint32_t) override { return 0; }
-    Handle GetCurrentProcess() override { return system_.GetCurrentProcess(); }
-    std::uint32_t GetModuleFileNameA(Instance module, char* buffer, std::uint32_t size) override {
-        return system_.GetModuleFileNameA(module, buffer, size);
-    }
-    void GetLocalTime(SystemTime* time) override { system_.GetLocalTime(time); }
-    std::uint32_t GetThreadLocale() override { return system_.GetThreadLocale(); }
-    int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override {
-        return system_.GetLocaleInfoA(locale, type, buffer, size);
-    }
-    Handle CreateMutexA(void* security, bool owner, const char* name) override {
-        return system_.CreateMutexA(security, owner, name);
-    }
-    std::uint32_t GetLastError() override { return system_.GetLastError(); }
-    bool CloseHandle(Handle handle) override { return system_.CloseHandle(handle); }
-
-private:
-    sim::SimSystem& system_;
 };
 
 // An application process with the library's state, on the German layout,
@@ -93,7 +74,7 @@ public:
     }
 
     sim::SimMachine machine;
-    QuietSystem system{machine.system};
+    QuietSystem system;
     ChainEnd chain;
     Platform platform{machine.registry, machine.keyboard, machine.windows, machine.shell,
                       system,           machine.sound,    machine.ports,   chain};

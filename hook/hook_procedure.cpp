@@ -75,9 +75,25 @@ std::uint8_t Examine(THookProcess& process, int code, WParam wParam, LParam lPar
     return press ? ApplyKeyRules(process, event) : 0;
 }
 
+// On 64-bit Windows a hook is called for the keys of a process of the other
+// bitness in the thread that installed it, where the keyboard state, focus
+// and layout are not the application's. The library of the application's own
+// bitness handles that key in the application's process, so it passes here
+// untouched: each key is handled once.
+bool IsOutOfContext(THookProcess& process) {
+    if (!process.InstalledHere) return false;
+    WindowApi& windows = process.Api.windows;
+    std::uint32_t keyboardProcess = 0;
+    windows.GetWindowThreadProcessId(windows.GetForegroundWindow(), &keyboardProcess);
+    return keyboardProcess != process.Api.system.GetCurrentProcessId();
+}
+
 }  // namespace
 
 LResult KeyboardHookProc(THookProcess& process, int code, WParam wParam, LParam lParam) {
+    if (IsOutOfContext(process)) {
+        return process.Api.hooks.CallNextHookEx(process.HookHandle, code, wParam, lParam);
+    }
     std::uint8_t verdict = 0;
     try {
         verdict = Examine(process, code, wParam, lParam);
@@ -101,5 +117,6 @@ HookHandle Install(THookProcess& process, std::uint8_t install) {
     } else if (process.Api.hooks.UnhookWindowsHookEx(process.HookHandle)) {
         process.HookHandle = 0;
     }
+    process.InstalledHere = process.HookHandle != 0;
     return process.HookHandle;
 }

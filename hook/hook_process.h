@@ -24,6 +24,8 @@ public:
     std::uint8_t KeyState[256] = {};
     std::int32_t InjectCount = 0;
     win::HookHandle HookHandle = 0;
+    // This process installed the hook (the tray program, or the 64-bit host).
+    bool InstalledHere = false;
     TPCSpeaker PCSpeaker;
     TOptionsRegistry OptionsRegistry;
     const TRegionalFormats Regional;

@@ -71,6 +71,15 @@ public:
     virtual int MessageBoxA(Window owner, const char* text, const char* caption,
                             std::uint32_t type) = 0;
     virtual bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) = 0;
+    virtual Window GetForegroundWindow() = 0;
+    virtual std::uint32_t GetWindowThreadProcessId(Window window, std::uint32_t* processId) = 0;
+    virtual bool PostThreadMessageA(std::uint32_t threadId, std::uint32_t message, WParam wParam,
+                                    LParam lParam) = 0;
+    virtual bool PeekMessageA(Message* message, Window window, std::uint32_t filterMin,
+                              std::uint32_t filterMax, std::uint32_t remove) = 0;
+    virtual std::uint32_t MsgWaitForMultipleObjects(std::uint32_t count, const Handle* handles,
+                                                    bool waitAll, std::uint32_t milliseconds,
+                                                    std::uint32_t wakeMask) = 0;
 };
 
 // shell32
@@ -83,7 +92,7 @@ public:
 };
 
 // kernel32 (and WaitForInputIdle of user32): version, waits, module, clock,
-// locale, the instance mutex
+// locale, the instance mutex, processes and events
 class SystemApi {
 public:
     virtual ~SystemApi() = default;
@@ -98,6 +107,22 @@ public:
     virtual Handle CreateMutexA(void* security, bool initialOwner, const char* name) = 0;
     virtual std::uint32_t GetLastError() = 0;
     virtual bool CloseHandle(Handle handle) = 0;
+    virtual std::uint32_t GetCurrentProcessId() = 0;
+    // False where kernel32 has no such function (Windows 95/98, NT 4): no
+    // process there runs under WOW64.
+    virtual bool IsWow64Process(Handle process, bool* wow64) = 0;
+    virtual Handle OpenProcess(std::uint32_t access, bool inheritHandle,
+                               std::uint32_t processId) = 0;
+    virtual bool CreateProcessA(const char* applicationName, char* commandLine,
+                                bool inheritHandles, std::uint32_t creationFlags,
+                                const char* currentDirectory, ProcessInformation* information) = 0;
+    // An unnamed event whose handle child processes may inherit or not.
+    virtual Handle CreateEventA(bool inheritHandle, bool manualReset, bool initialState,
+                                const char* name) = 0;
+    virtual bool SetEvent(Handle event) = 0;
+    virtual std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) = 0;
+    virtual std::uint32_t WaitForMultipleObjects(std::uint32_t count, const Handle* handles,
+                                                 bool waitAll, std::uint32_t milliseconds) = 0;
 };
 
 // winmm and kernel32 sound

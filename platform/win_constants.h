@@ -112,6 +112,16 @@ inline constexpr std::uint32_t NIF_MESSAGE = 1;
 inline constexpr std::uint32_t NIF_ICON = 2;
 inline constexpr std::uint32_t NIF_TIP = 4;
 
+// Processes, events and waits
+inline constexpr std::uint32_t SYNCHRONIZE = 0x00100000;
+inline constexpr std::uint32_t INFINITE = 0xFFFFFFFFu;
+inline constexpr std::uint32_t WAIT_OBJECT_0 = 0;
+inline constexpr std::uint32_t WAIT_ABANDONED = 0x80;
+inline constexpr std::uint32_t WAIT_TIMEOUT = 0x102;
+inline constexpr std::uint32_t WAIT_FAILED = 0xFFFFFFFFu;
+inline constexpr std::uint32_t QS_ALLINPUT = 0x04FF;
+inline constexpr std::uint32_t PM_REMOVE = 0x0001;
+
 // Sound
 inline constexpr std::uint32_t SND_FILENAME = 0x00020000;
 

@@ -50,6 +50,14 @@ struct SystemTime {
     std::uint16_t milliseconds;
 };
 
+// PROCESS_INFORMATION
+struct ProcessInformation {
+    Handle process;
+    Handle thread;
+    std::uint32_t processId;
+    std::uint32_t threadId;
+};
+
 // MSG
 struct Message {
     Window window;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/sim/sim_system.h"
 #include "platform/win_constants.h"
 
 namespace sim {
@@ -16,7 +17,8 @@ HookHandle SimHooks::SetWindowsHookExA(int hookType, HookProc proc, Instance mod
     }
     HookHandle handle = nextHandle_;
     nextHandle_ += 2;
-    chain_.insert(chain_.begin(), Installed{handle, proc});
+    std::uint32_t installer = system_ ? system_->GetCurrentProcessId() : 1;
+    chain_.insert(chain_.begin(), Installed{handle, proc, installer});
     return handle;
 }
 
@@ -28,8 +30,24 @@ bool SimHooks::UnhookWindowsHookEx(HookHandle hook) {
     return true;
 }
 
-LResult SimHooks::RunKeyboardHooks(int code, WParam wParam, LParam lParam) {
-    return RunFrom(0, code, wParam, lParam);
+LResult SimHooks::RunKeyboardHooks(int code, WParam wParam, LParam lParam,
+                                   std::uint32_t targetProcess) {
+    targets_.push_back(targetProcess);
+    LResult result = RunFrom(0, code, wParam, lParam);
+    targets_.pop_back();
+    return result;
+}
+
+std::uint32_t SimHooks::ContextOf(const Installed& hook) const {
+    std::uint32_t target = targets_.empty() ? hook.installer : targets_.back();
+    if (!system_) return target;
+    bool sameBitness = system_->Is64BitProcess(hook.installer) == system_->Is64BitProcess(target);
+    return sameBitness ? target : hook.installer;
+}
+
+void SimHooks::Enter(std::uint32_t process) {
+    if (system_) system_->SetCurrentProcess(process);
+    if (enter_) enter_(process);
 }
 
 LResult SimHooks::CallNextHookEx(HookHandle hook, int code, WParam wParam, LParam lParam) {
@@ -40,9 +58,12 @@ LResult SimHooks::CallNextHookEx(HookHandle hook, int code, WParam wParam, LPara
 
 LResult SimHooks::RunFrom(std::size_t index, int code, WParam wParam, LParam lParam) {
     if (index >= chain_.size()) return 0;
+    std::uint32_t previous = system_ ? system_->GetCurrentProcessId() : 1;
+    Enter(ContextOf(chain_[index]));
     running_.push_back(index);
     LResult result = chain_[index].proc(code, wParam, lParam);
     running_.pop_back();
+    Enter(previous);
     return result;
 }
 

@@ -13,10 +13,32 @@ constexpr std::uint32_t TransitionBit = 1u << 31;
 }  // namespace
 
 SimMachine::SimMachine() {
-    Window frame = windows.AddWindow("ProbeFrame", "probe");
-    appWindow_ = windows.AddWindow("Edit", "", frame);
+    windows.AttachSystem(system);
+    hooks.AttachSystem(system);
+    appWindow_ = AddAppWindows();
     windows.SetFocus(appWindow_);
 }
+
+Window SimMachine::AddAppWindows() {
+    Window frame = windows.AddWindow("ProbeFrame", "probe");
+    Window edit = windows.AddWindow("Edit", "", frame);
+    received_[edit];
+    return edit;
+}
+
+Window SimMachine::AddApplication(bool is64Bit) {
+    std::uint32_t previous = system.GetCurrentProcessId();
+    system.SetCurrentProcess(system.AddProcess(is64Bit));
+    Window edit = AddAppWindows();
+    system.SetCurrentProcess(previous);
+    return edit;
+}
+
+const std::vector<AppKeyMessage>& SimMachine::AppMessages(Window window) const {
+    return received_.at(window).messages;
+}
+
+const std::string& SimMachine::AppText(Window window) const { return received_.at(window).text; }
 
 void SimMachine::SetLayout(KeyboardLayout layout) {
     keyboard.SetLayout(layout);
@@ -55,8 +77,12 @@ void SimMachine::DeliverInput() {
         KeyInput input = keyboard.TakeInput();
         SimKeyboard::Delivered delivered = keyboard.KeyDataFor(input);
         std::uint32_t keyData = delivered.keyData | (dialogMode_ ? DialogModeBit : 0);
+        // With no window in front the keys go to the first process's thread.
+        std::uint32_t target = 0;
+        windows.GetWindowThreadProcessId(windows.GetForegroundWindow(), &target);
+        if (target == 0) target = 1;
         bool swallowed = hooks.RunKeyboardHooks(HC_ACTION, delivered.virtualKey,
-                                                static_cast<LParam>(keyData)) != 0;
+                                                static_cast<LParam>(keyData), target) != 0;
         if (swallowed) continue;
         keyboard.ApplyToThreadState(input);
         DeliverToApp(delivered.virtualKey, keyData);
@@ -69,16 +95,16 @@ void SimMachine::DeliverToApp(std::uint8_t virtualKey, std::uint32_t keyData) {
     bool systemKey = (keyData & AltContextBit) && !keyboard.IsThreadKeyDown(VK_CONTROL);
     std::uint32_t message = release ? (systemKey ? WM_SYSKEYUP : WM_KEYUP)
                                     : (systemKey ? WM_SYSKEYDOWN : WM_KEYDOWN);
-    appMessages_.push_back({message, virtualKey, keyData});
+    Received& received = received_[windows.GetFocus()];
+    received.messages.push_back({message, virtualKey, keyData});
     std::uint8_t state[256];
     keyboard.GetKeyboardState(state);
-    appText_ += release ? translator_.KeyUp(virtualKey, keyData, state)
+    received.text += release ? translator_.KeyUp(virtualKey, keyData, state)
                         : translator_.KeyDown(virtualKey, keyData, state);
 }
 
 void SimMachine::ClearApp() {
-    appMessages_.clear();
-    appText_.clear();
+    for (auto& [window, received] : received_) received = Received{};
 }
 
 }  // namespace sim

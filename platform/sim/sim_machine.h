@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ struct AppKeyMessage {
 // and every keybd_event go through the installed keyboard hooks, as Windows
 // queues them, and what the hooks let pass reaches the application's focused
 // window, which records the key messages and the characters they make.
+// Further applications, 32-bit or 64-bit, can be added and focused; the
+// first one lives in process 1, a 32-bit process.
 class SimMachine {
 public:
     SimMachine();
@@ -53,19 +56,29 @@ public:
     void ReleaseAltGr();
     void DeliverInput();
 
+    // An application in a process of its own; returns its edit window.
+    win::Window AddApplication(bool is64Bit);
+    void Focus(win::Window window) { windows.SetFocus(window); }
+
     win::Window AppWindow() const { return appWindow_; }
-    const std::vector<AppKeyMessage>& AppMessages() const { return appMessages_; }
-    const std::string& AppText() const { return appText_; }
+    const std::vector<AppKeyMessage>& AppMessages() const { return AppMessages(appWindow_); }
+    const std::vector<AppKeyMessage>& AppMessages(win::Window window) const;
+    const std::string& AppText() const { return AppText(appWindow_); }
+    const std::string& AppText(win::Window window) const;
     void ClearApp();
 
 private:
+    struct Received {
+        std::vector<AppKeyMessage> messages;
+        std::string text;
+    };
     void DeliverToApp(std::uint8_t virtualKey, std::uint32_t keyData);
+    win::Window AddAppWindows();
 
     win::Window appWindow_;
     CharacterTranslator translator_{KeyboardLayout::German};
     bool dialogMode_ = false;
-    std::vector<AppKeyMessage> appMessages_;
-    std::string appText_;
+    std::map<win::Window, Received> received_;
 };
 
 }  // namespace sim

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <stdexcept>
 
 #include "platform/sim/sim_locale.h"
 #include "platform/win_constants.h"
@@ -56,26 +57,173 @@ int SimSystem::GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* bu
     return LocaleInfo(locale, type, buffer, size);
 }
 
-Handle SimSystem::CreateMutexA(void*, bool, const char* name) {
-    std::string key = name ? name : "";
+Handle SimSystem::AddObject(Object object) {
     Handle handle = nextHandle_;
     nextHandle_ += 4;
-    handles_[handle] = key;
-    lastError_ = (!key.empty() && mutexes_[key]++ > 0) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+    objects_[handle] = std::move(object);
     return handle;
+}
+
+// A named mutex that exists already is opened, not created, and its
+// ownership is not granted.
+Handle SimSystem::CreateMutexA(void*, bool initialOwner, const char* name) {
+    std::string key = name ? name : "";
+    Mutex& mutex = mutexes_[key];
+    bool exists = !key.empty() && mutex.handles > 0;
+    ++mutex.handles;
+    if (!exists && initialOwner) mutex.owner = current_;
+    lastError_ = exists ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+    return AddObject(Object{Kind::Mutex, key});
 }
 
 std::uint32_t SimSystem::GetLastError() { return lastError_; }
 
 bool SimSystem::CloseHandle(Handle handle) {
-    auto found = handles_.find(handle);
-    if (found == handles_.end()) {
+    auto found = objects_.find(handle);
+    if (found == objects_.end()) {
         lastError_ = ERROR_INVALID_HANDLE;
         return false;
     }
-    if (!found->second.empty() && --mutexes_[found->second] == 0) mutexes_.erase(found->second);
-    handles_.erase(found);
+    if (found->second.kind == Kind::Mutex && --mutexes_[found->second.name].handles == 0) {
+        mutexes_.erase(found->second.name);
+    }
+    objects_.erase(found);
     return true;
+}
+
+bool SimSystem::IsWow64Process(Handle process, bool* wow64) {
+    std::uint32_t id = process == GetCurrentProcess() ? current_ : 0;
+    auto found = objects_.find(process);
+    if (found != objects_.end() && found->second.kind == Kind::Process) id = found->second.processId;
+    if (!processes_.count(id)) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    *wow64 = windows64_ && !processes_.at(id).is64Bit;
+    return true;
+}
+
+Handle SimSystem::OpenProcess(std::uint32_t, bool, std::uint32_t processId) {
+    if (!processes_.count(processId)) {
+        lastError_ = ERROR_INVALID_PARAMETER;
+        return 0;
+    }
+    return AddObject(Object{Kind::Process, "", processId});
+}
+
+bool SimSystem::CreateProcessA(const char* applicationName, char* commandLine,
+                               bool inheritHandles, std::uint32_t, const char* currentDirectory,
+                               ProcessInformation* information) {
+    std::string path = applicationName ? applicationName : "";
+    auto program = programs_.find(path);
+    if (program == programs_.end()) {
+        lastError_ = ERROR_FILE_NOT_FOUND;
+        return false;
+    }
+    std::uint32_t id = AddProcess(false);
+    Launch launch{path, commandLine ? commandLine : "", inheritHandles,
+                  currentDirectory ? currentDirectory : "", id};
+    launches_.push_back(launch);
+    information->process = AddObject(Object{Kind::Process, "", id});
+    information->thread = AddObject(Object{Kind::Process, "", id});
+    information->processId = id;
+    information->threadId = id;
+    program->second(*this, launch);
+    return true;
+}
+
+Handle SimSystem::CreateEventA(bool, bool manualReset, bool initialState, const char*) {
+    return AddObject(Object{Kind::Event, "", 0, manualReset, initialState});
+}
+
+bool SimSystem::SetEvent(Handle event) {
+    auto found = objects_.find(event);
+    if (found == objects_.end() || found->second.kind != Kind::Event) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    found->second.signaled = true;
+    return true;
+}
+
+std::uint32_t SimSystem::AddProcess(bool is64Bit) {
+    std::uint32_t id = nextProcess_++;
+    processes_[id] = Process{is64Bit};
+    return id;
+}
+
+bool SimSystem::Is64BitProcess(std::uint32_t processId) const {
+    auto found = processes_.find(processId);
+    return found != processes_.end() && found->second.is64Bit;
+}
+
+void SimSystem::EndProcess(std::uint32_t processId, std::uint32_t exitCode) {
+    Process& process = processes_.at(processId);
+    process.ended = true;
+    process.exitCode = exitCode;
+}
+
+bool SimSystem::HasEnded(std::uint32_t processId) const {
+    auto found = processes_.find(processId);
+    return found != processes_.end() && found->second.ended;
+}
+
+bool SimSystem::IsSignaled(Handle handle) const {
+    auto found = objects_.find(handle);
+    if (found == objects_.end()) return false;
+    const Object& object = found->second;
+    switch (object.kind) {
+        case Kind::Event: return object.signaled;
+        case Kind::Process: return HasEnded(object.processId);
+        case Kind::Mutex: {
+            std::uint32_t owner = mutexes_.at(object.name).owner;
+            return owner == 0 || owner == current_ || HasEnded(owner);
+        }
+    }
+    return false;
+}
+
+// Takes what a satisfied wait takes: an auto-reset event's signal, a
+// mutex's ownership. True when the mutex was abandoned by its owner's end.
+bool SimSystem::Acquire(Object& object) {
+    if (object.kind == Kind::Event && !object.manualReset) object.signaled = false;
+    if (object.kind != Kind::Mutex) return false;
+    Mutex& mutex = mutexes_.at(object.name);
+    bool abandoned = mutex.owner != 0 && mutex.owner != current_ && HasEnded(mutex.owner);
+    mutex.owner = current_;
+    return abandoned;
+}
+
+std::uint32_t SimSystem::WaitForSingleObject(Handle handle, std::uint32_t milliseconds) {
+    return WaitForMultipleObjects(1, &handle, false, milliseconds);
+}
+
+std::uint32_t SimSystem::WaitForMultipleObjects(std::uint32_t count, const Handle* handles,
+                                                bool waitAll, std::uint32_t milliseconds) {
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (!objects_.count(handles[i])) {
+            lastError_ = ERROR_INVALID_HANDLE;
+            return WAIT_FAILED;
+        }
+    }
+    auto signaled = [&](std::uint32_t i) { return IsSignaled(handles[i]); };
+    std::uint32_t first = count;
+    for (std::uint32_t i = 0; i < count && first == count; ++i) {
+        if (signaled(i)) first = i;
+    }
+    bool all = true;
+    for (std::uint32_t i = 0; i < count; ++i) all = all && signaled(i);
+    if (waitAll ? all : first < count) {
+        bool abandoned = false;
+        for (std::uint32_t i = waitAll ? 0 : first; i < (waitAll ? count : first + 1); ++i) {
+            abandoned = Acquire(objects_.at(handles[i])) || abandoned;
+        }
+        std::uint32_t index = waitAll ? 0 : first;
+        return (abandoned ? WAIT_ABANDONED : WAIT_OBJECT_0) + index;
+    }
+    if (milliseconds == INFINITE) throw std::logic_error("the wait would never end");
+    if (milliseconds != 0) ++timeouts_;
+    return WAIT_TIMEOUT;
 }
 
 }  // namespace sim

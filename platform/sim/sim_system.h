@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -8,8 +9,20 @@
 
 namespace sim {
 
-// Version, waits, module names, clock, locale and named mutexes.
-class SimSystem final : public win::SystemApi {
+// A program that CreateProcessA started.
+struct Launch {
+    std::string applicationName;
+    std::string commandLine;
+    bool inheritHandles;
+    std::string currentDirectory;
+    std::uint32_t processId;
+};
+
+// Version, waits, module names, clock, locale, named mutexes, processes and
+// events. The simulation runs one thread at a time: a wait that nothing
+// could ever end is a fault of the test, and a wait with a time limit that
+// nothing ends returns WAIT_TIMEOUT at once.
+class SimSystem : public win::SystemApi {
 public:
     bool GetVersionExA(win::OsVersionInfo* info) override;
     void Sleep(std::uint32_t milliseconds) override;
@@ -23,6 +36,39 @@ public:
     win::Handle CreateMutexA(void* security, bool initialOwner, const char* name) override;
     std::uint32_t GetLastError() override;
     bool CloseHandle(win::Handle handle) override;
+    std::uint32_t GetCurrentProcessId() override { return current_; }
+    bool IsWow64Process(win::Handle process, bool* wow64) override;
+    win::Handle OpenProcess(std::uint32_t access, bool inheritHandle,
+                            std::uint32_t processId) override;
+    bool CreateProcessA(const char* applicationName, char* commandLine, bool inheritHandles,
+                        std::uint32_t creationFlags, const char* currentDirectory,
+                        win::ProcessInformation* information) override;
+    win::Handle CreateEventA(bool inheritHandle, bool manualReset, bool initialState,
+                             const char* name) override;
+    bool SetEvent(win::Handle event) override;
+    std::uint32_t WaitForSingleObject(win::Handle handle, std::uint32_t milliseconds) override;
+    std::uint32_t WaitForMultipleObjects(std::uint32_t count, const win::Handle* handles,
+                                         bool waitAll, std::uint32_t milliseconds) override;
+
+    // Processes. The machine starts with one 32-bit process, id 1, which is
+    // the current one; the hook chain and the tests switch between them.
+    std::uint32_t AddProcess(bool is64Bit);
+    void SetCurrentProcess(std::uint32_t processId) { current_ = processId; }
+    bool Is64BitProcess(std::uint32_t processId) const;
+    void EndProcess(std::uint32_t processId, std::uint32_t exitCode);
+    bool HasEnded(std::uint32_t processId) const;
+    // A 64-bit Windows runs 32-bit processes under WOW64.
+    void Set64BitWindows(bool on) { windows64_ = on; }
+    // What a started program does at once, before CreateProcessA returns
+    // (signal an event it inherited, end); a path with no program fails to
+    // start with ERROR_FILE_NOT_FOUND.
+    using Program = std::function<void(SimSystem&, const Launch&)>;
+    void AddProgram(const std::string& path, Program program) { programs_[path] = std::move(program); }
+    const std::vector<Launch>& Launches() const { return launches_; }
+    bool IsSignaled(win::Handle handle) const;
+    std::size_t OpenHandleCount() const { return objects_.size(); }
+    // The waits with a time limit that ended by it.
+    std::size_t TimedOutWaits() const { return timeouts_; }
 
     void SetWindowsNT(bool nt) { windowsNT_ = nt; }
     void SetModuleFileName(win::Instance module, std::string path) { modules_[module] = path; }
@@ -35,12 +81,39 @@ public:
     std::uint64_t IdleWaitCount() const { return idleWaits_; }
 
 private:
+    struct Process {
+        bool is64Bit = false;
+        bool ended = false;
+        std::uint32_t exitCode = 0;
+    };
+    enum class Kind { Mutex, Event, Process };
+    struct Object {
+        Kind kind;
+        std::string name;               // a mutex's name
+        std::uint32_t processId = 0;    // a process's id, or the mutex's owner
+        bool manualReset = false;       // an event's
+        bool signaled = false;          // an event's
+    };
+    win::Handle AddObject(Object object);
+    bool Acquire(Object& object);
+
     bool windowsNT_ = true;
+    bool windows64_ = false;
+    std::map<std::uint32_t, Process> processes_{{1, Process{}}};
+    std::uint32_t current_ = 1;
+    std::uint32_t nextProcess_ = 2;
+    std::map<std::string, Program> programs_;
+    std::vector<Launch> launches_;
+    std::map<win::Handle, Object> objects_;
+    std::size_t timeouts_ = 0;
     std::map<win::Instance, std::string> modules_;
     win::SystemTime now_{2026, 12, 1, 7, 14, 5, 9, 0};
     std::uint32_t locale_ = 0x0407;
-    std::map<std::string, int> mutexes_;
-    std::map<win::Handle, std::string> handles_;
+    struct Mutex {
+        int handles = 0;
+        std::uint32_t owner = 0;
+    };
+    std::map<std::string, Mutex> mutexes_;
     win::Handle nextHandle_ = 0x1000;
     std::uint32_t lastError_ = 0;
     std::vector<std::uint32_t> sleeps_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/sim/sim_system.h"
 #include "platform/win_constants.h"
 
 namespace sim {
@@ -31,8 +32,13 @@ Window SimWindows::AddWindow(const std::string& className, const std::string& ti
                              Window parent, Handler handler) {
     Window window = nextWindow_;
     nextWindow_ += 0x10;
-    windows_[window] = SimWindow{className, title, parent, std::move(handler), nullptr, true};
+    windows_[window] =
+        SimWindow{className, title, parent, std::move(handler), nullptr, true, CurrentProcess()};
     return window;
+}
+
+std::uint32_t SimWindows::CurrentProcess() const {
+    return system_ ? system_->GetCurrentProcessId() : 1;
 }
 
 // Only top-level windows are found, as FindWindowA does.
@@ -109,13 +115,18 @@ Window SimWindows::CreateWindowExA(std::uint32_t, const char* className, const c
     return window;
 }
 
+bool SimWindows::RunIdleStep() {
+    if (idleSteps_.empty()) return false;
+    std::function<void()> step = std::move(idleSteps_.front());
+    idleSteps_.pop_front();
+    step();
+    return true;
+}
+
 // The simulation has no other thread to wait for: a loop that would block
 // on an empty queue is a fault of the test, not a message.
 int SimWindows::GetMessageA(Message* message, Window, std::uint32_t, std::uint32_t) {
-    while (queue_.empty() && !idleSteps_.empty()) {
-        std::function<void()> step = std::move(idleSteps_.front());
-        idleSteps_.pop_front();
-        step();
+    while (queue_.empty() && RunIdleStep()) {
     }
     if (queue_.empty()) throw std::logic_error("GetMessageA would wait forever");
     *message = queue_.front();
@@ -183,6 +194,55 @@ int SimWindows::MessageBoxA(Window owner, const char* text, const char* caption,
 bool SimWindows::ExitWindowsEx(std::uint32_t flags, std::uint32_t) {
     exitRequests_.push_back(flags);
     return exitWindowsResult_;
+}
+
+// The top-level window that holds the focus.
+Window SimWindows::GetForegroundWindow() {
+    Window window = focus_;
+    while (GetParent(window) != 0) window = GetParent(window);
+    return window;
+}
+
+std::uint32_t SimWindows::GetWindowThreadProcessId(Window window, std::uint32_t* processId) {
+    auto found = windows_.find(window);
+    std::uint32_t process = found == windows_.end() ? 0 : found->second.process;
+    if (processId) *processId = process;
+    return process;
+}
+
+// Only the current process's thread has a queue here; posts to other
+// threads are recorded.
+bool SimWindows::PostThreadMessageA(std::uint32_t threadId, std::uint32_t message, WParam wParam,
+                                    LParam lParam) {
+    threadPosts_.push_back({threadId, message, wParam, lParam});
+    if (system_ && system_->HasEnded(threadId)) return false;
+    if (threadId == CurrentProcess()) queue_.push_back(Message{0, message, wParam, lParam, 0, 0, 0});
+    return true;
+}
+
+bool SimWindows::PeekMessageA(Message* message, Window, std::uint32_t, std::uint32_t,
+                              std::uint32_t remove) {
+    if (queue_.empty()) return false;
+    *message = queue_.front();
+    if (remove & PM_REMOVE) queue_.pop_front();
+    return true;
+}
+
+// Objects first, then the queue; while neither is ready, what other programs
+// do runs, as in GetMessageA.
+std::uint32_t SimWindows::MsgWaitForMultipleObjects(std::uint32_t count, const Handle* handles,
+                                                    bool waitAll, std::uint32_t milliseconds,
+                                                    std::uint32_t) {
+    for (;;) {
+        if (count > 0) {
+            std::uint32_t result = system_->WaitForMultipleObjects(count, handles, waitAll, 0);
+            if (result != WAIT_TIMEOUT) return result;
+        }
+        if (!queue_.empty()) return WAIT_OBJECT_0 + count;
+        if (RunIdleStep()) continue;
+        if (milliseconds == INFINITE) throw std::logic_error("the wait would never end");
+        return WAIT_TIMEOUT;
+    }
 }
 
 bool SimWindows::IsVisible(Window window) const {

@@ -10,12 +10,21 @@
 
 namespace sim {
 
+class SimSystem;
+
 struct PostedMessage {
     win::Window window;
     std::uint32_t message;
     win::WParam wParam;
     win::LParam lParam;
     bool operator==(const PostedMessage&) const = default;
+};
+
+struct ThreadPost {
+    std::uint32_t threadId;
+    std::uint32_t message;
+    win::WParam wParam;
+    win::LParam lParam;
 };
 
 struct MessageBoxCall {
@@ -62,10 +71,24 @@ public:
     int MessageBoxA(win::Window owner, const char* text, const char* caption,
                     std::uint32_t type) override;
     bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override;
+    win::Window GetForegroundWindow() override;
+    std::uint32_t GetWindowThreadProcessId(win::Window window, std::uint32_t* processId) override;
+    bool PostThreadMessageA(std::uint32_t threadId, std::uint32_t message, win::WParam wParam,
+                            win::LParam lParam) override;
+    bool PeekMessageA(win::Message* message, win::Window window, std::uint32_t filterMin,
+                      std::uint32_t filterMax, std::uint32_t remove) override;
+    std::uint32_t MsgWaitForMultipleObjects(std::uint32_t count, const win::Handle* handles,
+                                            bool waitAll, std::uint32_t milliseconds,
+                                            std::uint32_t wakeMask) override;
 
-    // Test setup and observation.
+    // Test setup and observation. Windows belong to the process that is
+    // current when they are made; each process has one thread, whose id is
+    // the process id.
+    void AttachSystem(SimSystem& system) { system_ = &system; }
     win::Window AddWindow(const std::string& className, const std::string& title,
                           win::Window parent = 0, Handler handler = nullptr);
+    // The messages posted to threads, whatever became of them.
+    const std::vector<ThreadPost>& ThreadPosts() const { return threadPosts_; }
     void SetFocus(win::Window window) { focus_ = window; }
     bool IsVisible(win::Window window) const;
     bool Exists(win::Window window) const;
@@ -90,6 +113,7 @@ private:
         Handler handler;
         win::WindowProc proc = nullptr;
         bool visible = false;
+        std::uint32_t process = 1;
     };
     struct SimClass {
         win::WindowClass record;
@@ -100,12 +124,16 @@ private:
     win::LResult Deliver(win::Window window, std::uint32_t message, win::WParam wParam,
                          win::LParam lParam);
     void Destroy(win::Window window);
+    std::uint32_t CurrentProcess() const;
+    bool RunIdleStep();
 
     std::map<win::Window, SimWindow> windows_;
     std::map<std::string, SimClass> classes_;
     win::Window nextWindow_ = 0x10010;
     win::Window focus_ = 0;
     std::vector<PostedMessage> posted_;
+    std::vector<ThreadPost> threadPosts_;
+    SimSystem* system_ = nullptr;
     std::deque<win::Message> queue_;
     std::deque<std::function<void()>> idleSteps_;
     std::vector<std::uint32_t> beeps_;

@@ -159,6 +159,32 @@ public:
     bool ExitWindowsEx(std::uint32_t flags, std::uint32_t reason) override {
         return ::ExitWindowsEx(flags, reason);
     }
+    Window GetForegroundWindow() override {
+        return reinterpret_cast<Window>(::GetForegroundWindow());
+    }
+    std::uint32_t GetWindowThreadProcessId(Window window, std::uint32_t* processId) override {
+        DWORD process = 0;
+        DWORD thread = ::GetWindowThreadProcessId(ToHwnd(window), &process);
+        if (processId) *processId = process;
+        return thread;
+    }
+    bool PostThreadMessageA(std::uint32_t threadId, std::uint32_t message, WParam wParam,
+                            LParam lParam) override {
+        return ::PostThreadMessageA(threadId, message, wParam, lParam);
+    }
+    bool PeekMessageA(Message* message, Window window, std::uint32_t filterMin,
+                      std::uint32_t filterMax, std::uint32_t remove) override {
+        MSG msg{};
+        bool found = ::PeekMessageA(&msg, ToHwnd(window), filterMin, filterMax, remove);
+        if (found) *message = FromMsg(msg);
+        return found;
+    }
+    std::uint32_t MsgWaitForMultipleObjects(std::uint32_t count, const Handle* handles,
+                                            bool waitAll, std::uint32_t milliseconds,
+                                            std::uint32_t wakeMask) override {
+        return ::MsgWaitForMultipleObjects(count, reinterpret_cast<const HANDLE*>(handles), waitAll,
+                                           milliseconds, wakeMask);
+    }
 
 private:
     static Message FromMsg(const MSG& msg) {
@@ -217,6 +243,51 @@ public:
     std::uint32_t GetLastError() override { return ::GetLastError(); }
     bool CloseHandle(Handle handle) override {
         return ::CloseHandle(reinterpret_cast<HANDLE>(handle));
+    }
+    std::uint32_t GetCurrentProcessId() override { return ::GetCurrentProcessId(); }
+    // Looked up at run time: kernel32 of Windows 95/98 and NT 4 lacks it, and
+    // an import would keep the program from loading there.
+    bool IsWow64Process(Handle process, bool* wow64) override {
+        using Function = BOOL(WINAPI*)(HANDLE, PBOOL);
+        auto function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(
+            ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+        BOOL result = FALSE;
+        bool called = function && function(reinterpret_cast<HANDLE>(process), &result);
+        *wow64 = called && result;
+        return called;
+    }
+    Handle OpenProcess(std::uint32_t access, bool inheritHandle, std::uint32_t processId) override {
+        return reinterpret_cast<Handle>(::OpenProcess(access, inheritHandle, processId));
+    }
+    bool CreateProcessA(const char* applicationName, char* commandLine, bool inheritHandles,
+                        std::uint32_t creationFlags, const char* currentDirectory,
+                        ProcessInformation* information) override {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION created{};
+        bool result = ::CreateProcessA(applicationName, commandLine, nullptr, nullptr,
+                                       inheritHandles, creationFlags, nullptr, currentDirectory,
+                                       &startup, &created);
+        information->process = reinterpret_cast<Handle>(created.hProcess);
+        information->thread = reinterpret_cast<Handle>(created.hThread);
+        information->processId = created.dwProcessId;
+        information->threadId = created.dwThreadId;
+        return result;
+    }
+    Handle CreateEventA(bool inheritHandle, bool manualReset, bool initialState,
+                        const char* name) override {
+        SECURITY_ATTRIBUTES security{sizeof security, nullptr, inheritHandle};
+        return reinterpret_cast<Handle>(
+            ::CreateEventA(&security, manualReset, initialState, name));
+    }
+    bool SetEvent(Handle event) override { return ::SetEvent(reinterpret_cast<HANDLE>(event)); }
+    std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) override {
+        return ::WaitForSingleObject(reinterpret_cast<HANDLE>(handle), milliseconds);
+    }
+    std::uint32_t WaitForMultipleObjects(std::uint32_t count, const Handle* handles, bool waitAll,
+                                         std::uint32_t milliseconds) override {
+        return ::WaitForMultipleObjects(count, reinterpret_cast<const HANDLE*>(handles), waitAll,
+                                        milliseconds);
     }
 };
 

@@ -53,7 +53,7 @@ void ExpectFormats(const TRegionalFormats& regional, const std::vector<Row>& row
 
 // A locale that gives exactly the values a test puts in; every other value is
 // missing, as for a locale without regional settings.
-class FakeLocale final : public SystemApi {
+class FakeLocale final : public sim::SimSystem {
 public:
     explicit FakeLocale(std::map<std::uint32_t, std::string> values) : values_(std::move(values)) {}
 
@@ -66,15 +66,6 @@ public:
         std::memcpy(buffer, found->second.c_str(), static_cast<std::size_t>(needed));
         return needed;
     }
-    bool GetVersionExA(OsVersionInfo*) override { return false; }
-    void Sleep(std::uint32_t) override {}
-    std::uint32_t WaitForInputIdle(Handle, std::uint32_t) override { return 0; }
-    Handle GetCurrentProcess() override { return 0; }
-    std::uint32_t GetModuleFileNameA(Instance, char*, std::uint32_t) override { return 0; }
-    void GetLocalTime(SystemTime*) override {}
-    Handle CreateMutexA(void*, bool, const char*) override { return 0; }
-    std::uint32_t GetLastError() override { return 0; }
-    bool CloseHandle(Handle) override { return false; }
 
 private:
     std::map<std::uint32_t, std::string> values_;

@@ -1,0 +1,109 @@
+// A 64-bit Windows with the 32-bit tray program and its 64-bit host, each
+// having installed its library's hook, and a 32-bit and a 64-bit
+// application. Every process has its own library state, made when a hook
+// first runs there. Windows calls each hook for the keys of a process of the
+// other bitness out of context, in the installing process.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "common/control_messages.h"
+#include "hook/hook_procedure.h"
+#include "hook/macro_store.h"
+#include "hook/this_process.h"
+#include "platform/sim/sim_machine.h"
+#include "platform/win_constants.h"
+#include "settings/options_registry.h"
+
+using namespace win;
+
+namespace {
+
+class BitnessTest : public ::testing::Test {
+protected:
+    sim::SimMachine machine;
+    std::map<std::uint32_t, std::unique_ptr<THookProcess>> states;
+    std::uint32_t tray = machine.system.AddProcess(false);
+    std::uint32_t host = machine.system.AddProcess(true);
+    Window app32 = machine.AddApplication(false);
+    Window app64 = machine.AddApplication(true);
+    Window control = 0;
+    HookHandle trayHook = 0;
+
+    THookProcess& State(std::uint32_t process) {
+        std::unique_ptr<THookProcess>& state = states[process];
+        if (!state) state = std::make_unique<THookProcess>(machine.platform, 0x10000000);
+        return *state;
+    }
+    void Enter(std::uint32_t process) {
+        machine.system.SetCurrentProcess(process);
+        SetThisProcess(&State(process));
+    }
+    void InstallIn(std::uint32_t process) {
+        Enter(process);
+        HookHandle handle = Install(State(process), 1);
+        if (process == tray) trayHook = handle;
+    }
+
+    void SetUp() override {
+        machine.system.Set64BitWindows(true);
+        Enter(tray);
+        control = machine.windows.AddWindow(
+            ControlWindowName, ControlWindowName, 0,
+            [this](std::uint32_t message, WParam, LParam) -> LResult {
+                return message == UM_GETHOOK ? static_cast<LResult>(trayHook) : 0;
+            });
+        machine.registry.PutByte(SettingsKeyPath, "Zolvik eingeschaltet", 1);
+        machine.registry.PutByte(SettingsKeyPath, "Piepsen bei Umschaltungen", 1);
+        machine.registry.PutString(AltGrMacroKey, "00080045", "Hallo");
+        machine.hooks.SetProcessSwitch([this](std::uint32_t process) { SetThisProcess(&State(process)); });
+    }
+    void TearDown() override { SetThisProcess(nullptr); }
+
+    void AltGrE() {
+        machine.PressAltGr();
+        machine.Tap('E');
+        machine.ReleaseAltGr();
+    }
+    std::vector<WParam> SoundRequests() const {
+        std::vector<WParam> events;
+        for (const sim::PostedMessage& posted : machine.windows.PostedTo(control)) {
+            if (posted.message == UM_PLAYSOUND) events.push_back(posted.wParam);
+        }
+        return events;
+    }
+};
+
+TEST_F(BitnessTest, WithBothHooksEachKeyIsHandledOnceInEveryApplication) {
+    InstallIn(tray);
+    InstallIn(host);
+    const Window apps[] = {app64, app32, app64};
+    for (int i = 0; i < 3; ++i) {
+        Window app = apps[i];
+        machine.Focus(app);
+        machine.ClearApp();
+        machine.windows.ClearPosted();
+        AltGrE();
+        machine.Tap(VK_SCROLL);
+        EXPECT_EQ(machine.AppText(app), "Hallo") << "round " << i;
+        WParam onOff = i % 2 == 0 ? 1 : 2;
+        EXPECT_EQ(SoundRequests(), (std::vector<WParam>{4, onOff}))
+            << "one Scroll Lock announcement, from the application's own process";
+    }
+    EXPECT_EQ(State(tray).KeyFlags.Bits, 0) << "the tray's state never saw a key";
+    EXPECT_EQ(State(host).KeyFlags.Bits, 0) << "the host's state never saw a key";
+}
+
+TEST_F(BitnessTest, WithoutTheHostKeysOfA64BitApplicationPassUnchanged) {
+    InstallIn(tray);
+    machine.Focus(app64);
+    AltGrE();
+    EXPECT_EQ(machine.AppText(app64), "\x80") << "AltGr+E types the euro sign, no macro";
+    machine.Focus(app32);
+    AltGrE();
+    EXPECT_EQ(machine.AppText(app32), "Hallo");
+}
+
+}  // namespace
