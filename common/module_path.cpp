@@ -9,3 +9,7 @@ std::string ModulePath(win::SystemApi& system, win::Instance module) {
 std::string FileNamePart(const std::string& path) {
     return path.substr(path.find_last_of('\\') + 1);
 }
+
+std::string DirectoryPart(const std::string& path) {
+    return path.substr(0, path.size() - FileNamePart(path).size());
+}

@@ -9,3 +9,5 @@ std::string ModulePath(win::SystemApi& system, win::Instance module);
 
 // The part of a path after its last backslash.
 std::string FileNamePart(const std::string& path);
+// The part of a path up to and with its last backslash.
+std::string DirectoryPart(const std::string& path);

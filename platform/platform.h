@@ -123,6 +123,9 @@ public:
     virtual std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) = 0;
     virtual std::uint32_t WaitForMultipleObjects(std::uint32_t count, const Handle* handles,
                                                  bool waitAll, std::uint32_t milliseconds) = 0;
+    virtual Instance LoadLibraryA(const char* fileName) = 0;
+    // A function exported by ordinal; null when the module has none.
+    virtual ProcAddress GetProcAddress(Instance module, std::uint16_t ordinal) = 0;
 };
 
 // winmm and kernel32 sound

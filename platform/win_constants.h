@@ -16,6 +16,8 @@ inline constexpr std::int32_t ERROR_INVALID_HANDLE = 6;
 inline constexpr std::int32_t ERROR_INVALID_PARAMETER = 87;
 inline constexpr std::int32_t ERROR_BAD_PATHNAME = 161;
 inline constexpr std::int32_t ERROR_ALREADY_EXISTS = 183;
+inline constexpr std::int32_t ERROR_MOD_NOT_FOUND = 126;
+inline constexpr std::int32_t ERROR_PROC_NOT_FOUND = 127;
 inline constexpr std::int32_t ERROR_MORE_DATA = 234;
 inline constexpr std::int32_t ERROR_KEY_DELETED = 1018;
 

@@ -89,8 +89,7 @@ void RefreshTrayIcon(TTrayProgram& program, Window window) {
 }
 
 bool StartSetup(TTrayProgram& program) {
-    std::string path = ModulePath(program.Api.system, program.Module);
-    std::string setup = path.substr(0, path.size() - FileNamePart(path).size()) + SetupProgram;
+    std::string setup = DirectoryPart(ModulePath(program.Api.system, program.Module)) + SetupProgram;
     Instance result = program.Api.shell.ShellExecuteA(program.Api.windows.GetFocus(), "open",
                                                       setup.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return static_cast<std::uint32_t>(result) > 32;

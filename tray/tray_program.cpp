@@ -67,8 +67,10 @@ int RunWithIconAndHook(TTrayProgram& program) {
         ~Shutdown() {
             program.TrayIcon.reset();
             program.Library.Install(0);
+            EndCompanion(program);
         }
     } shutdown{program};
+    StartCompanion(program);
     program.TrayIcon = std::make_unique<TTrayIcon>(program.Api, program.WindowClass.icon,
                                                    program.ControlWindow, ControlWindowProc);
     RefreshTrayIcon(program, program.ControlWindow);

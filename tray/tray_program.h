@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "settings/options_registry.h"
+#include "tray/companion.h"
 #include "tray/hook_library.h"
 #include "tray/tray_icon.h"
 
@@ -30,6 +31,7 @@ public:
     win::Window ControlWindow = 0;
     win::HookHandle TrayHookHandle = 0;
     std::unique_ptr<TTrayIcon> TrayIcon;
+    TCompanion Companion;
     // An error raised in the window procedure, carried out of the platform's
     // message dispatch to the message loop.
     std::exception_ptr PendingError;

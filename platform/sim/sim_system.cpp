@@ -146,6 +146,30 @@ bool SimSystem::SetEvent(Handle event) {
     return true;
 }
 
+void SimSystem::AddLibrary(const std::string& path, Instance module,
+                           std::map<std::uint16_t, ProcAddress> exports) {
+    libraries_[path] = Library{module, std::move(exports)};
+}
+
+Instance SimSystem::LoadLibraryA(const char* fileName) {
+    auto found = libraries_.find(fileName ? fileName : "");
+    if (found == libraries_.end()) {
+        lastError_ = ERROR_MOD_NOT_FOUND;
+        return 0;
+    }
+    return found->second.module;
+}
+
+ProcAddress SimSystem::GetProcAddress(Instance module, std::uint16_t ordinal) {
+    for (const auto& [path, library] : libraries_) {
+        if (library.module != module) continue;
+        auto found = library.exports.find(ordinal);
+        if (found != library.exports.end()) return found->second;
+    }
+    lastError_ = ERROR_PROC_NOT_FOUND;
+    return nullptr;
+}
+
 std::uint32_t SimSystem::AddProcess(bool is64Bit) {
     std::uint32_t id = nextProcess_++;
     processes_[id] = Process{is64Bit};

@@ -49,6 +49,8 @@ public:
     std::uint32_t WaitForSingleObject(win::Handle handle, std::uint32_t milliseconds) override;
     std::uint32_t WaitForMultipleObjects(std::uint32_t count, const win::Handle* handles,
                                          bool waitAll, std::uint32_t milliseconds) override;
+    win::Instance LoadLibraryA(const char* fileName) override;
+    win::ProcAddress GetProcAddress(win::Instance module, std::uint16_t ordinal) override;
 
     // Processes. The machine starts with one 32-bit process, id 1, which is
     // the current one; the hook chain and the tests switch between them.
@@ -65,6 +67,9 @@ public:
     using Program = std::function<void(SimSystem&, const Launch&)>;
     void AddProgram(const std::string& path, Program program) { programs_[path] = std::move(program); }
     const std::vector<Launch>& Launches() const { return launches_; }
+    // A library LoadLibraryA finds at the path, with its exports by ordinal.
+    void AddLibrary(const std::string& path, win::Instance module,
+                    std::map<std::uint16_t, win::ProcAddress> exports);
     bool IsSignaled(win::Handle handle) const;
     std::size_t OpenHandleCount() const { return objects_.size(); }
     // The waits with a time limit that ended by it.
@@ -103,6 +108,11 @@ private:
     std::uint32_t current_ = 1;
     std::uint32_t nextProcess_ = 2;
     std::map<std::string, Program> programs_;
+    struct Library {
+        win::Instance module;
+        std::map<std::uint16_t, win::ProcAddress> exports;
+    };
+    std::map<std::string, Library> libraries_;
     std::vector<Launch> launches_;
     std::map<win::Handle, Object> objects_;
     std::size_t timeouts_ = 0;

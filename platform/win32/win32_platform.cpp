@@ -289,6 +289,13 @@ public:
         return ::WaitForMultipleObjects(count, reinterpret_cast<const HANDLE*>(handles), waitAll,
                                         milliseconds);
     }
+    Instance LoadLibraryA(const char* fileName) override {
+        return reinterpret_cast<Instance>(::LoadLibraryA(fileName));
+    }
+    ProcAddress GetProcAddress(Instance module, std::uint16_t ordinal) override {
+        return reinterpret_cast<ProcAddress>(
+            ::GetProcAddress(reinterpret_cast<HMODULE>(module), MAKEINTRESOURCEA(ordinal)));
+    }
 };
 
 class Win32SoundApi final : public SoundApi {

@@ -12,9 +12,15 @@ import time
 
 HERE = pathlib.Path(__file__).resolve().parent
 REPO = HERE.parents[1]
-BIN = pathlib.Path(os.environ.get("ZOLVIK_BIN", REPO / "build" / "win32"))
+# win32: the 32-bit system in a 32-bit prefix. win64: the 32-bit system of
+# the win32 build (BIN32) with the 64-bit companion of the win64 build (BIN),
+# in a 64-bit prefix; only the scenarios_win64 module runs there.
+ARCH = os.environ.get("ZOLVIK_ARCH", "win32")
+BIN = pathlib.Path(os.environ.get("ZOLVIK_BIN", REPO / "build" / ARCH))
+BIN32 = pathlib.Path(os.environ.get("ZOLVIK_BIN32", BIN))
 STATE = pathlib.Path(os.environ.get("ZOLVIK_E2E_DIR", BIN / "e2e"))
-PREFIX = pathlib.Path(os.environ.get("ZOLVIK_WINEPREFIX", REPO / "build" / "wineprefix"))
+PREFIX = pathlib.Path(os.environ.get(
+    "ZOLVIK_WINEPREFIX", REPO / "build" / ("wineprefix64" if ARCH == "win64" else "wineprefix")))
 LOCALES = STATE / "locales"
 
 # Wine's sound output, through ALSA's file plugin, into a raw file: 16-bit
@@ -38,7 +44,8 @@ def scenario(function):
 
 def load_scenarios():
     for path in sorted(HERE.glob("scenarios_*.py")):
-        importlib.import_module(path.stem)
+        if (path.stem == "scenarios_win64") == (ARCH == "win64"):
+            importlib.import_module(path.stem)
 
 
 class ScenarioFailed(Exception):
@@ -65,7 +72,7 @@ class Session:
     # --- environment -----------------------------------------------------
     def env(self):
         env = dict(os.environ)
-        env.update(DISPLAY=self.display, WINEPREFIX=str(PREFIX), WINEARCH="win32",
+        env.update(DISPLAY=self.display, WINEPREFIX=str(PREFIX), WINEARCH=ARCH,
                    WINEDEBUG="-all", LOCPATH=str(LOCALES), LANG=self.lang, LC_ALL=self.lang)
         env.update(self.extra_env)
         return env
@@ -129,19 +136,21 @@ class Session:
         self.processes.append(process)
         return process
 
-    def start_host(self, library=BIN / "Zolhook.dll"):
+    def start_host(self, library=BIN32 / "Zolhook.dll"):
         """The stand-in for the tray program: installs the hook of the
         library and serves as the control window."""
         log = Log(self.work / "host.log")
-        self.start(BIN / "tests" / "probe.exe", "host", log.path, library)
+        self.start(BIN32 / "tests" / "probe.exe", "host", log.path, library)
         log.wait_for(lambda lines: "INSTALLED yes" in lines, "hook installed")
         return log
 
-    def start_window(self):
-        log = Log(self.work / "window.log")
-        self.start(BIN / "tests" / "probe.exe", "window", log.path)
-        log.wait_for(lambda lines: "READY" in lines, "probe window ready")
-        self.window_id = self.xdotool("search", "--sync", "--name", "^probe$").split()[0]
+    def start_window(self, title="probe", bits=32):
+        """A probe window, 32-bit or (in a 64-bit prefix) 64-bit, which then
+        has the keyboard focus."""
+        log = Log(self.work / f"{title}.log")
+        self.start((BIN32 if bits == 32 else BIN) / "tests" / "probe.exe", "window", log.path, title)
+        log.wait_for(lambda lines: "READY" in lines, f"{title} window ready")
+        self.window_id = self.xdotool("search", "--sync", "--name", f"^{title}$").split()[0]
         self.focus_window()
         return log
 
@@ -150,16 +159,19 @@ class Session:
         program the system started took it."""
         self.xdotool("windowfocus", "--sync", self.window_id)
 
-    def start_tray(self, *args, setup=False):
+    def start_tray(self, *args, setup=False, companion=("Zolvik64.exe", "Zolhook64.dll")):
         """Zolvik32.exe with Zolhook.dll beside it, in a folder of the
         scenario's own (with a test Zolsetup.exe that records its start, when
-        asked); returns once the control window answers."""
+        asked; in a 64-bit prefix with the files of the 64-bit companion);
+        returns once the control window answers."""
         folder = self.work / "app"
         folder.mkdir(exist_ok=True)
         for name in ("Zolvik32.exe", "Zolhook.dll"):
+            shutil.copy(BIN32 / name, folder / name)
+        for name in companion if ARCH == "win64" else ():
             shutil.copy(BIN / name, folder / name)
         if setup:
-            shutil.copy(BIN / "tests" / "recorder.exe", folder / "Zolsetup.exe")
+            shutil.copy(BIN32 / "tests" / "recorder.exe", folder / "Zolsetup.exe")
         process = self.start(folder / "Zolvik32.exe", *args)
         deadline = time.monotonic() + 20
         while self.control_hook() == 0:
@@ -171,7 +183,7 @@ class Session:
     def probe(self, *args):
         """Runs the probe for one request and returns what it wrote."""
         log = Log(self.work / f"probe-{len(self.processes)}-{time.monotonic_ns()}.log")
-        subprocess.run(["wine", str(BIN / "tests" / "probe.exe"), args[0], str(log.path),
+        subprocess.run(["wine", str(BIN32 / "tests" / "probe.exe"), args[0], str(log.path),
                         *map(str, args[1:])], env=self.env(), timeout=30,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return log.lines()
@@ -180,6 +192,10 @@ class Session:
         """The control window's answer to UM_GETHOOK; 0 without the window."""
         lines = self.probe("send", 1130, 0, 0)
         return int(lines[0].split()[1]) if lines and lines[0].startswith("RESULT") else 0
+
+    def running(self, program):
+        """Whether a Windows program of that file name runs in the prefix."""
+        return subprocess.run(["pgrep", "-f", program], capture_output=True).returncode == 0
 
     def xdotool(self, *args):
         result = subprocess.run(["xdotool", *args], env=self.x_env(), capture_output=True,

@@ -20,8 +20,8 @@ import sys
 import time
 
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
-from harness import (LOCALES, PREFIX, REPO, SCENARIOS, STATE, ScenarioFailed,  # noqa: E402
-                     Session, check, load_scenarios)
+from harness import (ARCH, LOCALES, PREFIX, REPO, SCENARIOS, STATE,  # noqa: E402
+                     ScenarioFailed, Session, check, load_scenarios)
 
 
 # --- the shared display and prefix -----------------------------------------
@@ -55,13 +55,16 @@ def start():
         time.sleep(0.1)
     (STATE / "xvfb.pid").write_text(str(xvfb.pid))
     (STATE / "display").write_text(display)
-    subprocess.run([str(REPO / "scripts" / "wine-run.sh"), "cmd", "/c", "exit"],
-                   env=dict(os.environ, DISPLAY=display), stdout=subprocess.DEVNULL,
+    arch = ["--win64"] if ARCH == "win64" else []
+    subprocess.run([str(REPO / "scripts" / "wine-run.sh"), *arch, "cmd", "/c", "exit"],
+                   env=dict(os.environ, DISPLAY=display, ZOLVIK_WINEPREFIX=str(PREFIX)),
+                   stdout=subprocess.DEVNULL,
                    stderr=subprocess.DEVNULL, check=True)
     # A crash inside a test must end the process, not open Wine's debugger.
     subprocess.run(["wine", "reg", "add", r"HKCU\Software\Wine\WineDbg", "/v", "ShowCrashDialog",
                     "/t", "REG_DWORD", "/d", "0", "/f"],
-                   env=dict(os.environ, DISPLAY=display, WINEPREFIX=str(PREFIX), WINEDEBUG="-all"),
+                   env=dict(os.environ, DISPLAY=display, WINEPREFIX=str(PREFIX), WINEARCH=ARCH,
+                            WINEDEBUG="-all"),
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     print(f"display {display}, prefix {PREFIX}")
 

@@ -176,8 +176,8 @@ int RunLoop() {
     return static_cast<int>(message.wParam);
 }
 
-int RunWindow() {
-    CreateTopWindow("ProbeWindow", "probe", ProbeWindowProc, true);
+int RunWindow(const char* title) {
+    CreateTopWindow("ProbeWindow", title, ProbeWindowProc, true);
     Write("READY");
     return RunLoop();
 }
@@ -244,7 +244,7 @@ int main(int argc, char** argv) {
     if (argc < 3) return 2;
     Log = std::fopen(argv[2], "a");
     if (!Log) return 2;
-    if (std::strcmp(argv[1], "window") == 0) return RunWindow();
+    if (std::strcmp(argv[1], "window") == 0) return RunWindow(argc >= 4 ? argv[3] : "probe");
     if (std::strcmp(argv[1], "host") == 0 && argc >= 4) return RunHost(argv[3]);
     if (std::strcmp(argv[1], "send") == 0 && argc >= 6) return Deliver(true, argv[3], argv[4], argv[5]);
     if (std::strcmp(argv[1], "post") == 0 && argc >= 6) return Deliver(false, argv[3], argv[4], argv[5]);
