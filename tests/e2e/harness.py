@@ -43,9 +43,13 @@ def scenario(function):
 
 
 def load_scenarios():
+    """The scenarios of this prefix's kind: in a 64-bit prefix only those of
+    scenarios_win64, which borrows helpers from the others."""
     for path in sorted(HERE.glob("scenarios_*.py")):
-        if (path.stem == "scenarios_win64") == (ARCH == "win64"):
-            importlib.import_module(path.stem)
+        importlib.import_module(path.stem)
+    for name in list(SCENARIOS):
+        if name.startswith("win64.") != (ARCH == "win64"):
+            del SCENARIOS[name]
 
 
 class ScenarioFailed(Exception):
@@ -158,6 +162,14 @@ class Session:
         """Gives the probe window the keyboard focus again, say after a
         program the system started took it."""
         self.xdotool("windowfocus", "--sync", self.window_id)
+
+    def switch_to(self, title):
+        """Brings another probe window to the front and gives it the focus.
+        Without a window manager X focus alone does not move Wine's keyboard
+        focus to another of its windows: Wine itself has to activate it."""
+        self.probe("activate", title)
+        self.window_id = self.xdotool("search", "--name", f"^{title}$").split()[0]
+        self.focus_window()
 
     def start_tray(self, *args, setup=False, companion=("Zolvik64.exe", "Zolhook64.dll")):
         """Zolvik32.exe with Zolhook.dll beside it, in a folder of the

@@ -227,6 +227,18 @@ BOOL CALLBACK WriteChildText(HWND child, LPARAM) {
     return TRUE;
 }
 
+// Without a window manager only Wine can bring one of its windows to the
+// front; X focus alone does not move Wine's keyboard focus there.
+int Activate(const char* title) {
+    HWND window = FindWindowA(nullptr, title);
+    if (!window) {
+        Write("NOWINDOW");
+        return 1;
+    }
+    Write("ACTIVATED %d", SetForegroundWindow(window) ? 1 : 0);
+    return 0;
+}
+
 // Message boxes are dialogs of class #32770; their first button ends them.
 int AnswerDialog(const char* title) {
     HWND dialog = FindWindowA("#32770", title);
@@ -249,5 +261,6 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "send") == 0 && argc >= 6) return Deliver(true, argv[3], argv[4], argv[5]);
     if (std::strcmp(argv[1], "post") == 0 && argc >= 6) return Deliver(false, argv[3], argv[4], argv[5]);
     if (std::strcmp(argv[1], "dialog") == 0 && argc >= 4) return AnswerDialog(argv[3]);
+    if (std::strcmp(argv[1], "activate") == 0 && argc >= 4) return Activate(argv[3]);
     return 2;
 }
