@@ -9,7 +9,8 @@ preset:
   - the hook procedure's own time per keystroke inside the probe's process,
     measured by Zoltimer.dll (the library with QueryPerformanceCounter around
     the hook procedure) over 2,000 keystrokes per case;
-  - the sizes of Zolhook.dll and Zolvik32.exe.
+  - the sizes of the deliverables, the 64-bit companion of the win64 preset
+    beside the 32-bit files.
 
 Prints three tables. Run by bench/run.sh."""
 import os
@@ -184,9 +185,11 @@ def hook_times():
 
 def sizes():
     print("== Sizes of the deliverables (Release, stripped)")
-    for name in ("Zolhook.dll", "Zolvik32.exe"):
-        size = (BIN / name).stat().st_size
-        print(f"{name:<32}{size:>10} bytes  ({size / 1024:.0f} KiB)")
+    win64 = REPO / "build" / "win64"
+    for path in (BIN / "Zolhook.dll", win64 / "Zolhook64.dll", BIN / "Zolvik32.exe",
+                 win64 / "Zolvik64.exe"):
+        size = path.stat().st_size
+        print(f"{path.name:<32}{size:>10} bytes  ({size / 1024:.0f} KiB)")
 
 
 def main():

@@ -2,14 +2,16 @@
 """The system at work under Wine, for newcomers.
 
     demo.py tour    on an Xvfb display of its own: imports the example
-                    configuration, starts Zolvik32.exe and a text window,
-                    presses a short tour of real keys, prints what the
-                    window received and saves a screenshot
+                    configuration, presses a short tour of real keys in a
+                    32-bit text window with Zolvik32.exe alone, then in a
+                    64-bit one with Zolvik32.exe and its 64-bit host,
+                    prints what each window received and saves a screenshot
     demo.py try     on your own X display ($DISPLAY): starts Zolvik32.exe
-                    and a text window with the example configuration, until
-                    Ctrl+C
+                    and a 64-bit text window with the example
+                    configuration, until Ctrl+C
 
-Both use a Wine prefix of their own, build/demo/wineprefix.
+Both use a 64-bit Wine prefix of their own, build/demo/wineprefix64, and the
+builds of the win32 and win64 presets.
 """
 import os
 import pathlib
@@ -20,13 +22,16 @@ import time
 
 REPO = pathlib.Path(__file__).resolve().parents[1]
 DEMO = REPO / "build" / "demo"
-os.environ.setdefault("ZOLVIK_BIN", str(REPO / "build" / "win32"))
+os.environ["ZOLVIK_ARCH"] = "win64"
+os.environ.setdefault("ZOLVIK_BIN", str(REPO / "build" / "win64"))
+os.environ.setdefault("ZOLVIK_BIN32", str(REPO / "build" / "win32"))
 os.environ["ZOLVIK_E2E_DIR"] = str(DEMO)
-os.environ["ZOLVIK_WINEPREFIX"] = str(DEMO / "wineprefix")
+os.environ["ZOLVIK_WINEPREFIX"] = str(DEMO / "wineprefix64")
 sys.path.insert(0, str(REPO / "tests" / "e2e"))
 
 import run_e2e  # noqa: E402
 from harness import BIN, Session  # noqa: E402
+from scenarios_sound import NAMES, heard, scheme_sound  # noqa: E402
 
 EXAMPLES = [REPO / "examples" / "german-office.reg", REPO / "examples" / "umlaut-tables.reg"]
 RIGHT_ALT = "108"
@@ -47,21 +52,24 @@ def altgr(session, key):
     session.xdotool("keydown", RIGHT_ALT, "key", key, "keyup", RIGHT_ALT)
 
 
-def tour(session):
-    """Presses the tour's keys; returns the window's log and the sounds heard."""
-    from scenarios_sound import NAMES, heard, scheme_sound
+def prepare(session):
+    """The example configuration, and a tone of its own for each sound event
+    (the example names Windows' own sound files), so the capture tells which
+    sounds played."""
     session.use_keymap("us")
     capture = session.capture_sound()
     import_examples(session)
-    # The example's scheme names Windows' own sound files; here each event
-    # gets a tone of its own, so the capture tells which sounds played.
     session.import_registry("".join(scheme_sound(session, event) for event in range(1, len(NAMES))))
     # Num Lock on before the system starts, and the keypad keys pressed by
     # their raw keycodes, so that xdotool adds no Num Lock presses of its own
     # (the system would announce each).
     session.keys("Num_Lock")
-    session.start_tray()
-    window = session.start_window()
+    return capture
+
+
+def tour(session, title, bits):
+    """Presses the tour's keys in a new window; returns its log."""
+    window = session.start_window(title, bits)
     say("AltGr+G: the greeting macro")
     altgr(session, "g")
     say("keypad 1, decimal key, 5: the decimal key types the \"DecimalDot\" text \",\"")
@@ -77,8 +85,11 @@ def tour(session):
     session.keys("Caps_Lock")
     session.keys("Caps_Lock")
     window.settle(quiet=1.5)
-    sounds = [NAMES[event] if event is not None else "?" for event, _, _ in heard(capture)]
-    return window, sounds
+    return window
+
+
+def sounds_heard(capture):
+    return [NAMES[event] if event is not None else "?" for event, _, _ in heard(capture)]
 
 
 def screenshot(session):
@@ -89,20 +100,35 @@ def screenshot(session):
 def run_tour():
     run_e2e.start()
     session = Session("tour")
+    results = []
     try:
         session.switch_locks_off()
         session.reset_registry()
-        print("The tour:")
-        window, sounds = tour(session)
+        capture = prepare(session)
+        # Wine ends the hook chain of a 32-bit process at a 64-bit hook
+        # library, which Windows would call out of context instead: the
+        # 32-bit window is toured with the tray program alone, as on a 32-bit
+        # Windows, and the 64-bit one with the whole system.
+        print("The tour in a 32-bit window, Zolvik32.exe alone:")
+        tray = session.start_tray(companion=())
+        results.append(("32-bit window", tour(session, "probe32", 32), sounds_heard(capture)))
+        session.probe("post", 0x10, 0, 0)
+        tray.wait(timeout=20)
+        print("The tour in a 64-bit window, Zolvik32.exe with Zolvik64.exe and Zolhook64.dll:")
+        session.start_tray()
+        results.append(("64-bit window", tour(session, "probe64", 64), sounds_heard(capture)))
         screenshot(session)
     finally:
         session.close()
         run_e2e.stop()
-    print("\nThe text window received:\n")
-    for line in window.characters().splitlines():
-        print(f"    {line}")
-    print(f"\nSounds played, in order: {', '.join(sounds) or 'none'}")
-    print("(Wine passes the X server's Num Lock state on to the window as a Num Lock press,\n"
+    heard_before = 0
+    for name, window, sounds in results:
+        print(f"\nThe {name} received:\n")
+        for line in window.characters().splitlines():
+            print(f"    {line}")
+        print(f"\nSounds played, in order: {', '.join(sounds[heard_before:]) or 'none'}")
+        heard_before = len(sounds)
+    print("\n(Wine passes the X server's Num Lock state on to the window as a Num Lock press,\n"
           " which the system announces like any other: Zehnerblock, then Ein.)")
     print(f"Screenshot: {SCREENSHOT}")
 
@@ -115,14 +141,15 @@ def run_try():
     run_e2e.make_locales()
     (DEMO / "display").write_text(display)
     session = Session("try")
-    subprocess.run([str(REPO / "scripts" / "wine-run.sh"), "cmd", "/c", "exit"], check=True,
+    subprocess.run([str(REPO / "scripts" / "wine-run.sh"), "--win64", "cmd", "/c", "exit"],
+                   check=True, env=dict(os.environ, ZOLVIK_WINEPREFIX=str(DEMO / "wineprefix64")),
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     session.reset_registry()
     import_examples(session)
     session.start_tray()
-    session.start(BIN / "tests" / "probe.exe", "window", session.work / "window.log")
+    session.start(BIN / "tests" / "probe.exe", "window", session.work / "window.log", "probe64")
     print("Zolvik32 runs on your display with the example configuration; try AltGr+G or")
-    print("AltGr+Shift+D in the window titled \"probe\". Ctrl+C ends it.")
+    print("AltGr+Shift+D in the 64-bit window titled \"probe64\". Ctrl+C ends it.")
     try:
         signal.pause()
     except KeyboardInterrupt:

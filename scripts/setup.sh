@@ -5,8 +5,8 @@
 set -euo pipefail
 
 native=(cmake ninja-build g++ googletest)
-windows=(g++-mingw-w64-i686 mingw-w64-tools)
-wine=(wine wine32:i386 xvfb xdotool x11-utils x11-xkb-utils x11-xserver-utils locales)
+windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools)
+wine=(wine wine32:i386 wine64 xvfb xdotool x11-utils x11-xkb-utils x11-xserver-utils locales)
 # The fuzzing build (clang with libFuzzer) and the benchmarks.
 checks=(clang-14 libclang-rt-14-dev libbenchmark-dev)
 
@@ -30,5 +30,14 @@ fi
 
 echo "Installing: ${missing[*]}"
 [ $need_i386 = yes ] && dpkg --add-architecture i386
-apt-get update -qq
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+apt-get update -qq || echo "apt-get update reported errors; installing from the lists it has" >&2
+export DEBIAN_FRONTEND=noninteractive
+if ! apt-get install -y -qq "${missing[@]}" >/dev/null; then
+    # A mirror caught in the middle of a sync can serve the security updates
+    # for one architecture only, and the i386 and amd64 copies of a library
+    # must have the same version: take the release's own versions then.
+    preferences=$(mktemp)
+    printf 'Package: *\nPin: release l=Debian-Security\nPin-Priority: 100\n' >"$preferences"
+    apt-get -o Dir::Etc::preferences="$preferences" install -y -qq "${missing[@]}" >/dev/null
+    rm -f "$preferences"
+fi

@@ -15,8 +15,8 @@ using namespace win;
 
 namespace {
 
-constexpr Instance HostModule = 0x140000000;
-constexpr Instance LibraryModule = 0x180000000;
+constexpr Instance HostModule = 0x00400000;
+constexpr Instance LibraryModule = 0x10000000;
 const std::string Folder = "C:\\Programme\\Zolvik32\\";
 
 THookProcess* Library = nullptr;
