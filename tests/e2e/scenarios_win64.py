@@ -9,7 +9,8 @@ import signal
 import time
 
 from harness import check, scenario
-from scenarios_rules import ALTGR, ASCII, SETTINGS, altgr, check_modifiers_up, registry
+from scenarios_rules import (ALTGR, ASCII, SETTINGS, altgr, check_modifiers_up, registry,
+                             setting)
 from scenarios_sound import CAPS_LOCK, NAMES, OFF, ON, heard, scheme_sound
 
 WM_CLOSE = 0x10
@@ -60,6 +61,10 @@ def features_work_in_a_64_bit_window(session):
     session.import_registry("".join(scheme_sound(session, event) for event in range(1, len(NAMES))))
     window = session.start_window("probe64", 64)
     type_features(session, window)
+    for expected in ("00", "01"):
+        altgr(session, "F1")
+        wait_until(lambda: setting(session, "Zolvik eingeschaltet") == expected,
+                   f"the master switch toggled to {expected}")
     # Toggle sounds only now: xdotool's keypad keys make Wine toggle Num Lock,
     # which would be heard too.
     beep(session, 1)
