@@ -10,7 +10,7 @@ preset:
     measured by Zoltimer.dll (the library with QueryPerformanceCounter around
     the hook procedure) over 2,000 keystrokes per case;
   - the sizes of the deliverables, the 64-bit companion of the win64 preset
-    beside the 32-bit files.
+    beside the 32-bit files, and the installer.
 
 Prints three tables. Run by bench/run.sh."""
 import os
@@ -187,7 +187,7 @@ def sizes():
     print("== Sizes of the deliverables (Release, stripped)")
     win64 = REPO / "build" / "win64"
     for path in (BIN / "Zolhook.dll", win64 / "Zolhook64.dll", BIN / "Zolvik32.exe",
-                 win64 / "Zolvik64.exe"):
+                 win64 / "Zolvik64.exe", win64 / "Zolvik32-Setup.exe"):
         size = path.stat().st_size
         print(f"{path.name:<32}{size:>10} bytes  ({size / 1024:.0f} KiB)")
 

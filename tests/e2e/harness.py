@@ -44,11 +44,11 @@ def scenario(function):
 
 def load_scenarios():
     """The scenarios of this prefix's kind: in a 64-bit prefix only those of
-    scenarios_win64, which borrows helpers from the others."""
+    the scenarios_win64* modules, which borrow helpers from the others."""
     for path in sorted(HERE.glob("scenarios_*.py")):
         importlib.import_module(path.stem)
     for name in list(SCENARIOS):
-        if name.startswith("win64.") != (ARCH == "win64"):
+        if name.startswith("win64") != (ARCH == "win64"):
             del SCENARIOS[name]
 
 
