@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/setup.sh
-for preset in bench bench-win32 win64; do
+for preset in bench bench-win32 win32 win64; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" >/dev/null
 done
