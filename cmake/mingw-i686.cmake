@@ -1,20 +1,5 @@
-# Cross-compiles the Win32 deliverables with MinGW-w64 (32-bit, posix thread
-# model: the win32 model lacks std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles the Win32 deliverables with MinGW-w64 (32-bit), run in a
+# 32-bit Wine prefix.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-# Static runtime: the hook library is mapped into every process, none of
-# which can find a libstdc++ DLL beside it. Stripped (-s), since every
-# process that receives keyboard input maps the library.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -s")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -s")
-
-# Test executables run under Wine in the build tree's own prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
+set(ZOLVIK_WINE_OPTIONS "")
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -61,6 +61,13 @@ def check(condition, message):
         raise ScenarioFailed(message)
 
 
+def wait_until(condition, what, timeout=20):
+    deadline = time.monotonic() + timeout
+    while not condition():
+        check(time.monotonic() < deadline, f"timed out waiting for {what}")
+        time.sleep(0.2)
+
+
 class Session:
     """One scenario's view of the shared display and Wine prefix."""
 

@@ -4,7 +4,7 @@ the tray icon and the error box."""
 import subprocess
 import time
 
-from harness import Log, check, scenario
+from harness import Log, check, scenario, wait_until
 
 SETTINGS = r"HKEY_CURRENT_USER\Software\Quendlin\Zolvik32\Settings"
 ALTGR = r"HKEY_CURRENT_USER\Software\Quendlin\Zolvik32\Macros\AltGr"
@@ -32,12 +32,6 @@ def tray_area_shown(session):
                             env=session.x_env(), capture_output=True, text=True)
     return result.returncode == 0 and result.stdout.strip() != ""
 
-
-def wait_until(condition, what, timeout=15):
-    deadline = time.monotonic() + timeout
-    while not condition():
-        check(time.monotonic() < deadline, f"timed out waiting for {what}")
-        time.sleep(0.2)
 
 
 def macro(session, text):

@@ -6,9 +6,8 @@ Windows are shown in the simulation."""
 import datetime
 import os
 import signal
-import time
 
-from harness import check, scenario
+from harness import check, scenario, wait_until
 from scenarios_rules import (ALTGR, ASCII, SETTINGS, altgr, check_modifiers_up, registry,
                              setting)
 from scenarios_sound import CAPS_LOCK, NAMES, OFF, ON, heard, scheme_sound
@@ -18,12 +17,6 @@ DATE_FORMAT = "dd.mm.yyyy"
 MACROS = {ALTGR: {"00080045": "Hallo Welt", "00080044": f'^*49"{DATE_FORMAT}"*40'},
           ASCII: {"000000DE": "ae"}}
 
-
-def wait_until(condition, what, timeout=20):
-    deadline = time.monotonic() + timeout
-    while not condition():
-        check(time.monotonic() < deadline, f"timed out waiting for {what}")
-        time.sleep(0.2)
 
 
 def beep(session, on):

@@ -6,9 +6,8 @@ import filecmp
 import pathlib
 import shutil
 import subprocess
-import time
 
-from harness import BIN, BIN32, REPO, check, scenario
+from harness import BIN, BIN32, REPO, check, scenario, wait_until
 from scenarios_rules import ALTGR, SETTINGS, altgr, registry
 
 SETUP = BIN / "Zolvik32-Setup.exe"
@@ -20,12 +19,6 @@ PROGRAMS = {"Zolvik32.exe": BIN32, "Zolhook.dll": BIN32, "Zolvik64.exe": BIN, "Z
 SHORTCUTS = ["Zolvik32.lnk", "Benutzerhandbuch.lnk", "Zolvik32 deinstallieren.lnk"]
 GREETING = "Sehr geehrte Damen und Herren,"
 
-
-def wait_until(condition, what, timeout=30):
-    deadline = time.monotonic() + timeout
-    while not condition():
-        check(time.monotonic() < deadline, f"timed out waiting for {what}")
-        time.sleep(0.2)
 
 
 def unix_folder(session, variable, *parts):
