@@ -17,6 +17,10 @@ CLEANUP = "Zolvik32 alte Dateien"
 UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zolvik32"
 PROGRAMS = {"Zolvik32.exe": BIN32, "Zolhook.dll": BIN32, "Zolvik64.exe": BIN, "Zolhook64.dll": BIN}
 SHORTCUTS = ["Zolvik32.lnk", "Benutzerhandbuch.lnk", "Zolvik32 deinstallieren.lnk"]
+# The configuration program ships when the win32 build has made it.
+if (BIN32 / "Zolsetup.exe").exists():
+    PROGRAMS["Zolsetup.exe"] = BIN32
+    SHORTCUTS.append("Zolvik32 einrichten.lnk")
 GREETING = "Sehr geehrte Damen und Herren,"
 
 
