@@ -50,6 +50,11 @@ public:
     }
     std::uint32_t GetLastError() override { return system_.GetLastError(); }
     bool CloseHandle(Handle handle) override { return system_.CloseHandle(handle); }
+    std::uint32_t FormatMessageA(std::uint32_t flags, const void* source, std::uint32_t id,
+                                 std::uint32_t language, char* buffer, std::uint32_t size,
+                                 void* arguments) override {
+        return system_.FormatMessageA(flags, source, id, language, buffer, size, arguments);
+    }
 
 private:
     sim::SimSystem& system_;

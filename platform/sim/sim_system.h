@@ -23,6 +23,9 @@ public:
     win::Handle CreateMutexA(void* security, bool initialOwner, const char* name) override;
     std::uint32_t GetLastError() override;
     bool CloseHandle(win::Handle handle) override;
+    std::uint32_t FormatMessageA(std::uint32_t flags, const void* source, std::uint32_t messageId,
+                                 std::uint32_t languageId, char* buffer, std::uint32_t size,
+                                 void* arguments) override;
 
     void SetWindowsNT(bool nt) { windowsNT_ = nt; }
     void SetModuleFileName(win::Instance module, std::string path) { modules_[module] = path; }

@@ -51,6 +51,27 @@ public:
         return ::RegDeleteKeyA(ToHkey(key), subKey);
     }
     std::int32_t RegCloseKey(RegKey key) override { return ::RegCloseKey(ToHkey(key)); }
+    std::int32_t RegEnumKeyExA(RegKey key, std::uint32_t index, char* name,
+                               std::uint32_t* nameSize) override {
+        DWORD size = *nameSize;
+        LONG status = ::RegEnumKeyExA(ToHkey(key), index, name, &size, nullptr, nullptr, nullptr,
+                                      nullptr);
+        *nameSize = size;
+        return status;
+    }
+    std::int32_t RegEnumValueA(RegKey key, std::uint32_t index, char* name,
+                               std::uint32_t* nameSize, std::uint32_t* type, std::uint8_t* data,
+                               std::uint32_t* dataSize) override {
+        DWORD size = *nameSize;
+        DWORD valueType = 0;
+        DWORD bytes = dataSize ? *dataSize : 0;
+        LONG status = ::RegEnumValueA(ToHkey(key), index, name, &size, nullptr, &valueType, data,
+                                      dataSize ? &bytes : nullptr);
+        *nameSize = size;
+        if (type) *type = valueType;
+        if (dataSize) *dataSize = bytes;
+        return status;
+    }
 };
 
 class Win32KeyboardApi final : public KeyboardApi {
@@ -217,6 +238,12 @@ public:
     std::uint32_t GetLastError() override { return ::GetLastError(); }
     bool CloseHandle(Handle handle) override {
         return ::CloseHandle(reinterpret_cast<HANDLE>(handle));
+    }
+    std::uint32_t FormatMessageA(std::uint32_t flags, const void* source, std::uint32_t messageId,
+                                 std::uint32_t languageId, char* buffer, std::uint32_t size,
+                                 void* arguments) override {
+        return ::FormatMessageA(flags, source, messageId, languageId, buffer, size,
+                                static_cast<va_list*>(arguments));
     }
 };
 

@@ -75,6 +75,10 @@ public:
     Handle CreateMutexA(void*, bool, const char*) override { return 0; }
     std::uint32_t GetLastError() override { return 0; }
     bool CloseHandle(Handle) override { return false; }
+    std::uint32_t FormatMessageA(std::uint32_t, const void*, std::uint32_t, std::uint32_t, char*,
+                                 std::uint32_t, void*) override {
+        return 0;
+    }
 
 private:
     std::map<std::uint32_t, std::string> values_;
