@@ -169,7 +169,10 @@ private:
     void Captured(std::uint16_t virtualKey, std::uint32_t keyData) {
         bool done = capture_.Key(virtualKey, keyData, GetKeyState(VK_CAPITAL) & 1);
         if (!done) {
-            if (!capture_.Held().empty()) SetWindowTextA(captureField_, capture_.Held().c_str());
+            // Modifiers going down show as they are held; releasing them
+            // leaves the recorded combination in view.
+            bool press = !(keyData & 0x80000000u);
+            if (press && !capture_.Held().empty()) SetWindowTextA(captureField_, capture_.Held().c_str());
             return;
         }
         combo_ = capture_.Combo();

@@ -124,6 +124,11 @@ INT_PTR CALLBACK TMainWindow::Proc(HWND window, UINT message, WPARAM wParam, LPA
         case WM_CLOSE:
             self->Close();
             return TRUE;
+        case UM_SHOWSETUP:
+            if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+            SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+            SetForegroundWindow(window);
+            return TRUE;
         default:
             return FALSE;
     }

@@ -8,6 +8,9 @@
 
 #include "setup/win32/pages.h"
 
+// Sent by a second start of the program to the open window.
+inline constexpr UINT UM_SHOWSETUP = WM_APP + 1;
+
 class TMainWindow {
 public:
     explicit TMainWindow(TSetupConfig& config);

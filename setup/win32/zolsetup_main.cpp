@@ -9,12 +9,15 @@
 
 namespace {
 
-// A second start shows the window that is open, restored if need be.
+// A second start shows the window that is open, restored if need be. The
+// open copy brings itself to the front too: it owns the window, and Windows
+// may refuse the foreground to a program that has no window yet.
 bool ShowRunningCopy() {
     HWND running = FindWindowA(nullptr, ProgramTitle);
     if (!running) return false;
     if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
     SetForegroundWindow(running);
+    PostMessageA(running, UM_SHOWSETUP, 0, 0);
     return true;
 }
 

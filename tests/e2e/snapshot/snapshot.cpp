@@ -1,12 +1,22 @@
 // snapshot.exe WINDOW-TITLE FILE.bmp: the window as it shows on the screen,
 // as a 24-bit BMP file. For the pictures of the user guide: the X server
 // here has no screenshot tool, and Wine draws its windows itself.
+// snapshot.exe foreground: the title of Windows' foreground window. Without
+// a window manager Wine cannot move the X input focus to a window it
+// brings to the front, so the tests ask Windows instead.
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "foreground") {
+        char title[256] = {};
+        GetWindowTextA(GetForegroundWindow(), title, sizeof title);
+        std::printf("%s\n", title);
+        return 0;
+    }
     if (argc != 3) {
         std::fprintf(stderr, "usage: snapshot WINDOW-TITLE FILE.bmp\n");
         return 2;
