@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
 #include "common/module_path.h"
 #include "platform/win32/win32_platform.h"
 #include "setup/win32/main_window.h"
@@ -29,6 +31,23 @@ bool IsCaptureKey(const MSG& message, HWND captureField) {
     return key && !tab && message.hwnd == captureField && captureField != nullptr;
 }
 
+// The hook library lets every key pass to the capture field of this
+// process, so that a combination bound to a macro or claimed by a rule of
+// the running system is recorded instead of run. It is the library beside
+// this program, which the system maps into this process anyway; without it
+// nothing needs to pass.
+void NameCaptureField(const std::string& folder, HWND field) {
+    HMODULE library = GetModuleHandleA("Zolhook.dll");
+    if (!library) library = LoadLibraryA((folder + "Zolhook.dll").c_str());
+    if (!library) return;
+    using SetCaptureWindow = void(WINAPI*)(HWND);
+    // GetProcAddress gives every export the same type; the cast through
+    // void* to the export's own is how Windows means it to be used.
+    auto set = reinterpret_cast<SetCaptureWindow>(
+        reinterpret_cast<void*>(GetProcAddress(library, "SetCaptureWindow")));
+    if (set) set(field);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
@@ -42,11 +61,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     InitCommonControlsEx(&controls);
 
     win::Platform& platform = win::Win32Platform();
-    TSetupConfig config(platform, FolderOf(ModulePath(platform.system, 0)));
+    std::string folder = FolderOf(ModulePath(platform.system, 0));
+    TSetupConfig config(platform, folder);
     config.Load();
     TMainWindow main(config);
     HWND window = main.Create();
     if (!window) return 1;
+    NameCaptureField(folder, main.CaptureField());
     ShowWindow(window, show);
     SetForegroundWindow(window);
 
@@ -59,6 +80,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
             DispatchMessageA(&message);
         }
     }
+    NameCaptureField(folder, nullptr);
     CloseHandle(instance);
     return 0;
 }

@@ -89,8 +89,8 @@ def registry_dump(session):
 
 def value(session, key, name):
     output = session.query_registry(key, name) or ""
-    line = next((l for l in output.splitlines() if l.strip().startswith(name)), "")
-    return line.split(None, 2)[2].strip() if line else None
+    line = next((l.strip() for l in output.splitlines() if l.strip().startswith(name + " ")), "")
+    return line[len(name):].split(None, 1)[1].strip() if line else None
 
 
 @scenario
@@ -114,6 +114,36 @@ def tray_click_opens_it_and_ok_configures_the_running_system(session):
     session.keys("slash")                       # virtual key 191 on this keymap
     session.xdotool("keydown", RIGHT_ALT, "key", "q", "keyup", RIGHT_ALT)
     probe.wait_for(lambda lines: probe.characters() == "\\Neuer Text", "a backslash, then the macro")
+    session.probe("post", WM_CLOSE, 0, 0)
+    tray.wait(timeout=20)
+
+
+@scenario
+def combination_bound_in_the_running_system_is_recorded_not_run(session):
+    """While the capture field has the focus the running system acts on no
+    key: the bound AltGr+Q types nothing, AltGr+F1 leaves the master
+    switch alone, and both are recorded."""
+    tray = start_system(session, f'\n[{ALTGR}]\n"00080051"="Alter Text"\n')
+    window = open_setup(session)
+    click(session, window, MACROS_TAB)
+    session.keys("alt+k")
+    session.xdotool("keydown", RIGHT_ALT, "key", "F1", "keyup", RIGHT_ALT)
+    time.sleep(0.5)
+    check(value(session, SETTINGS, "Zolvik eingeschaltet") == "01", "the master switch untouched")
+    session.xdotool("keydown", RIGHT_ALT, "key", "q", "keyup", RIGHT_ALT)
+    session.keys("Tab")
+    session.type("Neuer Text")
+    session.keys("alt+t")                       # refused: AltGr+Q is bound in the list
+    session.keys("alt+l", "Down")               # select the binding in the list instead
+    session.keys("alt+x", "ctrl+a")
+    session.type("Neuer Text")
+    time.sleep(0.5)
+    click(session, window, OK_BUTTON)
+    wait_until(lambda: not windows(session, TITLE), "the window to close")
+    check(value(session, ALTGR, "00080051") == "Neuer Text", "the binding changed")
+    probe = session.start_window()
+    session.xdotool("keydown", RIGHT_ALT, "key", "q", "keyup", RIGHT_ALT)
+    probe.wait_for(lambda lines: probe.characters() == "Neuer Text", "the new text")
     session.probe("post", WM_CLOSE, 0, 0)
     tray.wait(timeout=20)
 
