@@ -67,7 +67,7 @@ public:
         AddLabel(Window, "&Liste der Tastenbelegungen:", 6, 4, 200);
         AddControl(Window, "LISTBOX", "", LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
                    6, 14, 298, 62, ListId);
-        int stops[] = {90, 200};
+        int stops[] = {64, 150};
         SendDlgItemMessageA(Window, ListId, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(stops));
         AddLabel(Window, "Tasten&kombination (hier dr\xFC" "cken):", 6, 82, 130);
         captureField_ = AddControl(Window, "EDIT", "", ES_READONLY | WS_TABSTOP, 136, 80, 100, 12, CaptureId);

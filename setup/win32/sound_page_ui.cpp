@@ -19,18 +19,18 @@ public:
     void Build() override {
         AddLabel(Window, "Ereignis", 6, 4, 50);
         AddLabel(Window, "Klangdatei (Windows-Klangschema)", 58, 4, 120);
-        AddLabel(Window, "Speaker: Hz, ms, Anzahl, Pause", 192, 4, 112);
+        AddLabel(Window, "Speaker: Hz, ms, Anzahl, Pause", 182, 4, 112);
         for (int event = FirstSoundEvent; event < SoundEventCount; ++event) {
             auto sound = static_cast<TSoundEvent>(event);
             int y = 16 + (event - FirstSoundEvent) * 18;
             AddLabel(Window, SoundEventName(sound), 6, y + 2, 50);
-            AddControl(Window, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, 58, y, 112, 12, RowId(sound, FileField));
-            AddControl(Window, "BUTTON", "...", BS_PUSHBUTTON | WS_TABSTOP, 172, y, 16, 12, RowId(sound, BrowseButton));
+            AddControl(Window, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, 58, y, 104, 12, RowId(sound, FileField));
+            AddControl(Window, "BUTTON", "...", BS_PUSHBUTTON | WS_TABSTOP, 164, y, 14, 12, RowId(sound, BrowseButton));
             for (int field = Frequency; field <= Pause; ++field) {
-                AddControl(Window, "EDIT", "", ES_NUMBER | WS_TABSTOP, 192 + (field - Frequency) * 22, y, 20, 12,
+                AddControl(Window, "EDIT", "", ES_NUMBER | WS_TABSTOP, 182 + (field - Frequency) * 22, y, 20, 12,
                            RowId(sound, field));
             }
-            AddControl(Window, "BUTTON", "Spielen", BS_PUSHBUTTON | WS_TABSTOP, 282, y, 24, 12, RowId(sound, PlayButton));
+            AddControl(Window, "BUTTON", "Spielen", BS_PUSHBUTTON | WS_TABSTOP, 272, y, 34, 12, RowId(sound, PlayButton));
         }
         AddLabel(Window, "Die Klangdateien erscheinen auch in den Sound-Einstellungen von Windows (Zolvik32).",
                  6, 164, 300, 16);
