@@ -73,6 +73,12 @@ void TMainWindow::ShowTab(int index) {
     SendMessageA(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
+void TMainWindow::TurnPage(int step) {
+    int count = static_cast<int>(pages_.size());
+    int current = static_cast<int>(SendMessageA(tabs_, TCM_GETCURSEL, 0, 0));
+    ShowTab((current + step + count) % count);
+}
+
 void TMainWindow::Reload(void* self) {
     auto main = static_cast<TMainWindow*>(self);
     main->config_.Load();

@@ -20,6 +20,8 @@ public:
     // manager, so that no key pressed there selects a control.
     HWND CaptureField() const { return captureField_; }
     HWND Window() const { return window_; }
+    // Ctrl+Tab and Ctrl+Shift+Tab: the next or the previous page.
+    void TurnPage(int step);
 
 private:
     static INT_PTR CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

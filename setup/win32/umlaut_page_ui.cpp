@@ -19,9 +19,9 @@ public:
     // Tab walks down one table and then the other.
     void Build() override {
         AddLabel(Window, "Taste", 8, 4, 90);
-        AddLabel(Window, "&ASCII-Tabelle", 104, 4, 90);
-        AddLabel(Window, "&HTML-Tabelle", 204, 4, 90);
         for (int table = 0; table < 2; ++table) {
+            // A mnemonic leads to the next control made after its label.
+            AddLabel(Window, table == 0 ? "&ASCII-Tabelle" : "&HTML-Tabelle", 104 + table * 100, 4, 90);
             for (int key = 0; key < UmlautKeyCount; ++key) {
                 for (int variant = 0; variant < UmlautVariantCount; ++variant) {
                     int y = 14 + (key * UmlautVariantCount + variant) * 11;

@@ -48,6 +48,10 @@ void NameCaptureField(const std::string& folder, HWND field) {
     if (set) set(field);
 }
 
+bool IsPageTurn(const MSG& message) {
+    return message.message == WM_KEYDOWN && message.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
@@ -75,6 +79,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (IsCaptureKey(message, main.CaptureField())) {
             DispatchMessageA(&message);
+        } else if (IsPageTurn(message)) {
+            main.TurnPage(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
         } else if (!IsDialogMessageA(window, &message)) {
             TranslateMessage(&message);
             DispatchMessageA(&message);

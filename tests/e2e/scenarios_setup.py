@@ -163,6 +163,20 @@ def second_click_brings_the_open_window_to_the_front(session):
 
 
 @scenario
+def hiding_the_icon_takes_effect_at_once(session):
+    tray = start_system(session)
+    window = open_setup(session)
+    session.keys("alt+v")                       # Zolvik-Symbol verstecken
+    click(session, window, OK_BUTTON)
+    wait_until(lambda: not windows(session, TITLE), "the window to close")
+    check(value(session, SETTINGS, "Zolvik-Symbol verstecken") == "01", "the flag stored")
+    wait_until(lambda: not windows(session, "^Wine System Tray$"), "the icon to leave the tray")
+    check(tray.poll() is None, "the tray program runs on")
+    session.probe("post", WM_CLOSE, 0, 0)
+    tray.wait(timeout=20)
+
+
+@scenario
 def cancel_writes_nothing(session):
     tray = start_system(session, f'\n[{ALTGR}]\n"00080045"="alt"\n')
     before = registry_dump(session)
