@@ -2,6 +2,7 @@
 
 #include "common/control_messages.h"
 #include "platform/win_constants.h"
+#include "setup/reg_export.h"
 
 using namespace win;
 
@@ -31,18 +32,33 @@ bool TSetupConfig::HasChanges() {
 }
 
 std::string TSetupConfig::Save() {
-    bool refreshIcon = Settings.HideIconChanged();
+    bool iconChanging = Settings.HideIconChanged();
     bool soundsChanged = false;
     for (TSlot* slot : Sounds.Slots()) soundsChanged = soundsChanged || slot->Changed();
+    std::string failure;
     for (TSlot* slot : AllSlots()) {
         std::int32_t status = slot->Save(registry_);
-        if (status != ERROR_SUCCESS) return WriteFailure(platform_.system, slot->Name(), status);
+        if (status != ERROR_SUCCESS) {
+            failure = WriteFailure(platform_.system, slot->Name(), status);
+            break;
+        }
     }
-    if (refreshIcon) {
-        Window control = platform_.windows.FindWindowA(ControlWindowName, ControlWindowName);
-        if (control != 0) platform_.windows.PostMessageA(control, UM_REFRESHICON, 0, 0);
-    }
-    return soundsChanged ? RegisterSoundEvents(registry_, platform_.system) : std::string();
+    // The icon setting may have been written before a later write failed.
+    if (iconChanging && !Settings.HideIconChanged()) RefreshTrayIcon();
+    if (failure.empty() && soundsChanged) failure = RegisterSoundEvents(registry_, platform_.system);
+    return failure;
+}
+
+std::string TSetupConfig::Import(const std::string& fileName, std::string_view bytes) {
+    std::string failure = ImportConfiguration(platform_.registry, fileName, bytes);
+    Load();
+    RefreshTrayIcon();
+    return failure;
+}
+
+void TSetupConfig::RefreshTrayIcon() {
+    Window control = platform_.windows.FindWindowA(ControlWindowName, ControlWindowName);
+    if (control != 0) platform_.windows.PostMessageA(control, UM_REFRESHICON, 0, 0);
 }
 
 std::vector<std::string> TSetupConfig::Problems() {

@@ -3,6 +3,7 @@
 // written together by OK and "Übernehmen". Nothing is written before, and
 // then only what changed.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -22,6 +23,10 @@ public:
     // registry and as the user left it on the pages. Empty on success.
     std::string Save();
     bool HasChanges();
+    // Imports a .reg file at once and reads every page again; the running
+    // tray program refreshes its icon, which the file may have hidden or
+    // shown. Empty on success, otherwise the reader's message.
+    std::string Import(const std::string& fileName, std::string_view bytes);
 
     // The values that cannot be shown, each naming its value.
     std::vector<std::string> Problems();
@@ -37,6 +42,7 @@ public:
 
 private:
     std::vector<TSlot*> AllSlots();
+    void RefreshTrayIcon();
 
     const win::Platform& platform_;
     TRegAccess registry_;

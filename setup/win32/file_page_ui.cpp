@@ -1,7 +1,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/win32/win32_platform.h"
 #include "setup/reg_export.h"
 #include "setup/win32/pages.h"
 
@@ -51,7 +50,7 @@ private:
         std::ifstream in(path, std::ios::binary);
         std::stringstream bytes;
         bytes << in.rdbuf();
-        std::string failure = ImportConfiguration(win::Win32Platform().registry, path, bytes.str());
+        std::string failure = Config.Import(path, bytes.str());
         if (!failure.empty()) MessageBoxA(Window, failure.c_str(), ProgramTitle, MB_OK | MB_ICONERROR);
         reload_(context_);
     }

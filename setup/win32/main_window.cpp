@@ -79,11 +79,8 @@ void TMainWindow::TurnPage(int step) {
     ShowTab((current + step + count) % count);
 }
 
-void TMainWindow::Reload(void* self) {
-    auto main = static_cast<TMainWindow*>(self);
-    main->config_.Load();
-    main->ShowPages();
-}
+// The model is read again already; the pages show it.
+void TMainWindow::Reload(void* self) { static_cast<TMainWindow*>(self)->ShowPages(); }
 
 bool TMainWindow::Save() {
     std::string failure = config_.Save();

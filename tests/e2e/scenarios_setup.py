@@ -40,9 +40,6 @@ def windows(session, title):
 def start_system(session, registry=""):
     """Zolvik32.exe with the real Zolsetup.exe beside it; the master switch
     on and whatever else the scenario brings."""
-    for label in ("Ein", "Aus"):
-        subprocess.run(["wine", "reg", "delete", rf"HKCU\AppEvents\EventLabels\{label}", "/f"],
-                       env=session.env(), capture_output=True)
     session.use_keymap("us")
     session.import_registry(f'[{SETTINGS}]\n"Zolvik eingeschaltet"=hex:01\n' + registry)
     folder = session.work / "app"

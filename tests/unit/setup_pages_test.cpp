@@ -115,12 +115,15 @@ TEST_F(SetupPagesTest, WronglyTypedValuesAreReportedAndRewrittenOnlyWhenTheUserS
 }
 
 TEST_F(SetupPagesTest, FailedWriteNamesTheValueAndWindowsReasonAndKeepsTheRest) {
+    Window control = machine.windows.AddWindow(ControlWindowName, ControlWindowName);
     config.Load();
     config.Settings.SetFlag(opEasyBackslash, true);
+    config.Settings.SetFlag(opHideIcon, true);
     config.Settings.SetStartWithWindows(true);
     machine.registry.DenyAccess(RunKeyPath);
     EXPECT_EQ(config.Save(), "Konnte Daten f\xFCr 'Zolvik32' nicht setzen: Zugriff verweigert");
     EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "EasyBackslash")->data, Bytes({1}));
+    ASSERT_EQ(machine.windows.PostedTo(control).size(), 1u) << "the icon setting was written: refresh";
     EXPECT_FALSE(machine.registry.Get(RunKeyPath, RunValueName));
     EXPECT_TRUE(config.HasChanges()) << "the failed change stays on the page to be saved again";
 
@@ -267,6 +270,18 @@ TEST_F(SetupPagesTest, ExportReimportedGivesTheSameRegistryAndTheSameFile) {
             EXPECT_EQ(a.Data, b.Data) << key << " " << name;
         }
     }
+}
+
+TEST_F(SetupPagesTest, ImportedFileIsShownAndTheTrayProgramRefreshesItsIcon) {
+    Window control = machine.windows.AddWindow(ControlWindowName, ControlWindowName);
+    config.Load();
+    std::string file = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Settings]\r\n"
+                       "\"Zolvik-Symbol verstecken\"=hex:01\r\n";
+    EXPECT_EQ(config.Import("icon.reg", file), "");
+    EXPECT_TRUE(config.Settings.Flag(opHideIcon));
+    EXPECT_FALSE(config.HasChanges()) << "what was imported is stored, not pending";
+    ASSERT_EQ(machine.windows.PostedTo(control).size(), 1u);
+    EXPECT_EQ(machine.windows.PostedTo(control)[0].message, UM_REFRESHICON);
 }
 
 TEST_F(SetupPagesTest, ImportNamesTheLineOfABadFileAndWritesNothing) {
