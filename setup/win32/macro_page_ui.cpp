@@ -177,8 +177,23 @@ private:
         }
         combo_ = capture_.Combo();
         SetWindowTextA(captureField_, ComboName(*combo_).c_str());
+        // A new binding for keys that are bound already changes that one.
+        int bound = BindingOf(*combo_);
+        if (!Selected() && bound >= 0) {
+            Select(bound);
+            SetItemText(Window, ConflictId, ComboName(*combo_) + " ist schon belegt; hier den Text \xE4ndern.");
+            return;
+        }
         TConflict conflict = Config.Macros.Check(*combo_, Config.Rules(), Selected());
         SetItemText(Window, ConflictId, conflict.Reason);
+    }
+
+    int BindingOf(const TKeyCombo& combo) const {
+        const auto& entries = Config.Macros.Entries();
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i]->Slot.Name() == ValueNameOf(combo)) return static_cast<int>(i);
+        }
+        return -1;
     }
 
     TMacroEntry* Selected() const {
