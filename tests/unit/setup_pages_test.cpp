@@ -284,6 +284,18 @@ TEST_F(SetupPagesTest, ImportedFileIsShownAndTheTrayProgramRefreshesItsIcon) {
     EXPECT_EQ(machine.windows.PostedTo(control)[0].message, UM_REFRESHICON);
 }
 
+TEST_F(SetupPagesTest, ImportReadsTheUnicodeFormatOfTheRegistryEditorToo) {
+    std::string text = "Windows Registry Editor Version 5.00\r\n\r\n"
+                       "[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Macros\\AltGr]\r\n"
+                       "\"00080047\"=\"Gr\xFC\xDF" "e\"\r\n";
+    std::string file = "\xFF\xFE";  // UTF-16LE with its byte-order mark
+    for (char c : text) file += std::string{c, '\0'};
+    config.Load();
+    EXPECT_EQ(config.Import("unicode.reg", file), "");
+    ASSERT_EQ(config.Macros.Entries().size(), 1u);
+    EXPECT_EQ(config.Macros.Entries()[0]->Slot.Text(), "Gr\xFC\xDF" "e") << "code page 1252 in the registry";
+}
+
 TEST_F(SetupPagesTest, ImportNamesTheLineOfABadFileAndWritesNothing) {
     std::string file = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Settings]\r\n"
                        "\"EasyTab\"=hex:01\r\n\"NUM Punkt\"=hex:1x\r\n";
