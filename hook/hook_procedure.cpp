@@ -30,6 +30,12 @@ void UpdateLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag membe
     }
 }
 
+// While the configuration program's capture field has the focus, a key
+// combination is being recorded: no rule may act on it, not even AltGr+F1.
+bool IsRecording(THookProcess& process) {
+    return process.CaptureWindow != 0 && process.Api.windows.GetFocus() == process.CaptureWindow;
+}
+
 // Steps 1 to 8 of the hook: the verdict for one event.
 std::uint8_t Examine(THookProcess& process, int code, WParam wParam, LParam lParam) {
     if (process.HookHandle == 0) process.HookHandle = FetchHookHandle(process);
@@ -72,7 +78,7 @@ std::uint8_t Examine(THookProcess& process, int code, WParam wParam, LParam lPar
         default:
             break;
     }
-    return press ? ApplyKeyRules(process, event) : 0;
+    return press && !IsRecording(process) ? ApplyKeyRules(process, event) : 0;
 }
 
 // On 64-bit Windows a hook is called for the keys of a process of the other

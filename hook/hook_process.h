@@ -29,4 +29,8 @@ public:
     TPCSpeaker PCSpeaker;
     TOptionsRegistry OptionsRegistry;
     const TRegionalFormats Regional;
+    // The field in which the configuration program records key
+    // combinations, named by that program in its own process only; 0
+    // everywhere else.
+    win::Window CaptureWindow = 0;
 };

@@ -147,6 +147,8 @@ Section "Zolvik32" SecProgram
     File "${SOURCE}/examples/*.reg"
     SetOutPath "$INSTDIR\Dokumentation"
     File "${SOURCE}/docs/user-guide.md"
+    SetOutPath "$INSTDIR\Dokumentation\images"
+    File "${SOURCE}/docs/images/*.png"
     SetOutPath "$INSTDIR"
     WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 
@@ -233,10 +235,24 @@ Section "un.Zolvik32" UnSecProgram
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd
 
+; The configuration program names the sound events for Windows' sound
+; settings under their event names.
+!macro REMOVE_EVENT_LABEL name
+    DeleteRegKey HKCU "AppEvents\EventLabels\${name}"
+!macroend
+
 Section /o "un.Einstellungen und Makros entfernen" UnSecSettings
     DeleteRegKey HKCU "${SYSTEM_KEY}"
     DeleteRegKey /ifempty HKCU "Software\Quendlin"
     DeleteRegKey HKCU "${SCHEME_KEY}"
+    !insertmacro REMOVE_EVENT_LABEL "Ein"
+    !insertmacro REMOVE_EVENT_LABEL "Aus"
+    !insertmacro REMOVE_EVENT_LABEL "Großschrift"
+    !insertmacro REMOVE_EVENT_LABEL "Rollen"
+    !insertmacro REMOVE_EVENT_LABEL "Zehnerblock"
+    !insertmacro REMOVE_EVENT_LABEL "NUM Punkt"
+    !insertmacro REMOVE_EVENT_LABEL "Umlaut"
+    !insertmacro REMOVE_EVENT_LABEL "EasyTab"
 SectionEnd
 
 Function un.onInit

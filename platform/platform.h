@@ -25,6 +25,14 @@ public:
     virtual std::int32_t RegDeleteValueA(RegKey key, const char* valueName) = 0;
     virtual std::int32_t RegDeleteKeyA(RegKey key, const char* subKey) = 0;
     virtual std::int32_t RegCloseKey(RegKey key) = 0;
+    // The reserved, class and last-write-time arguments of RegEnumKeyExA and
+    // the reserved argument of RegEnumValueA are always null. Sizes count
+    // characters, the NUL included on the way in and left out on the way out.
+    virtual std::int32_t RegEnumKeyExA(RegKey key, std::uint32_t index, char* name,
+                                       std::uint32_t* nameSize) = 0;
+    virtual std::int32_t RegEnumValueA(RegKey key, std::uint32_t index, char* name,
+                                       std::uint32_t* nameSize, std::uint32_t* type,
+                                       std::uint8_t* data, std::uint32_t* dataSize) = 0;
 };
 
 // user32: keyboard state and input synthesis
@@ -126,6 +134,11 @@ public:
     virtual Instance LoadLibraryA(const char* fileName) = 0;
     // A function exported by ordinal; null when the module has none.
     virtual ProcAddress GetProcAddress(Instance module, std::uint16_t ordinal) = 0;
+    // FORMAT_MESSAGE_FROM_SYSTEM into a caller's buffer: the system's text
+    // for an error code; 0 when there is none.
+    virtual std::uint32_t FormatMessageA(std::uint32_t flags, const void* source,
+                                         std::uint32_t messageId, std::uint32_t languageId,
+                                         char* buffer, std::uint32_t size, void* arguments) = 0;
 };
 
 // winmm and kernel32 sound

@@ -19,6 +19,7 @@ inline constexpr std::int32_t ERROR_ALREADY_EXISTS = 183;
 inline constexpr std::int32_t ERROR_MOD_NOT_FOUND = 126;
 inline constexpr std::int32_t ERROR_PROC_NOT_FOUND = 127;
 inline constexpr std::int32_t ERROR_MORE_DATA = 234;
+inline constexpr std::int32_t ERROR_NO_MORE_ITEMS = 259;
 inline constexpr std::int32_t ERROR_KEY_DELETED = 1018;
 
 // Registry
@@ -28,6 +29,7 @@ inline constexpr RegKey HKEY_LOCAL_MACHINE = 0x80000002u;
 inline constexpr std::uint32_t KEY_QUERY_VALUE = 0x0001;
 inline constexpr std::uint32_t KEY_SET_VALUE = 0x0002;
 inline constexpr std::uint32_t KEY_CREATE_SUB_KEY = 0x0004;
+inline constexpr std::uint32_t KEY_ENUMERATE_SUB_KEYS = 0x0008;
 inline constexpr std::uint32_t KEY_READ = 0x20019;
 inline constexpr std::uint32_t KEY_WRITE = 0x20006;
 inline constexpr std::uint32_t KEY_ALL_ACCESS = 0xF003F;
@@ -41,6 +43,9 @@ inline constexpr std::uint32_t REG_BINARY = 3;
 inline constexpr std::uint32_t REG_DWORD = 4;
 inline constexpr std::uint32_t REG_MULTI_SZ = 7;
 inline constexpr std::uint32_t REG_QWORD = 11;
+
+inline constexpr std::uint32_t FORMAT_MESSAGE_IGNORE_INSERTS = 0x0200;
+inline constexpr std::uint32_t FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 
 // Platform detection
 inline constexpr std::uint32_t VER_PLATFORM_WIN32_WINDOWS = 1;

@@ -63,3 +63,13 @@ extern "C" std::uint8_t ZV_STDCALL ZolhookTakeLibraryError(TLibraryError* error)
     ErrorPending = false;
     return 1;
 }
+
+// Exported as "SetCaptureWindow", ordinal 15: the configuration program
+// names its capture field in its own process (0 when it closes).
+extern "C" void ZV_STDCALL ZolhookSetCaptureWindow(win::Window window) {
+    try {
+        ThisProcess().CaptureWindow = window;
+    } catch (...) {
+        // Without its state the library acts on no key in this process.
+    }
+}

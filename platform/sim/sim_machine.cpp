@@ -21,9 +21,7 @@ SimMachine::SimMachine() {
 
 Window SimMachine::AddAppWindows() {
     Window frame = windows.AddWindow("ProbeFrame", "probe");
-    Window edit = windows.AddWindow("Edit", "", frame);
-    received_[edit];
-    return edit;
+    return windows.AddWindow("Edit", "", frame);
 }
 
 Window SimMachine::AddApplication(bool is64Bit) {
@@ -34,11 +32,18 @@ Window SimMachine::AddApplication(bool is64Bit) {
     return edit;
 }
 
-const std::vector<AppKeyMessage>& SimMachine::AppMessages(Window window) const {
-    return received_.at(window).messages;
+// A window that received nothing has nothing to show.
+const SimMachine::Received& SimMachine::ReceivedBy(Window window) const {
+    static const Received nothing;
+    auto found = received_.find(window);
+    return found == received_.end() ? nothing : found->second;
 }
 
-const std::string& SimMachine::AppText(Window window) const { return received_.at(window).text; }
+const std::vector<AppKeyMessage>& SimMachine::AppMessages(Window window) const {
+    return ReceivedBy(window).messages;
+}
+
+const std::string& SimMachine::AppText(Window window) const { return ReceivedBy(window).text; }
 
 void SimMachine::SetLayout(KeyboardLayout layout) {
     keyboard.SetLayout(layout);

@@ -74,6 +74,7 @@ private:
     };
     void DeliverToApp(std::uint8_t virtualKey, std::uint32_t keyData);
     win::Window AddAppWindows();
+    const Received& ReceivedBy(win::Window window) const;
 
     win::Window appWindow_;
     CharacterTranslator translator_{KeyboardLayout::German};

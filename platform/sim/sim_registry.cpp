@@ -204,6 +204,67 @@ std::int32_t SimRegistry::RegCloseKey(RegKey key) {
     return handles_.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
 }
 
+namespace {
+
+// A name into a caller's buffer of *size characters, the NUL included.
+std::int32_t CopyName(const std::string& name, char* buffer, std::uint32_t* size) {
+    if (!buffer || !size) return ERROR_INVALID_PARAMETER;
+    if (name.size() + 1 > *size) {
+        *size = static_cast<std::uint32_t>(name.size() + 1);
+        return ERROR_MORE_DATA;
+    }
+    std::memcpy(buffer, name.c_str(), name.size() + 1);
+    *size = static_cast<std::uint32_t>(name.size());
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+// Subkeys come in the order of their names, as Windows gives them; values in
+// the order of their names too, where Windows gives the order they were
+// made in: callers must not rely on either.
+std::int32_t SimRegistry::RegEnumKeyExA(RegKey key, std::uint32_t index, char* name,
+                                        std::uint32_t* nameSize) {
+    ++calls_;
+    Resolved target;
+    if (std::int32_t status = Resolve(key, KEY_ENUMERATE_SUB_KEYS, target);
+        status != ERROR_SUCCESS) {
+        return status;
+    }
+    if (index >= target.key->subkeys.size()) return ERROR_NO_MORE_ITEMS;
+    auto entry = std::next(target.key->subkeys.begin(), index);
+    return CopyName(entry->second->name, name, nameSize);
+}
+
+std::int32_t SimRegistry::RegEnumValueA(RegKey key, std::uint32_t index, char* name,
+                                        std::uint32_t* nameSize, std::uint32_t* type,
+                                        std::uint8_t* data, std::uint32_t* dataSize) {
+    ++calls_;
+    Resolved target;
+    if (std::int32_t status = Resolve(key, KEY_QUERY_VALUE, target); status != ERROR_SUCCESS) {
+        return status;
+    }
+    if (index >= target.key->values.size()) return ERROR_NO_MORE_ITEMS;
+    auto entry = std::next(target.key->values.begin(), index);
+    if (std::int32_t status = CopyName(entry->second.first, name, nameSize);
+        status != ERROR_SUCCESS) {
+        return status;
+    }
+    const RegistryValue& value = entry->second.second;
+    if (type) *type = value.type;
+    auto stored = static_cast<std::uint32_t>(value.data.size());
+    if (data) {
+        if (!dataSize) return ERROR_INVALID_PARAMETER;
+        if (*dataSize < stored) {
+            *dataSize = stored;
+            return ERROR_MORE_DATA;
+        }
+        std::copy(value.data.begin(), value.data.end(), data);
+    }
+    if (dataSize) *dataSize = stored;
+    return ERROR_SUCCESS;
+}
+
 std::shared_ptr<SimRegistry::Key> SimRegistry::Walk(RegKey root, const std::string& path,
                                                     bool create) const {
     auto found = roots_.find(root);

@@ -37,6 +37,11 @@ public:
     std::int32_t RegDeleteValueA(win::RegKey key, const char* valueName) override;
     std::int32_t RegDeleteKeyA(win::RegKey key, const char* subKey) override;
     std::int32_t RegCloseKey(win::RegKey key) override;
+    std::int32_t RegEnumKeyExA(win::RegKey key, std::uint32_t index, char* name,
+                               std::uint32_t* nameSize) override;
+    std::int32_t RegEnumValueA(win::RegKey key, std::uint32_t index, char* name,
+                               std::uint32_t* nameSize, std::uint32_t* type, std::uint8_t* data,
+                               std::uint32_t* dataSize) override;
 
     // Direct access for tests, bypassing handles. Paths are below
     // HKEY_CURRENT_USER unless a root is given.

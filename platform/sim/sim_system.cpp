@@ -250,4 +250,20 @@ std::uint32_t SimSystem::WaitForMultipleObjects(std::uint32_t count, const Handl
     return WAIT_TIMEOUT;
 }
 
+// The texts of a German Windows for the errors the registry gives, with the
+// line end that Windows puts after each.
+std::uint32_t SimSystem::FormatMessageA(std::uint32_t, const void*, std::uint32_t messageId,
+                                        std::uint32_t, char* buffer, std::uint32_t size, void*) {
+    static const std::map<std::uint32_t, std::string> texts = {
+        {2, "Das System kann die angegebene Datei nicht finden.\r\n"},
+        {5, "Zugriff verweigert\r\n"},
+        {6, "Das Handle ist ung\xFCltig.\r\n"},
+        {87, "Falscher Parameter.\r\n"},
+    };
+    auto found = texts.find(messageId);
+    if (found == texts.end() || found->second.size() + 1 > size) return 0;
+    std::memcpy(buffer, found->second.c_str(), found->second.size() + 1);
+    return static_cast<std::uint32_t>(found->second.size());
+}
+
 }  // namespace sim

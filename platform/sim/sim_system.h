@@ -74,6 +74,9 @@ public:
     std::size_t OpenHandleCount() const { return objects_.size(); }
     // The waits with a time limit that ended by it.
     std::size_t TimedOutWaits() const { return timeouts_; }
+    std::uint32_t FormatMessageA(std::uint32_t flags, const void* source, std::uint32_t messageId,
+                                 std::uint32_t languageId, char* buffer, std::uint32_t size,
+                                 void* arguments) override;
 
     void SetWindowsNT(bool nt) { windowsNT_ = nt; }
     void SetModuleFileName(win::Instance module, std::string path) { modules_[module] = path; }

@@ -51,6 +51,27 @@ public:
         return ::RegDeleteKeyA(ToHkey(key), subKey);
     }
     std::int32_t RegCloseKey(RegKey key) override { return ::RegCloseKey(ToHkey(key)); }
+    std::int32_t RegEnumKeyExA(RegKey key, std::uint32_t index, char* name,
+                               std::uint32_t* nameSize) override {
+        DWORD size = *nameSize;
+        LONG status = ::RegEnumKeyExA(ToHkey(key), index, name, &size, nullptr, nullptr, nullptr,
+                                      nullptr);
+        *nameSize = size;
+        return status;
+    }
+    std::int32_t RegEnumValueA(RegKey key, std::uint32_t index, char* name,
+                               std::uint32_t* nameSize, std::uint32_t* type, std::uint8_t* data,
+                               std::uint32_t* dataSize) override {
+        DWORD size = *nameSize;
+        DWORD valueType = 0;
+        DWORD bytes = dataSize ? *dataSize : 0;
+        LONG status = ::RegEnumValueA(ToHkey(key), index, name, &size, nullptr, &valueType, data,
+                                      dataSize ? &bytes : nullptr);
+        *nameSize = size;
+        if (type) *type = valueType;
+        if (dataSize) *dataSize = bytes;
+        return status;
+    }
 };
 
 class Win32KeyboardApi final : public KeyboardApi {
@@ -295,6 +316,12 @@ public:
     ProcAddress GetProcAddress(Instance module, std::uint16_t ordinal) override {
         return reinterpret_cast<ProcAddress>(
             ::GetProcAddress(reinterpret_cast<HMODULE>(module), MAKEINTRESOURCEA(ordinal)));
+    }
+    std::uint32_t FormatMessageA(std::uint32_t flags, const void* source, std::uint32_t messageId,
+                                 std::uint32_t languageId, char* buffer, std::uint32_t size,
+                                 void* arguments) override {
+        return ::FormatMessageA(flags, source, messageId, languageId, buffer, size,
+                                static_cast<va_list*>(arguments));
     }
 };
 

@@ -3,6 +3,7 @@
 // than Windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,56 @@ TEST_F(RegistryContract, ValueNamesIgnoreCase) {
     Set("Mixed Case", REG_BINARY, {7});
     std::uint32_t type = 0, size = 0;
     EXPECT_EQ(Query("MIXED CASE", type, size), ERROR_SUCCESS);
+}
+
+// The configuration program lists the values and subkeys of a key; it
+// must not rely on their order.
+TEST_F(RegistryContract, EnumerationGivesEveryNameOnceThenNoMoreItems) {
+    Set("Zweiter", REG_SZ, Bytes(std::string("b\0", 2)));
+    Set("", REG_BINARY, {1});
+    Set("Erster", REG_DWORD, {1, 0, 0, 0});
+    RegKey child = 0;
+    ASSERT_EQ(api.RegCreateKeyExA(key, "Child", REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, &child, nullptr),
+              ERROR_SUCCESS);
+    api.RegCloseKey(child);
+
+    std::vector<std::string> names;
+    char name[64];
+    std::uint32_t index = 0;
+    for (;; ++index) {
+        std::uint32_t size = sizeof name;
+        std::uint32_t type = 0;
+        std::int32_t status = api.RegEnumValueA(key, index, name, &size, &type, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        ASSERT_EQ(status, ERROR_SUCCESS);
+        EXPECT_EQ(size, std::string(name).size()) << "the size leaves out the NUL";
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"", "Erster", "Zweiter"}));
+
+    int tooLong = 0;
+    for (std::uint32_t i = 0; i < index; ++i) {
+        std::uint32_t small = 3;
+        tooLong += api.RegEnumValueA(key, i, name, &small, nullptr, nullptr, nullptr) == ERROR_MORE_DATA;
+    }
+    EXPECT_EQ(tooLong, 2) << "the two names longer than the buffer";
+    std::uint32_t size = sizeof name;
+    ASSERT_EQ(api.RegEnumKeyExA(key, 0, name, &size), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(name), "Child");
+    EXPECT_EQ(size, 5u);
+    size = sizeof name;
+    EXPECT_EQ(api.RegEnumKeyExA(key, 1, name, &size), ERROR_NO_MORE_ITEMS);
+}
+
+TEST(SystemContract, ErrorTextsOfTheRegistryErrors) {
+    char text[256] = {};
+    std::uint32_t length = ContractSystem().FormatMessageA(
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_ACCESS_DENIED, 0,
+        text, sizeof text, nullptr);
+    ASSERT_GT(length, 0u);
+    EXPECT_EQ(std::string(text).size(), length);
+    EXPECT_EQ(std::string(text).substr(length - 2), "\r\n") << "Windows ends the text with a line end";
 }
 
 // The settings store over the same backend.

@@ -38,6 +38,15 @@ public:
     std::int32_t RegDeleteValueA(win::RegKey key, const char* valueName) override;
     std::int32_t RegDeleteKeyA(win::RegKey key, const char* subKey) override;
     std::int32_t RegCloseKey(win::RegKey key) override;
+    std::int32_t RegEnumKeyExA(win::RegKey key, std::uint32_t index, char* name,
+                               std::uint32_t* nameSize) override {
+        return registry_.RegEnumKeyExA(key, index, name, nameSize);
+    }
+    std::int32_t RegEnumValueA(win::RegKey key, std::uint32_t index, char* name,
+                               std::uint32_t* nameSize, std::uint32_t* type, std::uint8_t* data,
+                               std::uint32_t* dataSize) override {
+        return registry_.RegEnumValueA(key, index, name, nameSize, type, data, dataSize);
+    }
 
     void StartRecording() { touched_.clear(); }
     // The values that differ now from what they were, in the order first

@@ -1,0 +1,76 @@
+#!/usr/bin/env python3
+"""The user guide's pictures of Zolsetup.exe, taken under Wine.
+
+    zolsetup_pictures.py    builds nothing: needs build/win32 (cmake --build
+                            --preset win32); writes docs/images/zolsetup-*.png
+
+On an Xvfb display and in a Wine prefix of its own (build/pictures), with
+the example configurations imported, it opens each page of the program and
+takes the window's picture with tests/e2e/snapshot.exe (the machine needs
+no image tools: the BMP is turned into PNG by scripts/bmp_to_png.py).
+"""
+import os
+import pathlib
+import subprocess
+import sys
+import time
+
+REPO = pathlib.Path(__file__).resolve().parents[1]
+WORK = REPO / "build" / "pictures"
+os.environ.setdefault("ZOLVIK_BIN", str(REPO / "build" / "win32"))
+os.environ["ZOLVIK_E2E_DIR"] = str(WORK)
+os.environ["ZOLVIK_WINEPREFIX"] = str(WORK / "wineprefix")
+sys.path.insert(0, str(REPO / "tests" / "e2e"))
+sys.path.insert(0, str(REPO / "scripts"))
+
+import run_e2e  # noqa: E402
+from bmp_to_png import convert  # noqa: E402
+from harness import BIN, Session  # noqa: E402
+from scenarios_setup import TITLE, click, wait_until, windows  # noqa: E402
+
+EXAMPLES = [REPO / "examples" / "german-office.reg", REPO / "examples" / "umlaut-tables.reg"]
+IMAGES = REPO / "docs" / "images"
+# The tabs' places in the window's client area, in pixels, and the keys
+# that show something worth seeing on the page.
+PAGES = [
+    ("einstellungen", (40, 12), []),
+    ("makros", (115, 12), [("keys", "alt+l", "Down", "Down")]),
+    ("umlaute", (165, 12), []),
+    ("klaenge", (217, 12), []),
+    ("dateien", (310, 12), []),
+]
+
+
+def picture(session, name):
+    bitmap = session.work / f"{name}.bmp"
+    subprocess.run(["wine", str(BIN / "tests" / "snapshot.exe"), "Zolvik32 Konfiguration",
+                    str(bitmap)], env=session.env(), check=True)
+    convert(bitmap, IMAGES / f"zolsetup-{name}.png")
+    print(f"docs/images/zolsetup-{name}.png")
+
+
+def main():
+    run_e2e.start()
+    session = Session("pictures")
+    try:
+        session.use_keymap("de")
+        for example in EXAMPLES:
+            subprocess.run(["wine", "reg", "import", str(example)], env=session.env(), check=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        session.start(BIN / "Zolsetup.exe")
+        window = wait_until(lambda: windows(session, TITLE), "Zolsetup's window")[0]
+        session.xdotool("windowfocus", "--sync", window)
+        IMAGES.mkdir(parents=True, exist_ok=True)
+        for name, tab, actions in PAGES:
+            click(session, window, tab)
+            for action in actions:
+                session.keys(*action[1:])
+            time.sleep(1)
+            picture(session, name)
+    finally:
+        session.close()
+        run_e2e.stop()
+
+
+if __name__ == "__main__":
+    main()

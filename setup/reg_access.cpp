@@ -1,0 +1,128 @@
+#include "setup/reg_access.h"
+
+#include <cstring>
+
+#include "platform/win_constants.h"
+
+using namespace win;
+
+namespace {
+
+// Closes the key on every way out.
+class TOpenKey {
+public:
+    TOpenKey(RegistryApi& registry, RegKey root, const std::string& path, std::uint32_t access,
+             bool create)
+        : registry_(registry) {
+        status_ = create ? registry.RegCreateKeyExA(root, path.c_str(), REG_OPTION_NON_VOLATILE,
+                                                    access, &key_, nullptr)
+                         : registry.RegOpenKeyExA(root, path.c_str(), 0, access, &key_);
+        if (status_ != ERROR_SUCCESS) key_ = 0;
+    }
+    ~TOpenKey() {
+        if (key_ != 0) registry_.RegCloseKey(key_);
+    }
+    TOpenKey(const TOpenKey&) = delete;
+    TOpenKey& operator=(const TOpenKey&) = delete;
+
+    RegKey Key() const { return key_; }
+    std::int32_t Status() const { return status_; }
+
+private:
+    RegistryApi& registry_;
+    RegKey key_ = 0;
+    std::int32_t status_ = 0;
+};
+
+// Value names may be up to 16383 characters, key names up to 255.
+constexpr std::uint32_t LongestName = 16384;
+
+}  // namespace
+
+TRegAccess::TRegAccess(RegistryApi& registry, RegKey root) : registry_(registry), root_(root) {}
+
+TRawValue TRegAccess::Read(const std::string& path, const std::string& name) const {
+    TRawValue value;
+    TOpenKey key(registry_, root_, path, KEY_READ, false);
+    if (key.Status() != ERROR_SUCCESS) {
+        value.Status = key.Status();
+        return value;
+    }
+    std::uint32_t size = 0;
+    value.Status = registry_.RegQueryValueExA(key.Key(), name.c_str(), &value.Type, nullptr, &size);
+    if (value.Status != ERROR_SUCCESS) return value;
+    value.Data.resize(size);
+    // A value may grow between the two calls; read again at its new size.
+    do {
+        value.Status = registry_.RegQueryValueExA(key.Key(), name.c_str(), &value.Type,
+                                                  value.Data.data(), &size);
+        value.Data.resize(size);
+    } while (value.Status == ERROR_MORE_DATA);
+    return value;
+}
+
+bool TRegAccess::KeyExists(const std::string& path) const {
+    TOpenKey key(registry_, root_, path, KEY_READ, false);
+    return key.Status() == ERROR_SUCCESS;
+}
+
+std::vector<std::string> TRegAccess::ValueNames(const std::string& path) const {
+    std::vector<std::string> names;
+    TOpenKey key(registry_, root_, path, KEY_READ, false);
+    if (key.Status() != ERROR_SUCCESS) return names;
+    std::vector<char> buffer(LongestName);
+    for (std::uint32_t index = 0;; ++index) {
+        std::uint32_t size = LongestName;
+        if (registry_.RegEnumValueA(key.Key(), index, buffer.data(), &size, nullptr, nullptr,
+                                    nullptr) != ERROR_SUCCESS) {
+            return names;
+        }
+        names.emplace_back(buffer.data(), size);
+    }
+}
+
+std::vector<std::string> TRegAccess::SubkeyNames(const std::string& path) const {
+    std::vector<std::string> names;
+    TOpenKey key(registry_, root_, path, KEY_READ, false);
+    if (key.Status() != ERROR_SUCCESS) return names;
+    std::vector<char> buffer(LongestName);
+    for (std::uint32_t index = 0;; ++index) {
+        std::uint32_t size = LongestName;
+        if (registry_.RegEnumKeyExA(key.Key(), index, buffer.data(), &size) != ERROR_SUCCESS) {
+            return names;
+        }
+        names.emplace_back(buffer.data(), size);
+    }
+}
+
+std::int32_t TRegAccess::Write(const std::string& path, const std::string& name,
+                               std::uint32_t type, const std::vector<std::uint8_t>& data) const {
+    TOpenKey key(registry_, root_, path, KEY_WRITE, true);
+    if (key.Status() != ERROR_SUCCESS) return key.Status();
+    return registry_.RegSetValueExA(key.Key(), name.c_str(), type, data.data(),
+                                    static_cast<std::uint32_t>(data.size()));
+}
+
+std::int32_t TRegAccess::CreateKey(const std::string& path) const {
+    TOpenKey key(registry_, root_, path, KEY_WRITE, true);
+    return key.Status();
+}
+
+std::int32_t TRegAccess::Delete(const std::string& path, const std::string& name) const {
+    TOpenKey key(registry_, root_, path, KEY_WRITE, false);
+    if (key.Status() == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    if (key.Status() != ERROR_SUCCESS) return key.Status();
+    std::int32_t status = registry_.RegDeleteValueA(key.Key(), name.c_str());
+    return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+}
+
+std::vector<std::uint8_t> StringData(const std::string& text) {
+    std::vector<std::uint8_t> data(text.begin(), text.end());
+    data.push_back(0);
+    return data;
+}
+
+std::string TextOf(const std::vector<std::uint8_t>& data) {
+    auto text = reinterpret_cast<const char*>(data.data());
+    return std::string(text, strnlen(text, data.size()));
+}

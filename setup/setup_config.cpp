@@ -1,0 +1,93 @@
+#include "setup/setup_config.h"
+
+#include "common/control_messages.h"
+#include "platform/win_constants.h"
+#include "setup/reg_export.h"
+
+using namespace win;
+
+TSetupConfig::TSetupConfig(const Platform& platform, const std::string& programFolder)
+    : Settings(programFolder), platform_(platform), registry_(platform.registry, HKEY_CURRENT_USER) {}
+
+void TSetupConfig::Load() {
+    Settings.Load(registry_);
+    Macros.Load(registry_);
+    Umlauts.Load(registry_);
+    Sounds.Load(registry_);
+}
+
+std::vector<TSlot*> TSetupConfig::AllSlots() {
+    std::vector<TSlot*> slots;
+    for (auto page : {Settings.Slots(), Macros.Slots(), Umlauts.Slots(), Sounds.Slots()}) {
+        slots.insert(slots.end(), page.begin(), page.end());
+    }
+    return slots;
+}
+
+bool TSetupConfig::HasChanges() {
+    for (TSlot* slot : AllSlots()) {
+        if (slot->Changed()) return true;
+    }
+    return false;
+}
+
+std::string TSetupConfig::Save() {
+    bool iconChanging = Settings.HideIconChanged();
+    bool soundsChanged = false;
+    for (TSlot* slot : Sounds.Slots()) soundsChanged = soundsChanged || slot->Changed();
+    std::string failure;
+    for (TSlot* slot : AllSlots()) {
+        std::int32_t status = slot->Save(registry_);
+        if (status != ERROR_SUCCESS) {
+            failure = WriteFailure(platform_.system, slot->Name(), status);
+            break;
+        }
+    }
+    // The icon setting may have been written before a later write failed.
+    if (iconChanging && !Settings.HideIconChanged()) RefreshTrayIcon();
+    if (failure.empty() && soundsChanged) failure = RegisterSoundEvents(registry_, platform_.system);
+    return failure;
+}
+
+std::string TSetupConfig::Import(const std::string& fileName, std::string_view bytes) {
+    std::string failure = ImportConfiguration(platform_.registry, fileName, bytes);
+    Load();
+    RefreshTrayIcon();
+    return failure;
+}
+
+void TSetupConfig::RefreshTrayIcon() {
+    Window control = platform_.windows.FindWindowA(ControlWindowName, ControlWindowName);
+    if (control != 0) platform_.windows.PostMessageA(control, UM_REFRESHICON, 0, 0);
+}
+
+std::vector<std::string> TSetupConfig::Problems() {
+    std::vector<std::string> problems;
+    for (TSlot* slot : AllSlots()) {
+        if (!slot->Problem().empty()) problems.push_back(slot->Problem());
+    }
+    return problems;
+}
+
+TRuleState TSetupConfig::Rules() {
+    TRuleState rules;
+    rules.EasyBackslash = Settings.Flag(opEasyBackslash);
+    rules.NumDot = Settings.Flag(opNumDot);
+    rules.EasyTab = Settings.Flag(opEasyTab);
+    TUmlautTable table = Settings.UmlautTable();
+    if (Settings.Flag(opUmlautConversion) && table != TUmlautTable::None) {
+        int index = table == TUmlautTable::Ascii ? 0 : 1;
+        for (int key = 0; key < UmlautKeyCount; ++key) {
+            for (int variant = 0; variant < UmlautVariantCount; ++variant) {
+                TSlot& cell = Umlauts.Cell(index, key, variant);
+                if (!cell.Text().empty()) rules.UmlautNames.insert(cell.Name());
+            }
+        }
+    }
+    return rules;
+}
+
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}

@@ -1,0 +1,307 @@
+// The configuration program's pages over the simulated registry: what is
+// read and shown, and that saving writes exactly what the user changed, in
+// the types the system reads, and nothing else.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "common/control_messages.h"
+#include "hook/macro_store.h"
+#include "platform/sim/sim_machine.h"
+#include "platform/win_constants.h"
+#include "settings/options_registry.h"
+#include "setup/reg_export.h"
+#include "setup/setup_config.h"
+#include "tools/reg_file.h"
+
+using namespace win;
+
+namespace {
+
+constexpr const char* Folder = "C:\\Programme\\Zolvik32\\";
+
+std::vector<std::uint8_t> Bytes(std::initializer_list<std::uint8_t> bytes) { return bytes; }
+std::vector<std::uint8_t> Sz(const std::string& text) {
+    std::vector<std::uint8_t> data(text.begin(), text.end());
+    data.push_back(0);
+    return data;
+}
+
+std::string ReadSource(const std::string& relative) {
+    std::ifstream in(std::string(ZOLVIK_SOURCE_DIR) + "/" + relative, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+class SetupPagesTest : public ::testing::Test {
+protected:
+    sim::SimMachine machine;
+    TSetupConfig config{machine.platform, Folder};
+
+    // The whole configuration and the Run key, as a file: comparing two
+    // snapshots shows every value that changed.
+    std::string Snapshot() {
+        TRegAccess registry(machine.registry, HKEY_CURRENT_USER);
+        std::string run;
+        for (const std::string& name : registry.ValueNames(RunKeyPath)) {
+            run += name + "=" + TextOf(registry.Read(RunKeyPath, name).Data) + "\n";
+        }
+        return ExportConfiguration(registry) + run;
+    }
+    void Put(const std::string& name, std::uint32_t type, std::vector<std::uint8_t> data) {
+        machine.registry.Put(SettingsKeyPath, name, type, std::move(data));
+    }
+};
+
+TEST_F(SetupPagesTest, SettingsAreShownAsStoredAndOnlyChangesAreWrittenAsFlags) {
+    Put("EasyTab", REG_BINARY, Bytes({2}));
+    Put("Zolvik eingeschaltet", REG_BINARY, Bytes({}));
+    Put("DecimalDot", REG_EXPAND_SZ, Sz(","));
+    Put("Zukunft", REG_BINARY, Bytes({5}));  // a value of a later version
+    config.Load();
+    EXPECT_TRUE(config.Settings.Flag(opEasyTab)) << "any byte but 0 is on";
+    EXPECT_FALSE(config.Settings.Flag(opEnabled)) << "a flag of zero bytes is off";
+    EXPECT_EQ(config.Settings.UmlautTable(), TUmlautTable::None) << "no UmlautMode: no table";
+    EXPECT_EQ(config.Settings.DecimalDot(), ",");
+    std::string before = Snapshot();
+
+    config.Settings.SetFlag(opEasyTab, false);
+    config.Settings.SetFlag(opEasyTab, true);  // and back: the stored 02 stays
+    config.Settings.SetFlag(opEnabled, false);
+    config.Settings.SetDecimalDot(",");
+    EXPECT_FALSE(config.HasChanges());
+    EXPECT_EQ(config.Save(), "");
+    EXPECT_EQ(Snapshot(), before) << "nothing changed, nothing written";
+
+    config.Settings.SetFlag(opEasyBackslash, true);
+    config.Settings.SetUmlautTable(TUmlautTable::Html);
+    config.Settings.SetDecimalDot(";");
+    EXPECT_EQ(config.Save(), "");
+    EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "EasyBackslash")->data, Bytes({1}));
+    EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "EasyBackslash")->type, REG_BINARY);
+    EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "UmlautMode")->data, Bytes({1}));
+    EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "DecimalDot")->type, REG_EXPAND_SZ)
+        << "a string keeps its string type";
+    EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "DecimalDot")->data, Sz(";"));
+    EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "EasyTab")->data, Bytes({2}));
+    EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "Zukunft")->data, Bytes({5}));
+    EXPECT_FALSE(machine.registry.Get(SettingsKeyPath, "Zolvik-Symbol verstecken"))
+        << "a flag left off is not written";
+}
+
+TEST_F(SetupPagesTest, WronglyTypedValuesAreReportedAndRewrittenOnlyWhenTheUserSetsThem) {
+    Put("NUM Punkt", REG_DWORD, Bytes({1, 0, 0, 0}));
+    Put("DecimalDot", REG_BINARY, Bytes({0x2C}));
+    config.Load();
+    EXPECT_EQ(config.Problems(),
+              (std::vector<std::string>{"Ung\xFCltiger Datentyp f\xFCr 'NUM Punkt'",
+                                        "Ung\xFCltiger Datentyp f\xFCr 'DecimalDot'"}));
+    EXPECT_FALSE(config.Settings.Flag(opNumDot)) << "shown as off, never guessed";
+
+    config.Settings.SetFlag(opEasyTab, true);
+    EXPECT_EQ(config.Save(), "");
+    EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "NUM Punkt")->type, REG_DWORD);
+    EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "DecimalDot")->type, REG_BINARY);
+
+    config.Settings.SetFlag(opNumDot, false);  // the user sets the item, even to what it shows
+    EXPECT_EQ(config.Save(), "");
+    EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "NUM Punkt")->type, REG_BINARY);
+    EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "NUM Punkt")->data, Bytes({0}));
+    EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "DecimalDot")->type, REG_BINARY);
+    config.Load();
+    EXPECT_EQ(config.Problems(), std::vector<std::string>{"Ung\xFCltiger Datentyp f\xFCr 'DecimalDot'"});
+}
+
+TEST_F(SetupPagesTest, FailedWriteNamesTheValueAndWindowsReasonAndKeepsTheRest) {
+    Window control = machine.windows.AddWindow(ControlWindowName, ControlWindowName);
+    config.Load();
+    config.Settings.SetFlag(opEasyBackslash, true);
+    config.Settings.SetFlag(opHideIcon, true);
+    config.Settings.SetStartWithWindows(true);
+    machine.registry.DenyAccess(RunKeyPath);
+    EXPECT_EQ(config.Save(), "Konnte Daten f\xFCr 'Zolvik32' nicht setzen: Zugriff verweigert");
+    EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "EasyBackslash")->data, Bytes({1}));
+    ASSERT_EQ(machine.windows.PostedTo(control).size(), 1u) << "the icon setting was written: refresh";
+    EXPECT_FALSE(machine.registry.Get(RunKeyPath, RunValueName));
+    EXPECT_TRUE(config.HasChanges()) << "the failed change stays on the page to be saved again";
+
+    machine.registry.SetWritesFail(true);
+    config.Settings.SetFlag(opEasyTab, true);
+    EXPECT_EQ(config.Save(), "Konnte Daten f\xFCr 'EasyTab' nicht setzen: Zugriff verweigert");
+    EXPECT_FALSE(machine.registry.Get(SettingsKeyPath, "EasyTab"));
+}
+
+TEST_F(SetupPagesTest, StartWithWindowsIsTheRunValueOfZolvik32InTheProgramFolder) {
+    machine.registry.PutString(RunKeyPath, "Anderes", "C:\\x.exe");
+    config.Load();
+    EXPECT_FALSE(config.Settings.StartWithWindows());
+    config.Settings.SetStartWithWindows(true);
+    EXPECT_EQ(config.Save(), "");
+    auto run = machine.registry.Get(RunKeyPath, "Zolvik32");
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->type, REG_SZ);
+    EXPECT_EQ(run->data, Sz("\"C:\\Programme\\Zolvik32\\Zolvik32.exe\""));
+
+    config.Load();
+    EXPECT_TRUE(config.Settings.StartWithWindows());
+    config.Settings.SetStartWithWindows(false);
+    EXPECT_EQ(config.Save(), "");
+    EXPECT_FALSE(machine.registry.Get(RunKeyPath, "Zolvik32"));
+    EXPECT_TRUE(machine.registry.Get(RunKeyPath, "Anderes"));
+}
+
+TEST_F(SetupPagesTest, ChangedIconSettingAsksTheTrayProgramToRefreshItsIcon) {
+    Window control = machine.windows.AddWindow(ControlWindowName, ControlWindowName);
+    config.Load();
+    config.Settings.SetFlag(opEasyTab, true);
+    EXPECT_EQ(config.Save(), "");
+    EXPECT_TRUE(machine.windows.PostedTo(control).empty());
+    config.Settings.SetFlag(opHideIcon, true);
+    EXPECT_EQ(config.Save(), "");
+    ASSERT_EQ(machine.windows.PostedTo(control).size(), 1u);
+    EXPECT_EQ(machine.windows.PostedTo(control)[0].message, UM_REFRESHICON);
+    EXPECT_EQ(machine.windows.PostedTo(control)[0].wParam, 0u);
+}
+
+// The usual tables are those of the example configuration; entries of the
+// tables that the page does not show are kept.
+TEST_F(SetupPagesTest, RestoringTheUsualUmlautTablesGivesTheExampleTables) {
+    sim::SimMachine example;
+    TRegImporter(example.registry).Import(ParseRegFile("umlaut-tables.reg", ReadSource("examples/umlaut-tables.reg")));
+    machine.registry.PutString(AsciiUmlautKey, "000000DE", "a-e");
+    machine.registry.PutString(AsciiUmlautKey, "000100DB", "?");
+    machine.registry.PutString(HtmlUmlautKey, "000000BB", "&plus;");
+    config.Load();
+    EXPECT_EQ(config.Umlauts.Cell(0, 0, 0).Text(), "a-e");
+    EXPECT_EQ(UmlautCellLabel(3, 3), "Umschalt+Feststelltaste+\xDF");
+    config.Umlauts.RestoreUsualTables();
+    EXPECT_EQ(config.Save(), "");
+
+    TRegAccess ours(machine.registry, HKEY_CURRENT_USER);
+    TRegAccess theirs(example.registry, HKEY_CURRENT_USER);
+    for (const char* key : {AsciiUmlautKey, HtmlUmlautKey}) {
+        for (const std::string& name : theirs.ValueNames(key)) {
+            EXPECT_EQ(ours.Read(key, name).Data, theirs.Read(key, name).Data) << key << " " << name;
+        }
+    }
+    EXPECT_EQ(ours.ValueNames(AsciiUmlautKey), theirs.ValueNames(AsciiUmlautKey))
+        << "Shift+sharp s is not in the usual table";
+    EXPECT_EQ(TextOf(ours.Read(HtmlUmlautKey, "000000BB").Data), "&plus;");
+}
+
+TEST_F(SetupPagesTest, SoundsAreStoredAsTheSystemReadsThemAndRegisteredForWindows) {
+    machine.registry.PutString(std::string(EventLabelsKey) + "\\Aus", "", "Mein Aus");
+    config.Load();
+    config.Sounds.SchemeFile(seOn).SetText("C:\\Windows\\Media\\ding.wav");
+    config.Sounds.SetToneSpec(seOff, TToneSpec{440, 200, 3, 100});
+    EXPECT_EQ(config.Save(), "");
+    EXPECT_EQ(machine.registry.Get("AppEvents\\Schemes\\Apps\\Zolvik32\\Ein\\.current", "")->data,
+              Sz("C:\\Windows\\Media\\ding.wav"));
+    EXPECT_EQ(machine.registry.Get(SpeakerKeyPath, "Aus")->data, Sz("440,200,3,100"));
+    EXPECT_EQ(machine.registry.Get(SchemeAppKey, "")->data, Sz("Zolvik32"));
+    EXPECT_EQ(machine.registry.Get("AppEvents\\EventLabels\\Gro\xDF" "schrift", "")->data,
+              Sz("Zolvik32: Gro\xDF" "schrift"));
+    EXPECT_EQ(machine.registry.Get("AppEvents\\EventLabels\\Aus", "")->data, Sz("Mein Aus"))
+        << "a display name the user gave stays";
+    EXPECT_TRUE(machine.registry.KeyExists("AppEvents\\Schemes\\Apps\\Zolvik32\\EasyTab\\.current"));
+    EXPECT_FALSE(machine.registry.Get("AppEvents\\Schemes\\Apps\\Zolvik32\\EasyTab\\.current", ""))
+        << "an event without a sound has its key and no file";
+
+    config.Load();
+    machine.registry.PutString(SpeakerKeyPath, "Umlaut", "440, 200,1,0");
+    config.Load();
+    config.Sounds.SetToneSpec(seUmlaut, TToneSpec{440, 200, 1, 0});
+    EXPECT_FALSE(config.HasChanges()) << "the same tones written otherwise are not rewritten";
+}
+
+TEST_F(SetupPagesTest, PlayingGoesThroughTheTrayProgramOrPlaysTheValuesShown) {
+    config.Load();
+    config.Sounds.SchemeFile(seOn).SetText("ding.wav");
+    config.Sounds.SetToneSpec(seOff, TToneSpec{880, 50, 3, 20});
+    PlaySoundEvent(machine.platform, seOn, false, config.Sounds, true);
+    PlaySoundEvent(machine.platform, seOff, true, config.Sounds, true);
+    ASSERT_EQ(machine.sound.Played().size(), 1u);
+    EXPECT_EQ(machine.sound.Played()[0].sound, "ding.wav");
+    EXPECT_EQ(machine.sound.Played()[0].flags, SND_FILENAME);
+    ASSERT_EQ(machine.sound.Beeps().size(), 3u);
+    EXPECT_EQ(machine.sound.Beeps()[2].frequency, 880u);
+    EXPECT_EQ(machine.system.Sleeps(), (std::vector<std::uint32_t>{20, 20})) << "no pause after the last";
+
+    Window control = machine.windows.AddWindow(ControlWindowName, ControlWindowName);
+    PlaySoundEvent(machine.platform, seCapsLock, false, config.Sounds, false);
+    ASSERT_EQ(machine.windows.PostedTo(control).size(), 1u);
+    EXPECT_EQ(machine.windows.PostedTo(control)[0].message, UM_PLAYSOUND);
+    EXPECT_EQ(machine.windows.PostedTo(control)[0].wParam, WParam(seCapsLock));
+}
+
+TEST_F(SetupPagesTest, ExportReimportedGivesTheSameRegistryAndTheSameFile) {
+    for (const char* example : {"examples/german-office.reg", "examples/umlaut-tables.reg"}) {
+        TRegImporter(machine.registry).Import(ParseRegFile(example, ReadSource(example)));
+    }
+    const std::string macros = "Software\\Quendlin\\Zolvik32\\Macros\\AltGr";
+    machine.registry.Put(macros, "00080041", REG_SZ, Bytes({'a', 'b'}));        // no NUL
+    machine.registry.Put(macros, "00080042", REG_SZ, Bytes({'a', 0, 'b', 0}));  // two texts
+    machine.registry.Put(macros, "00080043", REG_EXPAND_SZ, Sz("%TEMP%\\\"x\""));
+    machine.registry.Put(macros, "00080044", REG_SZ, Sz("Zeile\r\nzwei"));
+    machine.registry.Put(macros, "Quote\"Name\\", REG_DWORD, Bytes({1, 2, 3, 4}));
+    machine.registry.Put(macros, "", REG_SZ, Sz("Standard"));
+    machine.registry.Put(SettingsKeyPath, "Leer", REG_BINARY, Bytes({}));
+    machine.registry.Put(SettingsKeyPath, "Mehrere", REG_MULTI_SZ, Bytes({'a', 0, 0}));
+    machine.registry.PutString("AppEvents\\Schemes\\Apps\\Zolvik32\\Ein\\.current", "", "ein.wav");
+    machine.registry.PutString("Software\\Anderes", "x", "not ours");
+
+    TRegAccess original(machine.registry, HKEY_CURRENT_USER);
+    std::string exported = ExportConfiguration(original);
+    EXPECT_EQ(exported.find("not ours"), std::string::npos);
+
+    sim::SimMachine fresh;
+    EXPECT_EQ(ImportConfiguration(fresh.registry, "export.reg", exported), "");
+    TRegAccess copy(fresh.registry, HKEY_CURRENT_USER);
+    EXPECT_EQ(ExportConfiguration(copy), exported);
+    std::vector<std::string> keys = ConfigurationKeys(original);
+    ASSERT_EQ(ConfigurationKeys(copy), keys);
+    for (const std::string& key : keys) {
+        for (const std::string& name : original.ValueNames(key)) {
+            TRawValue a = original.Read(key, name);
+            TRawValue b = copy.Read(key, name);
+            EXPECT_EQ(a.Type, b.Type) << key << " " << name;
+            EXPECT_EQ(a.Data, b.Data) << key << " " << name;
+        }
+    }
+}
+
+TEST_F(SetupPagesTest, ImportedFileIsShownAndTheTrayProgramRefreshesItsIcon) {
+    Window control = machine.windows.AddWindow(ControlWindowName, ControlWindowName);
+    config.Load();
+    std::string file = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Settings]\r\n"
+                       "\"Zolvik-Symbol verstecken\"=hex:01\r\n";
+    EXPECT_EQ(config.Import("icon.reg", file), "");
+    EXPECT_TRUE(config.Settings.Flag(opHideIcon));
+    EXPECT_FALSE(config.HasChanges()) << "what was imported is stored, not pending";
+    ASSERT_EQ(machine.windows.PostedTo(control).size(), 1u);
+    EXPECT_EQ(machine.windows.PostedTo(control)[0].message, UM_REFRESHICON);
+}
+
+TEST_F(SetupPagesTest, ImportReadsTheUnicodeFormatOfTheRegistryEditorToo) {
+    std::string text = "Windows Registry Editor Version 5.00\r\n\r\n"
+                       "[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Macros\\AltGr]\r\n"
+                       "\"00080047\"=\"Gr\xFC\xDF" "e\"\r\n";
+    std::string file = "\xFF\xFE";  // UTF-16LE with its byte-order mark
+    for (char c : text) file += std::string{c, '\0'};
+    config.Load();
+    EXPECT_EQ(config.Import("unicode.reg", file), "");
+    ASSERT_EQ(config.Macros.Entries().size(), 1u);
+    EXPECT_EQ(config.Macros.Entries()[0]->Slot.Text(), "Gr\xFC\xDF" "e") << "code page 1252 in the registry";
+}
+
+TEST_F(SetupPagesTest, ImportNamesTheLineOfABadFileAndWritesNothing) {
+    std::string file = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Settings]\r\n"
+                       "\"EasyTab\"=hex:01\r\n\"NUM Punkt\"=hex:1x\r\n";
+    std::string message = ImportConfiguration(machine.registry, "kaputt.reg", file);
+    EXPECT_EQ(message.rfind("kaputt.reg:5: ", 0), 0u) << message;
+    EXPECT_FALSE(machine.registry.Get(SettingsKeyPath, "EasyTab"));
+}
+
+}  // namespace
