@@ -1,16 +1,23 @@
 #pragma once
 #include <cstdint>
-#include <stdexcept>
+#include <exception>
 #include <string>
+#include <utility>
 
 #include "platform/platform.h"
 
 // An error of the registry layer. The message is code page 1252 text and
-// names the value concerned.
-class ERegistryException : public std::runtime_error {
+// names the value concerned. It keeps its message itself rather than deriving
+// from std::runtime_error, whose copy-on-write string would add a second
+// string implementation to the hook library.
+class ERegistryException : public std::exception {
 public:
-    explicit ERegistryException(const std::string& message) : std::runtime_error(message) {}
+    explicit ERegistryException(std::string message) : message_(std::move(message)) {}
+    const char* what() const noexcept override { return message_.c_str(); }
     static constexpr const char* ClassName = "ERegistryException";
+
+private:
+    std::string message_;
 };
 
 // General registry access: one current key below a root key, opened with a
