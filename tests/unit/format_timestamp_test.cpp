@@ -173,6 +173,8 @@ TEST(FormatTimestamp, RunsAreOneCaseAndLettersEitherCase) {
         {"mM", Friday, "33", "two month forms"},
         {"HH:MM", Friday, "09:08", "capital M after an hour is minutes"},
         {"hmM", Friday, "983", "only the m right after the hour is minutes"},
+        {"aAa|AaA|aaA", Friday, "aAa|AaA|aaA", "mixed-case a runs are single letters"},
+        {"AAAa|aaaA", Friday, "Fra|FrA", "a run of three of one case is a day name"},
     });
 }
 
@@ -184,6 +186,8 @@ TEST(FormatTimestamp, MinutesOrMonth) {
         {"hh\"h\"mm", Friday, "09h08", "a quoted h is no form either"},
         {"hh dd mm", Friday, "09 05 03", "a day form comes between"},
         {"hmm m", Friday, "908 3", "the last form was minutes, not an hour"},
+        {"hh:mmm|hh:mmmm", Monday, "14:Dez|14:Dezember", "three or more m are a month name"},
+        {"hmmm mm", Friday, "9M\xE4r 03", "a month name ends the hour's claim"},
         {"hh AM/PM mm", Friday, "09 AM 03", "the marker is the last letter form"},
     });
 }
