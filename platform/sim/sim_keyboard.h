@@ -57,6 +57,7 @@ public:
     const std::vector<KeyInput>& InjectedLog() const { return injected_; }
     void ClearInjectedLog() { injected_.clear(); }
     bool IsThreadKeyDown(std::uint8_t virtualKey) const { return threadState_[virtualKey] & 0x80; }
+    bool IsThreadKeyToggled(std::uint8_t virtualKey) const { return threadState_[virtualKey] & 0x01; }
     bool IsAsyncKeyDown(std::uint8_t virtualKey) const { return asyncDown_[virtualKey]; }
 
 private:

@@ -65,6 +65,8 @@ constexpr std::string_view Run = R"--(
                 PATH named with --missing, which fails as a missing file)
       beep:     each MessageBeep
       changed:  each registry value the system changed, before -> after
+      locks:    the lock keys as the window sees them after the script
+                ("locks: Caps Lock off, Num Lock on, Scroll Lock off")
     and with --events every key event first ("key: user press ...",
     "key: typed release ...", "(swallowed)" when the hook kept it).
     --caps-on, --num-on: Caps Lock, Num Lock on before the script starts.

@@ -58,6 +58,8 @@ public:
     const std::vector<TOpenedDocument>& Opened() const { return shell_.Opened(); }
     std::vector<std::uint32_t> Beeps() const;
     std::vector<TValueChange> RegistryChanges() const { return registry_.Changes(); }
+    // A lock key's toggle as the application's thread sees it.
+    bool LockOn(std::uint8_t virtualKey) const { return machine_.keyboard.IsThreadKeyToggled(virtualKey); }
 
 private:
     static win::LResult ZV_STDCALL LogKeyEvent(int code, win::WParam wParam, win::LParam lParam);
