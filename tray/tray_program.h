@@ -31,7 +31,7 @@ public:
     win::HookHandle TrayHookHandle = 0;
     std::unique_ptr<TTrayIcon> TrayIcon;
     // An error raised in the window procedure, carried out of the platform's
-    // message dispatch to the message loop.
+    // message dispatch to the message loop, which it ends.
     std::exception_ptr PendingError;
 };
 

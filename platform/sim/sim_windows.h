@@ -100,6 +100,7 @@ private:
     win::LResult Deliver(win::Window window, std::uint32_t message, win::WParam wParam,
                          win::LParam lParam);
     void Destroy(win::Window window);
+    void RunBoxLoop();
 
     std::map<win::Window, SimWindow> windows_;
     std::map<std::string, SimClass> classes_;
