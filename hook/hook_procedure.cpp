@@ -5,6 +5,7 @@
 #include "hook/key_rules.h"
 #include "hook/sound_requests.h"
 #include "hook/this_process.h"
+#include "hook/typing.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -14,11 +15,13 @@ namespace {
 // Inside the hook the thread's keyboard state still shows the lock keys as
 // they were before the event. At the first press of a lock key its state
 // afterwards is therefore the opposite of the bit read; at a repeat or a
-// release the bit already holds it.
+// release the bit already holds it. Taps of the library's own still on
+// their way toggle it further.
 bool LockStateAfter(const THookProcess& process, const TKeyEvent& event) {
     bool toggled = IsKeyToggled(process.KeyState, event.VirtualKey);
     bool firstPress = !(event.KeyData & PreviousStateBit);
-    return firstPress ? !toggled : toggled;
+    bool after = firstPress ? !toggled : toggled;
+    return after != process.Synthesised.TogglesPending(static_cast<std::uint8_t>(event.VirtualKey));
 }
 
 void UpdateLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag member,
@@ -37,24 +40,28 @@ std::uint8_t Examine(THookProcess& process, int code, WParam wParam, LParam lPar
 
     TKeyEvent event{static_cast<std::uint16_t>(wParam & 0xFFFF), static_cast<std::uint32_t>(lParam)};
     bool press = !(event.KeyData & TransitionBit);
-    bool synthesised = process.InjectCount > 0;
-    if (synthesised) --process.InjectCount;
+    TEventKey key = EventKeyOf(event.VirtualKey, event.KeyData);
+    bool synthesised = process.Synthesised.Recognise(key, !press);
 
     ReadKeyboardState(process.Api.keyboard, process.KeyState);
     SetKeyFlag(process.KeyFlags, kfWin, IsKeyDown(process.Api.keyboard, VK_RWIN));
     if (synthesised) return 0;
 
+    // The user's own key, also when it comes among the library's events.
     TKeyFlags& flags = process.KeyFlags;
     switch (event.VirtualKey) {
         case VK_SHIFT:
             SetKeyFlag(flags, kfShift, press);
+            KeepAsHeld(process, key, press);
             return 0;
         case VK_CONTROL:
             SetKeyFlag(flags, kfCtrl, press);
+            KeepAsHeld(process, key, press);
             return 0;
         case VK_MENU:
             SetKeyFlag(flags, kfAlt, press);
             SetKeyFlag(flags, kfAltGr, (event.KeyData & ExtendedKeyBit) && flags.Contains(kfAlt));
+            KeepAsHeld(process, key, press);
             return 0;
         case VK_RWIN:
             return 0;

@@ -3,6 +3,7 @@
 
 #include "common/key_flags.h"
 #include "hook/datetime_format.h"
+#include "hook/synthesised_events.h"
 #include "platform/platform.h"
 #include "settings/options_registry.h"
 #include "speaker/pc_speaker.h"
@@ -22,7 +23,7 @@ public:
     bool IsWinNT;
     TKeyFlags KeyFlags;
     std::uint8_t KeyState[256] = {};
-    std::int32_t InjectCount = 0;
+    TSynthesisedEvents Synthesised;
     win::HookHandle HookHandle = 0;
     TPCSpeaker PCSpeaker;
     TOptionsRegistry OptionsRegistry;

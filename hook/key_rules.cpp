@@ -83,10 +83,6 @@ bool ApplyPlainKeyRules(TKeyRuleContext& context) {
 }  // namespace
 
 std::uint8_t ApplyKeyRules(THookProcess& process, const TKeyEvent& event) {
-    // Everything typed for this key is counted from here, so that its events
-    // all come back through the hook as synthesised, however many pieces a
-    // macro types.
-    process.InjectCount = 0;
     TKeyRuleContext context{process, event, process.KeyFlags.ContainsAny(ModifiedMask)};
 
     // The master switch key works while the switch is off: it is the way

@@ -41,8 +41,17 @@ public:
 
     // A key pressed or released by the user.
     void UserEvent(std::uint8_t virtualKey, bool extended, bool release);
-    bool HasPendingInput() const { return !queue_.empty(); }
+    // A key the user presses or releases while the system is typing: the
+    // event enters the input queue, and the asynchronous state, right after
+    // the next `injected` keybd_event calls, as Windows queues input in time
+    // order; or when the queue runs dry before that many come. Events given
+    // the same point enter in the order given.
+    void UserEventAmidInjected(std::size_t injected, std::uint8_t virtualKey, bool extended,
+                               bool release);
+    bool HasPendingInput();
     KeyInput TakeInput();
+    // The event taken last, on its way through the hooks.
+    const KeyInput& CurrentInput() const { return current_; }
 
     // The hook chain let the event pass: the thread's state takes it. Returns
     // the virtual key the application's message carries and its key data.
@@ -67,12 +76,22 @@ private:
     };
     static Sides SidesOf(const KeyInput& input);
     void Enqueue(KeyInput input);
+    KeyInput UserInput(std::uint8_t virtualKey, bool extended, bool release) const;
+    void EnterScheduled(bool all);
+
+    struct Scheduled {
+        std::size_t afterInjected;  // entered once this many keybd_event calls were made
+        KeyInput input;
+    };
 
     KeyboardLayout layout_ = KeyboardLayout::German;
     std::uint8_t threadState_[256] = {};
     bool asyncDown_[256] = {};
     std::deque<KeyInput> queue_;
     std::vector<KeyInput> injected_;
+    std::size_t injectedTotal_ = 0;
+    std::vector<Scheduled> scheduled_;
+    KeyInput current_{};
 };
 
 }  // namespace sim

@@ -55,6 +55,7 @@ TEST(RunTest, Reports) {
          "key: typed release VK_SHIFT\n"
          "key: typed press 0x41 'A'\n"
          "key: typed release 0x41 'A'\n"
+         "key: typed press VK_CONTROL\n"
          "key: user release VK_F5\n"
          "key: user release VK_CONTROL\n"
          "received: \"a\"\n"},
