@@ -79,11 +79,6 @@ void SimKeyboard::EnterScheduled(bool all) {
     std::erase_if(scheduled_, due);
 }
 
-bool SimKeyboard::HasPendingInput() {
-    if (queue_.empty()) EnterScheduled(true);
-    return !queue_.empty();
-}
-
 KeyInput SimKeyboard::TakeInput() {
     current_ = queue_.front();
     queue_.pop_front();

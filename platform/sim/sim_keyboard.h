@@ -44,11 +44,12 @@ public:
     // A key the user presses or releases while the system is typing: the
     // event enters the input queue, and the asynchronous state, right after
     // the next `injected` keybd_event calls, as Windows queues input in time
-    // order; or when the queue runs dry before that many come. Events given
-    // the same point enter in the order given.
+    // order. Events given the same point enter in the order given.
     void UserEventAmidInjected(std::size_t injected, std::uint8_t virtualKey, bool extended,
                                bool release);
-    bool HasPendingInput();
+    // Those user events that are still waiting for keybd_event calls, now.
+    void EnterScheduledInput() { EnterScheduled(true); }
+    bool HasPendingInput() const { return !queue_.empty(); }
     KeyInput TakeInput();
     // The event taken last, on its way through the hooks.
     const KeyInput& CurrentInput() const { return current_; }

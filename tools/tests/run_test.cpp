@@ -76,6 +76,22 @@ TEST(RunTest, Reports) {
          "locks: Caps Lock on, Num Lock off, Scroll Lock off\n"},
         {"Num Lock on from the start", {"--num-on", "--events", "NumLock"},
          "key: user press VK_NUMLOCK\nkey: user release VK_NUMLOCK\nreceived: \"\"\n"},
+        {"AltGr let go of while its macro types", {"--reg", macros, "down:AltGr", "after:4", "up:AltGr", "D", "T"},
+         "received: \"Montag, 7. Dezember 2026t\"\n"},
+        {"a key typed amid the typed events", {"--reg", macros, "--events", "after:4", "B", "Ctrl+F5"},
+         "key: user press VK_CONTROL\n"
+         "key: user press VK_F5 (swallowed)\n"
+         "key: typed release VK_MENU\n"
+         "key: typed release VK_CONTROL\n"
+         "key: typed release VK_SHIFT\n"
+         "key: typed press 0x41 'A'\n"
+         "key: user press 0x42 'B'\n"
+         "key: user release 0x42 'B'\n"
+         "key: typed release 0x41 'A'\n"
+         "key: typed press VK_CONTROL\n"
+         "key: user release VK_F5\n"
+         "key: user release VK_CONTROL\n"
+         "received: \"ab\"\n"},
         {"every lock key the script taps", {"--num-on", "ScrollLock", "CapsLock", "CapsLock", "Num1"},
          "received: \"1\"\n", "locks: Caps Lock off, Num Lock on, Scroll Lock on\n"},
     };

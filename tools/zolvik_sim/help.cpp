@@ -85,6 +85,10 @@ constexpr std::string_view Script = R"--(
     hold:F1*3        the key pressed 3 times without a release (the first
                      press and two auto-repeats), then released;
                      hold:AltGr+F1*3 holds the modifiers around it
+    after:5 up:AltGr the next step happens while the system types: its
+                     key events come after the next 5 events the system
+                     types (or at the end of the script), as a fast
+                     typist's do during a long macro
     "Hallo Welt"     typed key by key as a user would, with Shift or AltGr
                      where the layout needs them; inside, \" is a quote and
                      \\ a backslash. A dead key (^ on the German layout) is

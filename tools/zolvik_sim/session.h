@@ -63,6 +63,7 @@ public:
 
 private:
     static win::LResult ZV_STDCALL LogKeyEvent(int code, win::WParam wParam, win::LParam lParam);
+    void UserEvent(std::uint8_t virtualKey, bool extended, bool release);
     void Press(const TKeyRef& key);
     void Release(const TKeyRef& key);
     void Tap(const TStep& step);
@@ -80,7 +81,7 @@ private:
     win::Window control_ = 0;
     std::unique_ptr<THookProcess> app_;
     win::HookHandle loggerHandle_ = 0;
-    int userEventsPending_ = 0;
+    int afterTyped_ = 0;
     std::vector<TKeyEventRecord> events_;
     std::size_t beepsBefore_ = 0;
 };
