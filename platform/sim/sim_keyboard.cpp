@@ -45,7 +45,7 @@ void SimKeyboard::keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, st
     injected_.push_back(input);
     Enqueue(input);
     ++injectedTotal_;
-    EnterScheduled(false);
+    EnterScheduled();
 }
 
 std::int16_t SimKeyboard::VkKeyScanA(char character) {
@@ -71,12 +71,19 @@ void SimKeyboard::UserEventAmidInjected(std::size_t injected, std::uint8_t virtu
     scheduled_.push_back({injectedTotal_ + injected, UserInput(virtualKey, extended, release)});
 }
 
-void SimKeyboard::EnterScheduled(bool all) {
-    auto due = [&](const Scheduled& event) { return all || event.afterInjected <= injectedTotal_; };
+void SimKeyboard::EnterScheduled() {
+    auto due = [&](const Scheduled& event) { return event.afterInjected <= injectedTotal_; };
     for (const Scheduled& event : scheduled_) {
         if (due(event)) Enqueue(event.input);
     }
     std::erase_if(scheduled_, due);
+}
+
+bool SimKeyboard::EnterNextScheduled() {
+    if (scheduled_.empty()) return false;
+    Enqueue(scheduled_.front().input);
+    scheduled_.erase(scheduled_.begin());
+    return true;
 }
 
 KeyInput SimKeyboard::TakeInput() {

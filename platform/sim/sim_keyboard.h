@@ -47,8 +47,10 @@ public:
     // order. Events given the same point enter in the order given.
     void UserEventAmidInjected(std::size_t injected, std::uint8_t virtualKey, bool extended,
                                bool release);
-    // Those user events that are still waiting for keybd_event calls, now.
-    void EnterScheduledInput() { EnterScheduled(true); }
+    // The first user event still waiting for keybd_event calls, now: the
+    // user goes on once the system has stopped typing. False when none
+    // waits.
+    bool EnterNextScheduled();
     bool HasPendingInput() const { return !queue_.empty(); }
     KeyInput TakeInput();
     // The event taken last, on its way through the hooks.
@@ -78,7 +80,7 @@ private:
     static Sides SidesOf(const KeyInput& input);
     void Enqueue(KeyInput input);
     KeyInput UserInput(std::uint8_t virtualKey, bool extended, bool release) const;
-    void EnterScheduled(bool all);
+    void EnterScheduled();
 
     struct Scheduled {
         std::size_t afterInjected;  // entered once this many keybd_event calls were made

@@ -143,8 +143,7 @@ void TSession::Run(const std::vector<TStep>& steps) {
         }
     }
     afterTyped_ = 0;
-    machine_.keyboard.EnterScheduledInput();
-    machine_.DeliverInput();
+    while (machine_.keyboard.EnterNextScheduled()) machine_.DeliverInput();
 }
 
 // A step made while the system types enters the input queue among the
