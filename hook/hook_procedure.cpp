@@ -3,6 +3,7 @@
 #include "common/control_messages.h"
 #include "hook/key_event.h"
 #include "hook/key_rules.h"
+#include "hook/num_lock_hold.h"
 #include "hook/sound_requests.h"
 #include "hook/this_process.h"
 #include "hook/typing.h"
@@ -24,13 +25,18 @@ bool LockStateAfter(const THookProcess& process, const TKeyEvent& event) {
     return after != process.Synthesised.TogglesPending(static_cast<std::uint8_t>(event.VirtualKey));
 }
 
+// At the first press only.
+void AnnounceLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag member,
+                     TSoundEvent sound) {
+    if (event.KeyData & PreviousStateBit) return;
+    RequestSound(process, sound);
+    RequestOnOffSound(process, process.KeyFlags.Contains(member));
+}
+
 void UpdateLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag member,
-                   TSoundEvent sound, bool announce) {
+                   TSoundEvent sound) {
     SetKeyFlag(process.KeyFlags, member, LockStateAfter(process, event));
-    if (announce && !(event.KeyData & PreviousStateBit)) {
-        RequestSound(process, sound);
-        RequestOnOffSound(process, process.KeyFlags.Contains(member));
-    }
+    AnnounceLockKey(process, event, member, sound);
 }
 
 // Steps 1 to 8 of the hook: the verdict for one event.
@@ -66,15 +72,22 @@ std::uint8_t Examine(THookProcess& process, int code, WParam wParam, LParam lPar
         case VK_RWIN:
             return 0;
         case VK_CAPITAL:
-            UpdateLockKey(process, event, kfCapsLock, seCapsLock, true);
+            UpdateLockKey(process, event, kfCapsLock, seCapsLock);
             break;
-        case VK_NUMLOCK:
-            // Num Lock with AltGr belongs to the key rules, which signal
-            // their own toggle.
-            UpdateLockKey(process, event, kfNumLock, seNumLock, !flags.Contains(kfAltGr));
-            break;
+        case VK_NUMLOCK: {
+            // Held on before the toggle is announced, so the sound tells the
+            // state it ends in. Num Lock with AltGr belongs to the key rules,
+            // which signal their own toggle.
+            if (!press) TypeDueNumLockTap(process);
+            SetKeyFlag(flags, kfNumLock, LockStateAfter(process, event));
+            TNumLockHold hold = HoldNumLockOn(process, event);
+            if (!flags.Contains(kfAltGr)) AnnounceLockKey(process, event, kfNumLock, seNumLock);
+            std::uint8_t verdict = press ? ApplyKeyRules(process, event) : 0;
+            if (verdict == SwallowVerdict) HeldNumLockSwallowed(process, hold);
+            return verdict;
+        }
         case VK_SCROLL:
-            UpdateLockKey(process, event, kfScrollLock, seScrollLock, true);
+            UpdateLockKey(process, event, kfScrollLock, seScrollLock);
             break;
         default:
             break;

@@ -24,6 +24,9 @@ public:
     TKeyFlags KeyFlags;
     std::uint8_t KeyState[256] = {};
     TSynthesisedEvents Synthesised;
+    // A Num Lock tap of the library's own, typed once the person lets go
+    // of Num Lock ("NUM Umschaltung sperren").
+    bool NumLockTapDue = false;
     win::HookHandle HookHandle = 0;
     TPCSpeaker PCSpeaker;
     TOptionsRegistry OptionsRegistry;

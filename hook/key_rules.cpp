@@ -67,7 +67,10 @@ bool ApplyPlainKeyRules(TKeyRuleContext& context) {
             return true;
         case VK_NUMLOCK:
             // Holds Num Lock on, and lets the key go on to the macro lookup.
-            if (ReadOption(context, opNumLockLock) != 0 && !Holds(context, kfShift)) {
+            // Windows NT toggles Num Lock past the thread's bit; the hook
+            // procedure holds it on there (HoldNumLockOn).
+            if (ReadOption(context, opNumLockLock) != 0 && !Holds(context, kfShift) &&
+                !context.Process.IsWinNT) {
                 SetKeyToggled(context.Process, VK_NUMLOCK, true);
             }
             return false;

@@ -98,6 +98,15 @@ TEST(RunTest, Reports) {
     for (const Case& c : cases) EXPECT_EQ(Replay(c.args, c.locks), c.out) << c.why;
 }
 
+// What a macro author checks of "NUM Umschaltung sperren".
+TEST(RunTest, NumLockHeldOnShowsInTheLocks) {
+    std::string lock = Config("lock.reg", "", "\"NUM Umschaltung sperren\"=hex:01\r\n");
+    const std::string on = "locks: Caps Lock off, Num Lock on, Scroll Lock off\n";
+    EXPECT_EQ(Replay({"--reg", lock, "--num-on", "NumLock", "NumLock"}, on), "received: \"\"\n");
+    EXPECT_EQ(Replay({"--reg", lock, "NumLock", "Num1"}, on), "received: \"1\"\n");
+    EXPECT_EQ(Replay({"--reg", lock, "--num-on", "Shift+NumLock"}), "received: \"\"\n") << "Shift lets it go";
+}
+
 TEST(RunTest, ScriptFromAFile) {
     std::string script = WriteFile("tour.keys", "# a tour\r\nShift+h \"i\"  # greeting\r\n\r\nSpace \"\xC3\xBC\"\r\n");
     EXPECT_EQ(Replay({"@" + script}), "received: \"Hi \xC3\xBC\"\n");
