@@ -21,6 +21,7 @@ public:
     win::Platform& Api;
     win::Instance Module;
     bool IsWinNT;
+    bool IsWine;
     TKeyFlags KeyFlags;
     std::uint8_t KeyState[256] = {};
     TSynthesisedEvents Synthesised;

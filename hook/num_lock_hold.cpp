@@ -13,8 +13,8 @@ constexpr std::uint16_t NumLockKey = 0x8000 | VK_NUMLOCK;
 
 TNumLockHold HoldNumLockOn(THookProcess& process, const TKeyEvent& event) {
     bool firstPress = !(event.KeyData & (PreviousStateBit | TransitionBit));
-    if (!process.IsWinNT || !firstPress || process.KeyFlags.ContainsAny(CtrlAltMask) ||
-        process.KeyFlags.Contains(kfShift)) {
+    if (!process.IsWinNT || process.IsWine || !firstPress ||
+        process.KeyFlags.ContainsAny(CtrlAltMask) || process.KeyFlags.Contains(kfShift)) {
         return TNumLockHold::None;
     }
     TOptionsRegistry& options = process.OptionsRegistry;

@@ -8,6 +8,10 @@
 // Lock off, the library types a Num Lock tap of its own, which turns it on
 // again for the system and, as it passes, for the thread. The tap follows
 // the person's release: a press of a key that is down toggles nothing.
+// Under Wine the X server owns Num Lock and turns a toggle made inside
+// Windows back at the next key, as a Num Lock press and release of its own
+// that the library cannot tell from the person's: a tap there would be
+// undone and typed again at every key, so none is typed.
 enum class TNumLockHold {
     None,    // the rule does not act on NT for this event
     Kept,    // the press leaves Num Lock on

@@ -98,6 +98,9 @@ public:
     virtual Handle CreateMutexA(void* security, bool initialOwner, const char* name) = 0;
     virtual std::uint32_t GetLastError() = 0;
     virtual bool CloseHandle(Handle handle) = 0;
+    virtual Instance GetModuleHandleA(const char* moduleName) = 0;
+    // Whether the module exports the procedure: GetProcAddress is not null.
+    virtual bool GetProcAddress(Instance module, const char* procedureName) = 0;
 };
 
 // winmm and kernel32 sound

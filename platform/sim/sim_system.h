@@ -23,8 +23,12 @@ public:
     win::Handle CreateMutexA(void* security, bool initialOwner, const char* name) override;
     std::uint32_t GetLastError() override;
     bool CloseHandle(win::Handle handle) override;
+    win::Instance GetModuleHandleA(const char* moduleName) override;
+    bool GetProcAddress(win::Instance module, const char* procedureName) override;
 
     void SetWindowsNT(bool nt) { windowsNT_ = nt; }
+    // Windows as Wine makes it: its ntdll exports wine_get_version.
+    void SetWine(bool wine) { wine_ = wine; }
     void SetModuleFileName(win::Instance module, std::string path) { modules_[module] = path; }
     void SetLocalTime(const win::SystemTime& time) { now_ = time; }
     void SetThreadLocale(std::uint32_t locale) { locale_ = locale; }
@@ -36,6 +40,7 @@ public:
 
 private:
     bool windowsNT_ = true;
+    bool wine_ = false;
     std::map<win::Instance, std::string> modules_;
     win::SystemTime now_{2026, 12, 1, 7, 14, 5, 9, 0};
     std::uint32_t locale_ = 0x0407;

@@ -75,6 +75,8 @@ public:
     Handle CreateMutexA(void*, bool, const char*) override { return 0; }
     std::uint32_t GetLastError() override { return 0; }
     bool CloseHandle(Handle) override { return false; }
+    Instance GetModuleHandleA(const char*) override { return 0; }
+    bool GetProcAddress(Instance, const char*) override { return false; }
 
 private:
     std::map<std::uint32_t, std::string> values_;

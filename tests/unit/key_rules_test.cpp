@@ -223,6 +223,21 @@ TEST_F(KeyRulesTest, NumLockLockHoldsNumLockOnFromOnAndFromOff) {
     EXPECT_EQ(app->Synthesised.Size(), 0u);
 }
 
+// The X server owns Num Lock under Wine and turns a tap of the library's
+// own back at the next key: none is typed there.
+TEST_F(KeyRulesTest, NumLockLockTypesNoTapUnderWine) {
+    machine.system.SetWine(true);
+    auto underWine = std::make_unique<THookProcess>(machine.platform, LibraryModule);
+    SetThisProcess(underWine.get());
+    SetOption("NUM Umschaltung sperren", 1);
+    machine.Tap(VK_NUMLOCK);
+    machine.keyboard.ClearInjectedLog();
+    machine.Tap(VK_NUMLOCK);
+    EXPECT_TRUE(machine.keyboard.InjectedLog().empty());
+    EXPECT_FALSE(underWine->KeyFlags.Contains(kfNumLock));
+    SetThisProcess(app.get());
+}
+
 TEST_F(KeyRulesTest, NumLockLockOn9xSetsTheThreadsBit) {
     machine.system.SetWindowsNT(false);
     auto on9x = std::make_unique<THookProcess>(machine.platform, LibraryModule);
