@@ -39,6 +39,19 @@ void UpdateLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag membe
     AnnounceLockKey(process, event, member, sound);
 }
 
+// Num Lock is held on before its toggle is announced, so that the sound
+// tells the state it ends in. Num Lock with AltGr belongs to the key rules,
+// which signal their own toggle.
+std::uint8_t ExamineNumLock(THookProcess& process, const TKeyEvent& event, bool press) {
+    if (!press) TypeDueNumLockTap(process);
+    SetKeyFlag(process.KeyFlags, kfNumLock, LockStateAfter(process, event));
+    TNumLockHold hold = HoldNumLockOn(process, event);
+    if (!process.KeyFlags.Contains(kfAltGr)) AnnounceLockKey(process, event, kfNumLock, seNumLock);
+    std::uint8_t verdict = press ? ApplyKeyRules(process, event) : 0;
+    if (verdict == SwallowVerdict) HeldNumLockSwallowed(process, hold);
+    return verdict;
+}
+
 // Steps 1 to 8 of the hook: the verdict for one event.
 std::uint8_t Examine(THookProcess& process, int code, WParam wParam, LParam lParam) {
     if (process.HookHandle == 0) process.HookHandle = FetchHookHandle(process);
@@ -74,18 +87,8 @@ std::uint8_t Examine(THookProcess& process, int code, WParam wParam, LParam lPar
         case VK_CAPITAL:
             UpdateLockKey(process, event, kfCapsLock, seCapsLock);
             break;
-        case VK_NUMLOCK: {
-            // Held on before the toggle is announced, so the sound tells the
-            // state it ends in. Num Lock with AltGr belongs to the key rules,
-            // which signal their own toggle.
-            if (!press) TypeDueNumLockTap(process);
-            SetKeyFlag(flags, kfNumLock, LockStateAfter(process, event));
-            TNumLockHold hold = HoldNumLockOn(process, event);
-            if (!flags.Contains(kfAltGr)) AnnounceLockKey(process, event, kfNumLock, seNumLock);
-            std::uint8_t verdict = press ? ApplyKeyRules(process, event) : 0;
-            if (verdict == SwallowVerdict) HeldNumLockSwallowed(process, hold);
-            return verdict;
-        }
+        case VK_NUMLOCK:
+            return ExamineNumLock(process, event, press);
         case VK_SCROLL:
             UpdateLockKey(process, event, kfScrollLock, seScrollLock);
             break;
