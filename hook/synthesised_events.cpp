@@ -17,15 +17,15 @@ TEventKey EventKeyOf(std::uint16_t virtualKey, std::uint32_t keyData) {
     return {key, right};
 }
 
-TEventKey SentEventKey(std::uint8_t virtualKey, bool extended) {
+TEventKey SentEventKey(std::uint8_t virtualKey, std::uint8_t scanCode, bool extended) {
     switch (virtualKey) {
-        case VK_LSHIFT: return {VK_SHIFT, false};
-        case VK_RSHIFT: return {VK_SHIFT, true};
-        case VK_LCONTROL: return {VK_CONTROL, false};
+        case VK_SHIFT:
+        case VK_LSHIFT:
+        case VK_RSHIFT: return {VK_SHIFT, scanCode == RightShiftScanCode};
+        case VK_LCONTROL: return {VK_CONTROL, extended};
         case VK_RCONTROL: return {VK_CONTROL, true};
-        case VK_LMENU: return {VK_MENU, false};
+        case VK_LMENU: return {VK_MENU, extended};
         case VK_RMENU: return {VK_MENU, true};
-        case VK_SHIFT: return {VK_SHIFT, false};
         default: return {virtualKey, extended};
     }
 }

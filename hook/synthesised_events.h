@@ -17,9 +17,10 @@ struct TEventKey {
 
 // The key of an event the hook receives, from its virtual key and key data.
 TEventKey EventKeyOf(std::uint16_t virtualKey, std::uint32_t keyData);
-// The key of an event keybd_event is asked for: a side-specific code
-// (VK_RSHIFT ...) arrives as its generic key.
-TEventKey SentEventKey(std::uint8_t virtualKey, bool extended);
+// The key of an event keybd_event is asked for, with its scan code and
+// extended flag: a side-specific code (VK_RSHIFT ...) arrives as its generic
+// key, and a Shift key's side is in the scan code given.
+TEventKey SentEventKey(std::uint8_t virtualKey, std::uint8_t scanCode, bool extended);
 
 // The key events the library has synthesised and the hook has not seen yet,
 // in the order they were made. Windows queues them after everything already

@@ -124,8 +124,9 @@ void SendKey(THookProcess& process, std::uint16_t code, bool press) {
     // The whole code, shift-state bits included, as the layout is asked.
     std::uint32_t scanCode = process.Api.keyboard.MapVirtualKeyA(code, 0);
     auto virtualKey = static_cast<std::uint8_t>(code & 0xFF);
-    process.Api.keyboard.keybd_event(virtualKey, static_cast<std::uint8_t>(scanCode & 0xFF), flags, 0);
-    process.Synthesised.Expect(SentEventKey(virtualKey, flags & KEYEVENTF_EXTENDEDKEY), !press);
+    auto scan = static_cast<std::uint8_t>(scanCode & 0xFF);
+    process.Api.keyboard.keybd_event(virtualKey, scan, flags, 0);
+    process.Synthesised.Expect(SentEventKey(virtualKey, scan, flags & KEYEVENTF_EXTENDEDKEY), !press);
     WaitForIdle(process);
 }
 
