@@ -50,8 +50,6 @@ public:
     }
     std::uint32_t GetLastError() override { return system_.GetLastError(); }
     bool CloseHandle(Handle handle) override { return system_.CloseHandle(handle); }
-    Instance GetModuleHandleA(const char* name) override { return system_.GetModuleHandleA(name); }
-    bool GetProcAddress(Instance module, const char* name) override { return system_.GetProcAddress(module, name); }
 
 private:
     sim::SimSystem& system_;

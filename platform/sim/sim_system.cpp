@@ -49,6 +49,18 @@ std::uint32_t SimSystem::GetModuleFileNameA(Instance module, char* buffer, std::
     return static_cast<std::uint32_t>(path.size());
 }
 
+// Only ntdll.dll is looked for, and only Wine's has wine_get_version.
+Instance SimSystem::GetModuleHandleA(const char* moduleName) {
+    constexpr Instance Ntdll = 0x77F00000;
+    std::string name = moduleName ? moduleName : "";
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name == "ntdll.dll" || name == "ntdll" ? Ntdll : 0;
+}
+
+bool SimSystem::GetProcAddress(Instance module, const char* procedureName) {
+    return module != 0 && wine_ && std::string(procedureName) == "wine_get_version";
+}
+
 void SimSystem::GetLocalTime(SystemTime* time) { *time = now_; }
 
 std::uint32_t SimSystem::GetThreadLocale() { return locale_; }
@@ -77,18 +89,6 @@ bool SimSystem::CloseHandle(Handle handle) {
     if (!found->second.empty() && --mutexes_[found->second] == 0) mutexes_.erase(found->second);
     handles_.erase(found);
     return true;
-}
-
-// Only ntdll.dll is looked for, and only Wine's has wine_get_version.
-Instance SimSystem::GetModuleHandleA(const char* moduleName) {
-    constexpr Instance Ntdll = 0x77F00000;
-    std::string name = moduleName ? moduleName : "";
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return name == "ntdll.dll" || name == "ntdll" ? Ntdll : 0;
-}
-
-bool SimSystem::GetProcAddress(Instance module, const char* procedureName) {
-    return module != 0 && wine_ && std::string(procedureName) == "wine_get_version";
 }
 
 }  // namespace sim

@@ -75,8 +75,6 @@ public:
     Handle CreateMutexA(void*, bool, const char*) override { return 0; }
     std::uint32_t GetLastError() override { return 0; }
     bool CloseHandle(Handle) override { return false; }
-    Instance GetModuleHandleA(const char*) override { return 0; }
-    bool GetProcAddress(Instance, const char*) override { return false; }
 
 private:
     std::map<std::uint32_t, std::string> values_;
@@ -175,8 +173,6 @@ TEST(FormatTimestamp, RunsAreOneCaseAndLettersEitherCase) {
         {"mM", Friday, "33", "two month forms"},
         {"HH:MM", Friday, "09:08", "capital M after an hour is minutes"},
         {"hmM", Friday, "983", "only the m right after the hour is minutes"},
-        {"aAa|AaA|aaA", Friday, "aAa|AaA|aaA", "mixed-case a runs are single letters"},
-        {"AAAa|aaaA", Friday, "Fra|FrA", "a run of three of one case is a day name"},
     });
 }
 
@@ -188,8 +184,6 @@ TEST(FormatTimestamp, MinutesOrMonth) {
         {"hh\"h\"mm", Friday, "09h08", "a quoted h is no form either"},
         {"hh dd mm", Friday, "09 05 03", "a day form comes between"},
         {"hmm m", Friday, "908 3", "the last form was minutes, not an hour"},
-        {"hh:mmm|hh:mmmm", Monday, "14:Dez|14:Dezember", "three or more m are a month name"},
-        {"hmmm mm", Friday, "9M\xE4r 03", "a month name ends the hour's claim"},
         {"hh AM/PM mm", Friday, "09 AM 03", "the marker is the last letter form"},
     });
 }
