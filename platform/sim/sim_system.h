@@ -40,7 +40,6 @@ public:
 
 private:
     bool windowsNT_ = true;
-    bool wine_ = false;
     std::map<win::Instance, std::string> modules_;
     win::SystemTime now_{2026, 12, 1, 7, 14, 5, 9, 0};
     std::uint32_t locale_ = 0x0407;
@@ -50,6 +49,7 @@ private:
     std::uint32_t lastError_ = 0;
     std::vector<std::uint32_t> sleeps_;
     std::uint64_t idleWaits_ = 0;
+    bool wine_ = false;
 };
 
 }  // namespace sim
