@@ -8,3 +8,8 @@ bool DetectWinNT(win::SystemApi& system) {
     system.GetVersionExA(&info);
     return info.platformId == win::VER_PLATFORM_WIN32_NT;
 }
+
+bool DetectWine(win::SystemApi& system) {
+    win::Instance ntdll = system.GetModuleHandleA("ntdll.dll");
+    return ntdll != 0 && system.GetProcAddress(ntdll, "wine_get_version");
+}

@@ -62,11 +62,11 @@ LResult ZV_STDCALL HookedDesk::Watch(int code, WParam wParam, LParam lParam) {
     HookedDesk& desk = *Current;
     const std::size_t synthesised = desk.InjectedCount() - desk.injectedBefore_;
     if (desk.eventsSeen_ == 0) {
-        FUZZ_CHECK(desk.app->InjectCount == 0, "a user's key finds no synthesised event expected");
+        FUZZ_CHECK(desk.app->Synthesised.Size() == 0, "a user's key finds no synthesised event expected");
     } else {
         const std::size_t stillToCome = synthesised - (desk.eventsSeen_ - 1);
-        FUZZ_CHECK(desk.app->InjectCount == static_cast<std::int32_t>(stillToCome),
-                   "InjectCount counts exactly the synthesised events still to come");
+        FUZZ_CHECK(desk.app->Synthesised.Size() == stillToCome,
+                   "the library expects exactly the synthesised events still to come");
     }
     LResult result = 0;
     try {
@@ -98,7 +98,7 @@ void HookedDesk::UserAction(std::uint8_t virtualKey, bool extended, bool release
 void HookedDesk::CheckDelivered(std::size_t messagesBefore) const {
     const std::size_t synthesised = InjectedCount() - injectedBefore_;
     FUZZ_CHECK(eventsSeen_ == 1 + synthesised, "every synthesised event came through the hook once");
-    FUZZ_CHECK(app->InjectCount == 0, "no synthesised event is expected once all have come");
+    FUZZ_CHECK(app->Synthesised.Size() == 0, "no synthesised event is expected once all have come");
     FUZZ_CHECK(AppMessageCount() - messagesBefore == synthesised + (userKeySwallowed_ ? 0 : 1),
                "the application received every event the hook let pass");
     CheckHandlesClosed();
@@ -106,10 +106,9 @@ void HookedDesk::CheckDelivered(std::size_t messagesBefore) const {
 
 void HookedDesk::Type(const std::string& text) {
     injectedBefore_ = InjectedCount();
-    app->InjectCount = 0;
     TypeText(*app, text);
-    FUZZ_CHECK(app->InjectCount == static_cast<std::int32_t>(InjectedCount() - injectedBefore_),
-               "InjectCount after typing equals the keybd_event calls");
+    FUZZ_CHECK(app->Synthesised.Size() == InjectedCount() - injectedBefore_,
+               "the library expects as many events as it made keybd_event calls");
     // As if the key that had the text typed was seen and swallowed.
     eventsSeen_ = 1;
     userKeySwallowed_ = true;

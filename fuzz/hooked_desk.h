@@ -3,8 +3,8 @@
 // program, and an application process whose library state the hook uses.
 // A watcher hook runs in front of the library's and checks at every event
 // that the library expects exactly the synthesised events still on their
-// way: InjectCount is 0 when a user's key arrives, and one less at each
-// synthesised event after it. Every user action is delivered completely
+// way: none when a user's key arrives, and one less at each synthesised
+// event after it. Every user action is delivered completely
 // before the next, and then checked as a whole.
 #include <cstdint>
 #include <memory>

@@ -143,8 +143,9 @@ public:
             const char starter = format_[pos_++];
             char form = AsciiUpper(starter);
             if (IsAsciiLetter(form)) {
-                // "m" after an hour form, with no other letter form between, is minutes.
-                if (form == 'M' && lastLetter_ == 'H') form = 'N';
+                // "m" or "mm" after an hour form, with no other letter form
+                // between, is minutes; a longer run is still a month name.
+                if (form == 'M' && lastLetter_ == 'H' && RunAhead(starter) <= 2) form = 'N';
                 lastLetter_ = form;
             }
             Write(starter, form);
@@ -187,6 +188,14 @@ private:
             case '"': Quoted(starter); break;
             default: text_.Append(std::string_view(&starter, 1)); break;
         }
+    }
+
+    // The length of the run of starter that begins just before pos_, without
+    // consuming it.
+    int RunAhead(char starter) const {
+        std::size_t end = pos_;
+        while (end < format_.size() && format_[end] == starter) ++end;
+        return static_cast<int>(end - pos_) + 1;
     }
 
     // Consumes the rest of a run of starter, written in the same case.
@@ -266,7 +275,8 @@ private:
     }
 
     // The forms that start with a: AM/PM markers in the case written, the
-    // regional AM/PM string, day names; otherwise the letter itself.
+    // regional AM/PM string, day names (a run of three or four of the same a,
+    // in the same case); otherwise the letter itself.
     void AmPmOrDayName() {
         const std::string_view form = format_.substr(pos_ - 1);
         const bool afternoon = Moment().hour >= 12;
@@ -276,10 +286,10 @@ private:
             Marker(form.substr(afternoon ? 2 : 0, 1), 3);
         } else if (StartsWithNoCase(form, "AMPM")) {
             Marker(afternoon ? Regional().TimePMString : Regional().TimeAMString, 4);
-        } else if (StartsWithNoCase(form, "AAAA")) {
+        } else if (RunAhead(form[0]) >= 4) {
             text_.Append(Regional().LongDayNames[DayOfWeek(Moment())]);
             pos_ += 3;
-        } else if (StartsWithNoCase(form, "AAA")) {
+        } else if (RunAhead(form[0]) == 3) {
             text_.Append(Regional().ShortDayNames[DayOfWeek(Moment())]);
             pos_ += 2;
         } else {

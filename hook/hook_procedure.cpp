@@ -3,8 +3,10 @@
 #include "common/control_messages.h"
 #include "hook/key_event.h"
 #include "hook/key_rules.h"
+#include "hook/num_lock_hold.h"
 #include "hook/sound_requests.h"
 #include "hook/this_process.h"
+#include "hook/typing.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -14,20 +16,40 @@ namespace {
 // Inside the hook the thread's keyboard state still shows the lock keys as
 // they were before the event. At the first press of a lock key its state
 // afterwards is therefore the opposite of the bit read; at a repeat or a
-// release the bit already holds it.
+// release the bit already holds it. Taps of the library's own still on
+// their way toggle it further.
 bool LockStateAfter(const THookProcess& process, const TKeyEvent& event) {
     bool toggled = IsKeyToggled(process.KeyState, event.VirtualKey);
     bool firstPress = !(event.KeyData & PreviousStateBit);
-    return firstPress ? !toggled : toggled;
+    bool after = firstPress ? !toggled : toggled;
+    return after != process.Synthesised.TogglesPending(static_cast<std::uint8_t>(event.VirtualKey));
+}
+
+// At the first press only.
+void AnnounceLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag member,
+                     TSoundEvent sound) {
+    if (event.KeyData & PreviousStateBit) return;
+    RequestSound(process, sound);
+    RequestOnOffSound(process, process.KeyFlags.Contains(member));
 }
 
 void UpdateLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag member,
-                   TSoundEvent sound, bool announce) {
+                   TSoundEvent sound) {
     SetKeyFlag(process.KeyFlags, member, LockStateAfter(process, event));
-    if (announce && !(event.KeyData & PreviousStateBit)) {
-        RequestSound(process, sound);
-        RequestOnOffSound(process, process.KeyFlags.Contains(member));
-    }
+    AnnounceLockKey(process, event, member, sound);
+}
+
+// Num Lock is held on before its toggle is announced, so that the sound
+// tells the state it ends in. Num Lock with AltGr belongs to the key rules,
+// which signal their own toggle.
+std::uint8_t ExamineNumLock(THookProcess& process, const TKeyEvent& event, bool press) {
+    if (!press) TypeDueNumLockTap(process);
+    SetKeyFlag(process.KeyFlags, kfNumLock, LockStateAfter(process, event));
+    TNumLockHold hold = HoldNumLockOn(process, event);
+    if (!process.KeyFlags.Contains(kfAltGr)) AnnounceLockKey(process, event, kfNumLock, seNumLock);
+    std::uint8_t verdict = press ? ApplyKeyRules(process, event) : 0;
+    if (verdict == SwallowVerdict) HeldNumLockSwallowed(process, hold);
+    return verdict;
 }
 
 // While the configuration program's capture field has the focus, a key
@@ -43,37 +65,38 @@ std::uint8_t Examine(THookProcess& process, int code, WParam wParam, LParam lPar
 
     TKeyEvent event{static_cast<std::uint16_t>(wParam & 0xFFFF), static_cast<std::uint32_t>(lParam)};
     bool press = !(event.KeyData & TransitionBit);
-    bool synthesised = process.InjectCount > 0;
-    if (synthesised) --process.InjectCount;
+    TEventKey key = EventKeyOf(event.VirtualKey, event.KeyData);
+    bool synthesised = process.Synthesised.Recognise(key, !press);
 
     ReadKeyboardState(process.Api.keyboard, process.KeyState);
     SetKeyFlag(process.KeyFlags, kfWin, IsKeyDown(process.Api.keyboard, VK_RWIN));
     if (synthesised) return 0;
 
+    // The user's own key, also when it comes among the library's events.
     TKeyFlags& flags = process.KeyFlags;
     switch (event.VirtualKey) {
         case VK_SHIFT:
             SetKeyFlag(flags, kfShift, press);
+            KeepAsHeld(process, key, press);
             return 0;
         case VK_CONTROL:
             SetKeyFlag(flags, kfCtrl, press);
+            KeepAsHeld(process, key, press);
             return 0;
         case VK_MENU:
             SetKeyFlag(flags, kfAlt, press);
             SetKeyFlag(flags, kfAltGr, (event.KeyData & ExtendedKeyBit) && flags.Contains(kfAlt));
+            KeepAsHeld(process, key, press);
             return 0;
         case VK_RWIN:
             return 0;
         case VK_CAPITAL:
-            UpdateLockKey(process, event, kfCapsLock, seCapsLock, true);
+            UpdateLockKey(process, event, kfCapsLock, seCapsLock);
             break;
         case VK_NUMLOCK:
-            // Num Lock with AltGr belongs to the key rules, which signal
-            // their own toggle.
-            UpdateLockKey(process, event, kfNumLock, seNumLock, !flags.Contains(kfAltGr));
-            break;
+            return ExamineNumLock(process, event, press);
         case VK_SCROLL:
-            UpdateLockKey(process, event, kfScrollLock, seScrollLock, true);
+            UpdateLockKey(process, event, kfScrollLock, seScrollLock);
             break;
         default:
             break;

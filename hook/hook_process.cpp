@@ -7,6 +7,7 @@ THookProcess::THookProcess(win::Platform& platform, win::Instance module)
     : Api(platform),
       Module(module),
       IsWinNT(DetectWinNT(platform.system)),
+      IsWine(DetectWine(platform.system)),
       PCSpeaker(platform.ports, platform.system),
       OptionsRegistry(platform.registry, win::HKEY_CURRENT_USER),
       Regional(ReadRegionalFormats(platform.system)) {

@@ -3,6 +3,7 @@
 
 #include "common/key_flags.h"
 #include "hook/datetime_format.h"
+#include "hook/synthesised_events.h"
 #include "platform/platform.h"
 #include "settings/options_registry.h"
 #include "speaker/pc_speaker.h"
@@ -20,9 +21,13 @@ public:
     win::Platform& Api;
     win::Instance Module;
     bool IsWinNT;
+    bool IsWine;
     TKeyFlags KeyFlags;
     std::uint8_t KeyState[256] = {};
-    std::int32_t InjectCount = 0;
+    TSynthesisedEvents Synthesised;
+    // A Num Lock tap of the library's own, typed once the person lets go
+    // of Num Lock ("NUM Umschaltung sperren").
+    bool NumLockTapDue = false;
     win::HookHandle HookHandle = 0;
     // This process installed the hook (the tray program, or the 64-bit host).
     bool InstalledHere = false;

@@ -67,7 +67,10 @@ bool ApplyPlainKeyRules(TKeyRuleContext& context) {
             return true;
         case VK_NUMLOCK:
             // Holds Num Lock on, and lets the key go on to the macro lookup.
-            if (ReadOption(context, opNumLockLock) != 0 && !Holds(context, kfShift)) {
+            // Windows NT toggles Num Lock past the thread's bit; the hook
+            // procedure holds it on there (HoldNumLockOn).
+            if (ReadOption(context, opNumLockLock) != 0 && !Holds(context, kfShift) &&
+                !context.Process.IsWinNT) {
                 SetKeyToggled(context.Process, VK_NUMLOCK, true);
             }
             return false;
@@ -83,10 +86,6 @@ bool ApplyPlainKeyRules(TKeyRuleContext& context) {
 }  // namespace
 
 std::uint8_t ApplyKeyRules(THookProcess& process, const TKeyEvent& event) {
-    // Everything typed for this key is counted from here, so that its events
-    // all come back through the hook as synthesised, however many pieces a
-    // macro types.
-    process.InjectCount = 0;
     TKeyRuleContext context{process, event, process.KeyFlags.ContainsAny(ModifiedMask)};
 
     // The master switch key works while the switch is off: it is the way

@@ -1,6 +1,7 @@
 #include "hook/typing.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "platform/win_constants.h"
 
@@ -37,10 +38,12 @@ void TypeKey(THookProcess& process, std::uint16_t code) {
     }
 }
 
+// As Caps Lock will be when the text's events come: after the Caps Lock
+// taps still on their way from an earlier text.
 bool CapsLockOn(THookProcess& process) {
     std::uint8_t keyState[256] = {};
     ReadKeyboardState(process.Api.keyboard, keyState);
-    return IsKeyToggled(keyState, VK_CAPITAL);
+    return IsKeyToggled(keyState, VK_CAPITAL) != process.Synthesised.TogglesPending(VK_CAPITAL);
 }
 
 // Caps Lock would change the case of what the layout's keys type (on the
@@ -120,9 +123,10 @@ void SendKey(THookProcess& process, std::uint16_t code, bool press) {
     }
     // The whole code, shift-state bits included, as the layout is asked.
     std::uint32_t scanCode = process.Api.keyboard.MapVirtualKeyA(code, 0);
-    process.Api.keyboard.keybd_event(static_cast<std::uint8_t>(code & 0xFF),
-                                     static_cast<std::uint8_t>(scanCode & 0xFF), flags, 0);
-    ++process.InjectCount;
+    auto virtualKey = static_cast<std::uint8_t>(code & 0xFF);
+    auto scan = static_cast<std::uint8_t>(scanCode & 0xFF);
+    process.Api.keyboard.keybd_event(virtualKey, scan, flags, 0);
+    process.Synthesised.Expect(SentEventKey(virtualKey, scan, flags & KEYEVENTF_EXTENDEDKEY), !press);
     WaitForIdle(process);
 }
 
@@ -154,11 +158,13 @@ TKeyFlags GetHeldModifiers(THookProcess& process) {
 
 // On Windows NT a held AltGr is the right Alt key, which releasing the
 // generic VK_MENU does not release: typed characters would all arrive as
-// Alt keys. So the right Alt is released as well, and afterwards what the
-// user held before typing is pressed again: the platform's key state no
-// longer shows it once the releases are queued. A held right Shift or right
-// Ctrl is released too, or the text would be typed with it; pressing the
-// left key again for it would leave that key down once the user lets go.
+// Alt keys. So the right Alt is released as well. A held right Shift or
+// right Ctrl is released too, or the text would be typed with it; pressing
+// the left key again for it would leave that key down once the user lets
+// go. Afterwards each key the user held before typing is pressed again, on
+// its own side: the platform's key state no longer shows them once the
+// releases are queued. What the user lets go of meanwhile is mended as the
+// hook sees it (KeepAsHeld).
 bool TypeText(THookProcess& process, const std::string& text) {
     TKeyFlags held = GetHeldModifiers(process);
     Held before = HeldKeys(process);
@@ -184,13 +190,23 @@ bool TypeText(THookProcess& process, const std::string& text) {
     }
     if (capsLock) ToggleCapsLock(process);
 
-    if (releaseRightAlt) {
+    if (process.IsWinNT) {
         PressAgain(process, before);
-    } else if (process.IsWinNT) {
-        PressAgain(process, HeldKeys(process));
     } else {
         PressAgain9x(process, held);
     }
     WaitForIdle(process);
     return true;
+}
+
+// The library's own events still to come decide where Windows leaves the
+// key; the user's event is what the user's hand did last. A press or
+// release of the library's own, queued after everything still to come,
+// makes the two agree.
+void KeepAsHeld(THookProcess& process, TEventKey key, bool down) {
+    std::optional<bool> finalDown = process.Synthesised.FinalDown(key);
+    if (!finalDown || *finalDown == down) return;
+    std::uint16_t code = key.VirtualKey;
+    if (key.Right) code = key.VirtualKey == VK_SHIFT ? VK_RSHIFT : (ExtendedBit | key.VirtualKey);
+    SendKey(process, code, down);
 }

@@ -12,11 +12,16 @@
 //                 s without bit 7: virtual key c with the modifiers s
 // Modifier bits: 0x01 Shift, 0x02 Ctrl, 0x04 Alt, 0x40 right Windows key.
 //
-// Types the text as synthesised key events, each counted in InjectCount so
-// the hook lets it pass. The count is not reset here: the key rules reset it
-// once per key, since all a macro types comes back after the hook returns. The modifiers the user holds are released first and
-// pressed again afterwards. Always true.
+// Types the text as synthesised key events, each expected in
+// process.Synthesised so the hook lets it pass as the library's own. The
+// modifiers the user holds are released first and pressed again
+// afterwards. Always true.
 bool TypeText(THookProcess& process, const std::string& text);
+
+// The user pressed (down) or released a modifier key while the library's
+// own events were still on their way: makes Windows end with the key as
+// the user left it, when those events would leave it otherwise.
+void KeepAsHeld(THookProcess& process, TEventKey key, bool down);
 
 // One synthesised event; bit 15 of the code asks for the extended key.
 void SendKey(THookProcess& process, std::uint16_t code, bool press);

@@ -109,6 +109,10 @@ public:
     virtual std::uint32_t WaitForInputIdle(Handle process, std::uint32_t milliseconds) = 0;
     virtual Handle GetCurrentProcess() = 0;
     virtual std::uint32_t GetModuleFileNameA(Instance module, char* buffer, std::uint32_t size) = 0;
+    // The loaded module of that name, and whether it exports the procedure
+    // (GetProcAddress is not null). A stand-in that loads no modules has none.
+    virtual Instance GetModuleHandleA(const char*) { return 0; }
+    virtual bool GetProcAddress(Instance, const char*) { return false; }
     virtual void GetLocalTime(SystemTime* time) = 0;
     virtual std::uint32_t GetThreadLocale() = 0;
     virtual int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) = 0;

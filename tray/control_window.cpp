@@ -34,6 +34,9 @@ void TrayIconEvent(TTrayProgram& program, LParam mouseMessage) {
 LResult HandleMessage(TTrayProgram& program, Window window, std::uint32_t message, WParam wParam,
                LParam lParam) {
     WindowApi& windows = program.Api.windows;
+    // Before the icon is made, and after it was freed while the error box's
+    // own message loop still serves this window, no request is served.
+    if (!program.TrayIcon && message >= WM_USER) return 0;
     switch (message) {
         case WM_DESTROY:
             windows.PostQuitMessage(0);
@@ -66,14 +69,19 @@ LResult HandleMessage(TTrayProgram& program, Window window, std::uint32_t messag
 }  // namespace
 
 // An error may not unwind through the platform's message dispatch: it is
-// kept for the message loop, which raises it again.
+// kept for the message loop, which raises it again. The quit message ends
+// the loop also when the error came with a sent message, which the loop
+// never sees. The first error is the one reported.
 LResult ZV_STDCALL ControlWindowProc(Window window, std::uint32_t message, WParam wParam,
                                      LParam lParam) {
     TTrayProgram& program = ThisTray();
     try {
         return HandleMessage(program, window, message, wParam, lParam);
     } catch (...) {
-        program.PendingError = std::current_exception();
+        if (!program.PendingError) {
+            program.PendingError = std::current_exception();
+            program.Api.windows.PostQuitMessage(ExitUncaughtError);
+        }
         return 0;
     }
 }

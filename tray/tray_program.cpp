@@ -48,14 +48,23 @@ Window CreateControlWindow(TTrayProgram& program) {
                                                nullptr);
 }
 
+void RaisePendingError(TTrayProgram& program) {
+    if (program.PendingError) std::rethrow_exception(std::exchange(program.PendingError, nullptr));
+}
+
+// A sent message is handled inside GetMessageA, not by DispatchMessageA, so
+// an error kept from it is looked for after both; the window procedure also
+// ends the loop, which may otherwise wait for a message that never comes.
 int RunMessageLoop(TTrayProgram& program) {
     WindowApi& windows = program.Api.windows;
     Message message{};
     while (windows.GetMessageA(&message, 0, 0, 0) != 0) {
+        RaisePendingError(program);
         windows.TranslateMessage(&message);
         windows.DispatchMessageA(&message);
-        if (program.PendingError) std::rethrow_exception(std::exchange(program.PendingError, nullptr));
+        RaisePendingError(program);
     }
+    RaisePendingError(program);
     return static_cast<int>(message.wParam);
 }
 

@@ -33,7 +33,7 @@ public:
     std::unique_ptr<TTrayIcon> TrayIcon;
     TCompanion Companion;
     // An error raised in the window procedure, carried out of the platform's
-    // message dispatch to the message loop.
+    // message dispatch to the message loop, which it ends.
     std::exception_ptr PendingError;
 };
 

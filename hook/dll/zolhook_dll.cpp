@@ -1,6 +1,7 @@
 // Entry points of Zolhook.dll. DllMain only notes the module handle and how
 // to make the library's per-process state: the loader lock forbids registry
-// calls there, so the state is made on the first call into the library.
+// calls there, so the state is made on the first call into the library. On
+// unloading it frees that state again.
 #include <cstdint>
 
 #include "common/library_error.h"
@@ -19,15 +20,24 @@ win::Instance LibraryInstance = 0;
 TLibraryError PendingError{};
 bool ErrorPending = false;
 
-THookProcess* CreateWin32Process() { return new THookProcess(win::Win32Platform(), LibraryInstance); }
+// The hook chain is known before the state is made, which may fail.
+THookProcess* CreateWin32Process() {
+    SetHooksWithoutState(win::Win32Platform().hooks);
+    return new THookProcess(win::Win32Platform(), LibraryInstance);
+}
 
 }  // namespace
 
-extern "C" int ZV_STDCALL DllMain(win::Instance instance, std::uint32_t reason, void*) {
+// A reserved argument other than null at detaching says that the process is
+// ending rather than the library being unloaded from it.
+extern "C" int ZV_STDCALL DllMain(win::Instance instance, std::uint32_t reason, void* reserved) {
+    constexpr std::uint32_t DllProcessDetach = 0;
     constexpr std::uint32_t DllProcessAttach = 1;
     if (reason == DllProcessAttach) {
         LibraryInstance = instance;
         SetProcessCreator(CreateWin32Process);
+    } else if (reason == DllProcessDetach) {
+        LibraryUnloading(reserved != nullptr);
     }
     return 1;
 }

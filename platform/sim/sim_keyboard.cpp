@@ -44,6 +44,8 @@ void SimKeyboard::keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, st
     KeyInput input{virtualKey, scanCode, flags, true};
     injected_.push_back(input);
     Enqueue(input);
+    ++injectedTotal_;
+    EnterScheduled();
 }
 
 std::int16_t SimKeyboard::VkKeyScanA(char character) {
@@ -54,16 +56,40 @@ std::uint32_t SimKeyboard::MapVirtualKeyA(std::uint32_t code, std::uint32_t mapT
     return LayoutMapVirtualKey(layout_, code, mapType);
 }
 
-void SimKeyboard::UserEvent(std::uint8_t virtualKey, bool extended, bool release) {
+KeyInput SimKeyboard::UserInput(std::uint8_t virtualKey, bool extended, bool release) const {
     std::uint32_t flags = (extended ? KEYEVENTF_EXTENDEDKEY : 0) | (release ? KEYEVENTF_KEYUP : 0);
     auto scan = static_cast<std::uint8_t>(LayoutMapVirtualKey(layout_, virtualKey, 0));
-    Enqueue(KeyInput{virtualKey, scan, flags, false});
+    return KeyInput{virtualKey, scan, flags, false};
+}
+
+void SimKeyboard::UserEvent(std::uint8_t virtualKey, bool extended, bool release) {
+    Enqueue(UserInput(virtualKey, extended, release));
+}
+
+void SimKeyboard::UserEventAmidInjected(std::size_t injected, std::uint8_t virtualKey,
+                                        bool extended, bool release) {
+    scheduled_.push_back({injectedTotal_ + injected, UserInput(virtualKey, extended, release)});
+}
+
+void SimKeyboard::EnterScheduled() {
+    auto due = [&](const Scheduled& event) { return event.afterInjected <= injectedTotal_; };
+    for (const Scheduled& event : scheduled_) {
+        if (due(event)) Enqueue(event.input);
+    }
+    std::erase_if(scheduled_, due);
+}
+
+bool SimKeyboard::EnterNextScheduled() {
+    if (scheduled_.empty()) return false;
+    Enqueue(scheduled_.front().input);
+    scheduled_.erase(scheduled_.begin());
+    return true;
 }
 
 KeyInput SimKeyboard::TakeInput() {
-    KeyInput input = queue_.front();
+    current_ = queue_.front();
     queue_.pop_front();
-    return input;
+    return current_;
 }
 
 // The asynchronous state follows the input queue, not the thread.

@@ -41,8 +41,20 @@ public:
 
     // A key pressed or released by the user.
     void UserEvent(std::uint8_t virtualKey, bool extended, bool release);
+    // A key the user presses or releases while the system is typing: the
+    // event enters the input queue, and the asynchronous state, right after
+    // the next `injected` keybd_event calls, as Windows queues input in time
+    // order. Events given the same point enter in the order given.
+    void UserEventAmidInjected(std::size_t injected, std::uint8_t virtualKey, bool extended,
+                               bool release);
+    // The first user event still waiting for keybd_event calls, now: the
+    // user goes on once the system has stopped typing. False when none
+    // waits.
+    bool EnterNextScheduled();
     bool HasPendingInput() const { return !queue_.empty(); }
     KeyInput TakeInput();
+    // The event taken last, on its way through the hooks.
+    const KeyInput& CurrentInput() const { return current_; }
 
     // The hook chain let the event pass: the thread's state takes it. Returns
     // the virtual key the application's message carries and its key data.
@@ -57,6 +69,7 @@ public:
     const std::vector<KeyInput>& InjectedLog() const { return injected_; }
     void ClearInjectedLog() { injected_.clear(); }
     bool IsThreadKeyDown(std::uint8_t virtualKey) const { return threadState_[virtualKey] & 0x80; }
+    bool IsThreadKeyToggled(std::uint8_t virtualKey) const { return threadState_[virtualKey] & 0x01; }
     bool IsAsyncKeyDown(std::uint8_t virtualKey) const { return asyncDown_[virtualKey]; }
 
 private:
@@ -66,12 +79,22 @@ private:
     };
     static Sides SidesOf(const KeyInput& input);
     void Enqueue(KeyInput input);
+    KeyInput UserInput(std::uint8_t virtualKey, bool extended, bool release) const;
+    void EnterScheduled();
+
+    struct Scheduled {
+        std::size_t afterInjected;  // entered once this many keybd_event calls were made
+        KeyInput input;
+    };
 
     KeyboardLayout layout_ = KeyboardLayout::German;
     std::uint8_t threadState_[256] = {};
     bool asyncDown_[256] = {};
     std::deque<KeyInput> queue_;
     std::vector<KeyInput> injected_;
+    std::size_t injectedTotal_ = 0;
+    std::vector<Scheduled> scheduled_;
+    KeyInput current_{};
 };
 
 }  // namespace sim

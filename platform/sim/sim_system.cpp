@@ -1,6 +1,7 @@
 #include "platform/sim/sim_system.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <stdexcept>
 
@@ -47,6 +48,18 @@ std::uint32_t SimSystem::GetModuleFileNameA(Instance module, char* buffer, std::
     }
     std::memcpy(buffer, path.c_str(), path.size() + 1);
     return static_cast<std::uint32_t>(path.size());
+}
+
+// Only ntdll.dll is looked for, and only Wine's has wine_get_version.
+Instance SimSystem::GetModuleHandleA(const char* moduleName) {
+    constexpr Instance Ntdll = 0x77F00000;
+    std::string name = moduleName ? moduleName : "";
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return name == "ntdll.dll" || name == "ntdll" ? Ntdll : 0;
+}
+
+bool SimSystem::GetProcAddress(Instance module, const char* procedureName) {
+    return module != 0 && wine_ && std::string(procedureName) == "wine_get_version";
 }
 
 void SimSystem::GetLocalTime(SystemTime* time) { *time = now_; }

@@ -30,6 +30,8 @@ public:
     win::Handle GetCurrentProcess() override;
     std::uint32_t GetModuleFileNameA(win::Instance module, char* buffer,
                                      std::uint32_t size) override;
+    win::Instance GetModuleHandleA(const char* moduleName) override;
+    bool GetProcAddress(win::Instance module, const char* procedureName) override;
     void GetLocalTime(win::SystemTime* time) override;
     std::uint32_t GetThreadLocale() override;
     int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override;
@@ -82,6 +84,8 @@ public:
     void SetModuleFileName(win::Instance module, std::string path) { modules_[module] = path; }
     void SetLocalTime(const win::SystemTime& time) { now_ = time; }
     void SetThreadLocale(std::uint32_t locale) { locale_ = locale; }
+    // Windows as Wine makes it: its ntdll exports wine_get_version.
+    void SetWine(bool wine) { wine_ = wine; }
 
     std::uint64_t SleepCount() const { return sleeps_.size(); }
     // The waits asked for, in milliseconds, in order.
@@ -131,6 +135,7 @@ private:
     std::uint32_t lastError_ = 0;
     std::vector<std::uint32_t> sleeps_;
     std::uint64_t idleWaits_ = 0;
+    bool wine_ = false;
 };
 
 }  // namespace sim

@@ -185,10 +185,29 @@ bool SimWindows::MessageBeep(std::uint32_t type) {
     return true;
 }
 
+// While the box is up its own message loop serves the thread's windows:
+// what other programs send or post meanwhile arrives. The user closes it
+// once nothing more comes; WM_QUIT closes it too and stays queued for the
+// caller's loop.
 int SimWindows::MessageBoxA(Window owner, const char* text, const char* caption,
                             std::uint32_t type) {
     boxes_.push_back({owner, Text(text), Text(caption), type});
+    RunBoxLoop();
     return IDOK;
+}
+
+void SimWindows::RunBoxLoop() {
+    for (;;) {
+        while (queue_.empty() && !idleSteps_.empty()) {
+            std::function<void()> step = std::move(idleSteps_.front());
+            idleSteps_.pop_front();
+            step();
+        }
+        if (queue_.empty() || queue_.front().message == WM_QUIT) return;
+        Message message = queue_.front();
+        queue_.pop_front();
+        DispatchMessageA(&message);
+    }
 }
 
 bool SimWindows::ExitWindowsEx(std::uint32_t flags, std::uint32_t) {

@@ -121,6 +121,7 @@ private:
         std::string menuName;
     };
     static bool SameName(const std::string& a, const std::string& b);
+    void RunBoxLoop();
     win::LResult Deliver(win::Window window, std::uint32_t message, win::WParam wParam,
                          win::LParam lParam);
     void Destroy(win::Window window);

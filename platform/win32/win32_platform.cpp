@@ -262,6 +262,12 @@ public:
             static_cast<LPSECURITY_ATTRIBUTES>(security), initialOwner, name));
     }
     std::uint32_t GetLastError() override { return ::GetLastError(); }
+    Instance GetModuleHandleA(const char* moduleName) override {
+        return reinterpret_cast<Instance>(::GetModuleHandleA(moduleName));
+    }
+    bool GetProcAddress(Instance module, const char* procedureName) override {
+        return ::GetProcAddress(reinterpret_cast<HMODULE>(module), procedureName) != nullptr;
+    }
     bool CloseHandle(Handle handle) override {
         return ::CloseHandle(reinterpret_cast<HANDLE>(handle));
     }

@@ -58,3 +58,29 @@ def wrongly_typed_setting_never_stops_a_key(session):
     presses = [key for message, key in window.key_messages() if message == "KEYDOWN"]
     check(presses == [0x14, 0x14, 0x42], f"Caps Lock reached the probe twice, got {presses}")
     check(sounds(host) == [], "nothing requested")
+
+
+
+@scenario
+def num_lock_held_on_causes_no_further_toggles(session):
+    # The X server owns Num Lock under Wine and, at each key, turns back a
+    # toggle made inside Windows alone, by a Num Lock press and release
+    # that look like the person's. The library types no tap of its own
+    # there, so Num Lock follows the person's taps, once each, with one
+    # announcement each, and later keys bring no Num Lock events.
+    session.use_keymap("us")
+    session.import_registry(f"[{SETTINGS}]\n\"Zolvik eingeschaltet\"=hex:01\n"
+                            "\"Piepsen bei Umschaltungen\"=hex:01\n\"NUM Umschaltung sperren\"=hex:01\n")
+    host = session.start_host()
+    window = session.start_window()
+    session.keys("Num_Lock")
+    session.type("12")
+    session.keys("Num_Lock")
+    session.type("ab")
+    session.keys("Num_Lock")
+    session.type("cd")
+    window.wait_for(lambda lines: window.characters() == "12abcd", "the typed text")
+    window.settle(quiet=0.5)
+    presses = [key for message, key in window.key_messages() if message == "KEYDOWN"]
+    check(presses.count(0x90) == 3, f"the person's three Num Lock presses only, got {presses}")
+    check(sounds(host) == [5, 1, 5, 2, 5, 1], f"one announcement a tap, got {sounds(host)}")

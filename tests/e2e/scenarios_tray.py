@@ -160,6 +160,37 @@ def wrongly_typed_scheme_value_ends_with_the_error_box(session):
     session.keys("Caps_Lock")
 
 
+def error_box_shown(session):
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Anwendungsfehler$"],
+                            env=session.x_env(), capture_output=True, text=True)
+    return result.returncode == 0 and result.stdout.strip() != ""
+
+
+@scenario
+def error_in_a_sent_message_ends_with_the_error_box(session):
+    # A sent UM_REFRESHICON reads a wrongly typed icon setting. Windows
+    # handles a sent message inside GetMessageA, and no posted message
+    # follows: the error ends the program all the same. While the box is
+    # up its own message loop serves the control window, whose icon and
+    # hook are gone by then: what arrives is not served.
+    session.use_keymap("us")
+    tray = session.start_tray()
+    session.import_registry(f'[{SETTINGS}]\n"Zolvik-Symbol verstecken"=dword:00000001\n')
+    session.probe("send", UM_REFRESHICON, 0, 0)
+    wait_until(lambda: error_box_shown(session), "the error box")
+    session.probe("post", UM_REFRESHICON, 0, 0)
+    session.probe("send", UM_REFRESHICON, 0, 0)
+    check(session.control_hook() == 0, "no hook handle is given while the box is up")
+    check(tray.poll() is None and not tray_area_shown(session), "the box is up, the icon gone")
+    answer = []
+    wait_until(lambda: answer.extend(session.probe("dialog", "Anwendungsfehler")) or
+               "ANSWERED" in answer, "the error box answered")
+    text = " ".join(answer)
+    check("Exception ERegistryException in Modul Zolvik32.exe bei" in text, f"the box said {answer}")
+    check("Ung\xfcltiger Datentyp f\xfcr 'Zolvik-Symbol verstecken'." in text, f"the box said {answer}")
+    check(exit_code(tray) == 1, "exit code 1")
+
+
 @scenario
 def caps_lock_sounds_are_played_by_the_tray_program(session):
     from scenarios_sound import CAPS_LOCK, NAMES, ON, heard, scheme_sound, settings

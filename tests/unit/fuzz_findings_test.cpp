@@ -71,4 +71,15 @@ TEST_F(HeldRightModifierTest, RightCtrlWithRightAltMacroRestoresTheRightKeys) {
     EXPECT_FALSE(AnyModifierDown());
 }
 
+// The escape "$FF$40$A1" presses VK_RSHIFT with the Windows key; its scan
+// code, asked for the whole code with the modifier bits, is 0, so the event
+// comes as the left Shift key. It is still the library's own.
+TEST_F(HeldRightModifierTest, RightShiftByVirtualKeyWithoutScanCodeIsTheLibrarysOwn) {
+    machine.registry.PutString(AltGrMacroKey, "00000074", "$FF$40$A1x");
+    machine.Tap(0x74);
+    EXPECT_EQ(app->Synthesised.Size(), 0u);
+    EXPECT_EQ(machine.AppText(), "x");
+    EXPECT_EQ(app->KeyFlags.Bits & 0x0F, 0u);
+}
+
 }  // namespace

@@ -45,16 +45,33 @@ TEST_F(HookProcedureTest, NonActionCodePassesAfterTheHandleFetch) {
     EXPECT_EQ(machine.hooks.NextHookCalls()[0].code, 3);
 }
 
-TEST_F(HookProcedureTest, CountedEventsPassUntouchedExceptTheRightWindowsKey) {
-    app->InjectCount = 3;
+TEST_F(HookProcedureTest, ExpectedEventsPassUntouchedExceptTheRightWindowsKey) {
+    app->Synthesised.Expect({VK_SHIFT, false}, false);
+    app->Synthesised.Expect({VK_RWIN, true}, false);
+    app->Synthesised.Expect({VK_SHIFT, false}, true);
     machine.Press(VK_SHIFT);
     machine.Press(VK_RWIN, true);
     machine.Release(VK_SHIFT);
-    EXPECT_EQ(app->InjectCount, 0);
+    EXPECT_EQ(app->Synthesised.Size(), 0u);
     EXPECT_EQ(Flags(), 1u << kfWin) << "only the right Windows key is tracked meanwhile";
     machine.Press(VK_MENU);
-    EXPECT_TRUE(app->KeyFlags.Contains(kfAlt)) << "the fourth event counts again";
+    EXPECT_TRUE(app->KeyFlags.Contains(kfAlt)) << "the fourth event is the user's";
     EXPECT_EQ(machine.AppMessages().size(), 4u);
+}
+
+// Only the next expected event is the library's own: anything else is the
+// user's, handled as always, and the expected ones stay expected.
+TEST_F(HookProcedureTest, OtherEventsAmongTheExpectedAreTheUsers) {
+    app->Synthesised.Expect({'A', false}, false);
+    app->Synthesised.Expect({'A', false}, true);
+    machine.Press(VK_SHIFT);
+    machine.Press(VK_RSHIFT);
+    machine.Press(VK_CONTROL, true);
+    EXPECT_EQ(Flags(), (1u << kfShift) | (1u << kfCtrl));
+    machine.Release('A');
+    EXPECT_EQ(app->Synthesised.Size(), 2u) << "a release where a press is expected";
+    machine.Tap('A');
+    EXPECT_EQ(app->Synthesised.Size(), 0u);
 }
 
 TEST_F(HookProcedureTest, AltKeys) {

@@ -178,6 +178,77 @@ TEST_F(KeyRulesTest, NumLockLockHoldsNumLockOnAndTheMacroIsStillLookedUp) {
     EXPECT_TRUE(AppReceivedPress(VK_NUMLOCK)) << "not swallowed without a macro";
 }
 
+// Windows NT toggles Num Lock past the thread's bit; the library holds it
+// on by a tap of its own when a press turns it off.
+TEST_F(KeyRulesTest, NumLockLockHoldsNumLockOnFromOnAndFromOff) {
+    struct Case {
+        const char* why;
+        bool startOn;
+        bool shift;
+        bool endsOn;
+        std::vector<WParam> sounds;
+        std::size_t taps;  // of the library's own
+    };
+    const Case cases[] = {
+        {"from off: the press turns it on", false, false, true, {seNumLock, seOn}, 0},
+        {"from on: turned on again", true, false, true, {seNumLock, seOn}, 1},
+        {"from off with Shift: the press alone", false, true, true, {seNumLock, seOn}, 0},
+        {"from on with Shift: the press alone", true, true, false, {seNumLock, seOff}, 0},
+    };
+    SetOption("Piepsen bei Umschaltungen", 1);
+    for (const Case& c : cases) {
+        SetOption("NUM Umschaltung sperren", 0);
+        if (NumLockToggled() != c.startOn) machine.Tap(VK_NUMLOCK);
+        ASSERT_EQ(NumLockToggled(), c.startOn) << c.why;
+        SetOption("NUM Umschaltung sperren", 1);
+        machine.windows.ClearPosted();
+        machine.keyboard.ClearInjectedLog();
+        if (c.shift) machine.Press(VK_SHIFT);
+        machine.Tap(VK_NUMLOCK);
+        if (c.shift) machine.Release(VK_SHIFT);
+        EXPECT_EQ(NumLockToggled(), c.endsOn) << c.why;
+        EXPECT_EQ(app->KeyFlags.Contains(kfNumLock), c.endsOn) << c.why;
+        EXPECT_EQ(SoundRequests(), c.sounds) << c.why;
+        std::size_t taps = 0;
+        for (const sim::KeyInput& input : machine.keyboard.InjectedLog()) {
+            taps += input.virtualKey == VK_NUMLOCK && !(input.flags & KEYEVENTF_KEYUP);
+        }
+        EXPECT_EQ(taps, c.taps) << c.why;
+        EXPECT_TRUE(AppReceivedPress(VK_NUMLOCK)) << c.why << ": the press is not swallowed";
+    }
+    machine.Tap(VK_NUMLOCK);
+    machine.Tap(VK_NUMLOCK);
+    machine.Tap('A');
+    EXPECT_TRUE(NumLockToggled()) << "tap after tap";
+    EXPECT_EQ(app->Synthesised.Size(), 0u);
+}
+
+// The X server owns Num Lock under Wine and turns a tap of the library's
+// own back at the next key: none is typed there.
+TEST_F(KeyRulesTest, NumLockLockTypesNoTapUnderWine) {
+    machine.system.SetWine(true);
+    auto underWine = std::make_unique<THookProcess>(machine.platform, LibraryModule);
+    SetThisProcess(underWine.get());
+    SetOption("NUM Umschaltung sperren", 1);
+    machine.Tap(VK_NUMLOCK);
+    machine.keyboard.ClearInjectedLog();
+    machine.Tap(VK_NUMLOCK);
+    EXPECT_TRUE(machine.keyboard.InjectedLog().empty());
+    EXPECT_FALSE(underWine->KeyFlags.Contains(kfNumLock));
+    SetThisProcess(app.get());
+}
+
+TEST_F(KeyRulesTest, NumLockLockOn9xSetsTheThreadsBit) {
+    machine.system.SetWindowsNT(false);
+    auto on9x = std::make_unique<THookProcess>(machine.platform, LibraryModule);
+    SetThisProcess(on9x.get());
+    SetOption("NUM Umschaltung sperren", 1);
+    machine.keyboard.ClearInjectedLog();
+    machine.Tap(VK_NUMLOCK);
+    EXPECT_TRUE(machine.keyboard.InjectedLog().empty()) << "no tap of its own";
+    SetThisProcess(app.get());
+}
+
 TEST_F(KeyRulesTest, NumLockLockDoesNothingWithShift) {
     SetOption("NUM Umschaltung sperren", 1);
     machine.Press(VK_SHIFT);

@@ -62,12 +62,13 @@ protected:
         machine.system.SetModuleFileName(LibraryModule, std::string(Folder) + "Zolhook.dll");
         library = std::make_unique<SimulatedHookLibrary>(machine.platform);
     }
-    // Starts the program; each step runs when its loop waits, and the window
-    // is closed after the last.
+    // Starts the program; each step runs when its loop (or its message box's)
+    // waits, and the program's window is closed after the last.
     int Start(const std::string& commandLine = "", std::vector<std::function<void()>> steps = {}) {
         program = std::make_unique<TTrayProgram>(machine.platform, ProgramModule, *library);
         for (auto& step : steps) machine.windows.WhenIdle(std::move(step));
-        machine.windows.WhenIdle([this] { Post(WM_CLOSE, 0, 0); });
+        machine.windows.WhenIdle(
+            [this] { machine.windows.PostMessageA(program->ControlWindow, WM_CLOSE, 0, 0); });
         return RunTrayProgram(*program, commandLine);
     }
     void Post(std::uint32_t message, WParam wParam, LParam lParam) {
@@ -293,6 +294,53 @@ TEST_F(TrayTest, RegistryErrorInTheWindowProcedureEndsWithTheErrorBox) {
         << box.text;
     EXPECT_TRUE(box.text.ends_with(".\nKonnte Daten f\xFCr 'Zolvik eingeschaltet' nicht setzen."))
         << box.text;
+}
+
+// Windows handles a sent message inside GetMessageA: no posted message need
+// follow it for the error to end the program.
+TEST_F(TrayTest, ErrorInASentMessageEndsWithTheErrorBox) {
+    int exitCode = Start("", {[&] {
+        machine.registry.SetWritesFail(true);
+        SendMessageToControl(UM_SETENABLED);
+        SendMessageToControl(WM_CLOSE);
+    }});
+    EXPECT_EQ(exitCode, ExitUncaughtError);
+    ASSERT_EQ(machine.windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(machine.windows.MessageBoxes()[0].caption, "Anwendungsfehler");
+    EXPECT_TRUE(machine.windows.MessageBoxes()[0].text.ends_with("'Zolvik eingeschaltet' nicht setzen."));
+    EXPECT_FALSE(machine.shell.IconInTray());
+    EXPECT_EQ(machine.hooks.InstalledCount(), 0u);
+}
+
+// The error box's message loop still serves the control window after the
+// icon and the hook are gone.
+TEST_F(TrayTest, MessagesWhileTheErrorBoxIsUpAreIgnored) {
+    LResult hookWhileBoxUp = -1;
+    std::size_t shellCallsBeforeBox = 0;
+    int exitCode = Start("", {[&] {
+                                  machine.registry.SetWritesFail(true);
+                                  SendMessageToControl(UM_SETENABLED);
+                              },
+                              [&] {
+                                  ASSERT_EQ(machine.windows.MessageBoxes().size(), 1u) << "the box is up";
+                                  shellCallsBeforeBox = machine.shell.NotifyIconCalls().size();
+                                  machine.registry.SetWritesFail(false);
+                                  Post(UM_REFRESHICON, 0, 0);
+                                  SendMessageToControl(UM_REFRESHICON);
+                                  Post(UM_PLAYSOUND, seOn, 0);
+                                  Post(UM_SETENABLED, 1, 0);
+                                  Post(UM_TRAYICON, 0, WM_LBUTTONUP);
+                                  hookWhileBoxUp = SendMessageToControl(UM_GETHOOK);
+                              }});
+    EXPECT_EQ(exitCode, ExitUncaughtError);
+    EXPECT_EQ(machine.windows.MessageBoxes().size(), 1u);
+    EXPECT_EQ(machine.shell.NotifyIconCalls().size(), shellCallsBeforeBox) << "the icon stays gone";
+    EXPECT_FALSE(machine.shell.IconInTray());
+    EXPECT_EQ(hookWhileBoxUp, 0) << "the hook is removed";
+    EXPECT_TRUE(machine.shell.Executed().empty()) << "no setup started";
+    EXPECT_TRUE(machine.sound.Played().empty()) << "no sound";
+    EXPECT_EQ(Setting("Zolvik eingeschaltet"), 0xEE) << "nothing stored";
+    EXPECT_FALSE(machine.windows.Exists(program->ControlWindow)) << "WM_CLOSE still works";
 }
 
 TEST_F(TrayTest, ErrorInsideTheLibrarysPlaySoundArrivesAsData) {

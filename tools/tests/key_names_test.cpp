@@ -94,6 +94,24 @@ TEST(KeyNamesTest, NamesThatAreRefused) {
     }
 }
 
+// The names "zolvik-sim help keys" lists, ranges written out.
+TEST(KeyNamesTest, EveryNameTheHelpListsIsAccepted) {
+    std::vector<std::string> names = {
+        "Tab", "Enter", "Space", "Esc", "Backspace", "Pause", "CapsLock", "NumLock", "ScrollLock",
+        "Home", "End", "Ins", "Del", "PgUp", "PgDn", "Left", "Up", "Right", "Down",
+        "NumHome", "NumEnd", "NumIns", "NumDel", "NumPgUp", "NumPgDn", "NumLeft", "NumUp", "NumRight",
+        "NumDown", "NumClear", "NumDecimal", "NumPlus", "NumMinus", "NumMultiply", "NumDivide",
+        "NumEnter", "\xC4", "Ae", "\xD6", "Oe", "\xDC", "Ue", "\xDF", "Sz", "Hash", "Plus", "Comma",
+        "Minus", "Period", "Caret", "Acute", "Less", "0x41", "Shift", "Ctrl", "Alt", "AltGr", "Win"};
+    for (char c = 'A'; c <= 'Z'; ++c) names.emplace_back(1, c);
+    for (int i = 0; i <= 9; ++i) names.push_back(std::to_string(i));
+    for (int i = 1; i <= 24; ++i) names.push_back("F" + std::to_string(i));
+    for (const std::string& name : names) EXPECT_NO_THROW(ParseKeyName(name)) << name;
+    for (int i = 0; i <= 9; ++i) {
+        EXPECT_EQ(ParseKeyName("Num" + std::to_string(i)).VirtualKey, 0x60 + i) << "the keypad digit " << i;
+    }
+}
+
 TEST(KeyNamesTest, EventNames) {
     EXPECT_EQ(VirtualKeyName(0x10), "VK_SHIFT");
     EXPECT_EQ(VirtualKeyName(0x41), "0x41 'A'");

@@ -22,11 +22,17 @@ std::string Config(const std::string& name, const std::string& macros, const std
                            "\r\n[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Macros\\AltGr]\r\n" + macros);
 }
 
-std::string Replay(std::vector<std::string> args) {
+const std::string AllLocksOff = "locks: Caps Lock off, Num Lock off, Scroll Lock off\n";
+
+// The report without its last line, the lock keys, which must be as given.
+std::string Replay(std::vector<std::string> args, const std::string& locks = AllLocksOff) {
     args.insert(args.begin(), "run");
     std::ostringstream out, err;
     EXPECT_EQ(RunTool(args, out, err), 0) << err.str();
-    return out.str();
+    std::string report = out.str();
+    std::size_t last = report.rfind("locks: ");
+    EXPECT_EQ(report.substr(std::min(last, report.size())), locks);
+    return report.substr(0, last);
 }
 
 TEST(RunTest, Reports) {
@@ -37,6 +43,7 @@ TEST(RunTest, Reports) {
         const char* why;
         std::vector<std::string> args;
         std::string out;
+        std::string locks = AllLocksOff;
     };
     const Case cases[] = {
         {"every key event, who made it and what the hook kept",
@@ -48,6 +55,7 @@ TEST(RunTest, Reports) {
          "key: typed release VK_SHIFT\n"
          "key: typed press 0x41 'A'\n"
          "key: typed release 0x41 'A'\n"
+         "key: typed press VK_CONTROL\n"
          "key: user release VK_F5\n"
          "key: user release VK_CONTROL\n"
          "received: \"a\"\n"},
@@ -64,11 +72,39 @@ TEST(RunTest, Reports) {
         {"a change undone is not", {"--reg", macros, "AltGr+T", "AltGr+T"}, "received: \"\"\n"},
         {"the operands are one script", {"\"ab\"", "Enter", "\"c\""}, "received: \"ab\\rc\"\n"},
         {"a dead key alone types its accent", {"\"^2 \xC2\xB4\"", "Caret", "A"}, "received: \"^2 \xC2\xB4\xC3\xA2\"\n"},
-        {"Caps Lock on from the start", {"--caps-on", "\"Ab\"", "A"}, "received: \"AbA\"\n"},
+        {"Caps Lock on from the start", {"--caps-on", "\"Ab\"", "A"}, "received: \"AbA\"\n",
+         "locks: Caps Lock on, Num Lock off, Scroll Lock off\n"},
         {"Num Lock on from the start", {"--num-on", "--events", "NumLock"},
          "key: user press VK_NUMLOCK\nkey: user release VK_NUMLOCK\nreceived: \"\"\n"},
+        {"AltGr let go of while its macro types", {"--reg", macros, "down:AltGr", "after:4", "up:AltGr", "D", "T"},
+         "received: \"Montag, 7. Dezember 2026t\"\n"},
+        {"a key typed amid the typed events", {"--reg", macros, "--events", "after:4", "B", "Ctrl+F5"},
+         "key: user press VK_CONTROL\n"
+         "key: user press VK_F5 (swallowed)\n"
+         "key: typed release VK_MENU\n"
+         "key: typed release VK_CONTROL\n"
+         "key: typed release VK_SHIFT\n"
+         "key: typed press 0x41 'A'\n"
+         "key: user press 0x42 'B'\n"
+         "key: user release 0x42 'B'\n"
+         "key: typed release 0x41 'A'\n"
+         "key: typed press VK_CONTROL\n"
+         "key: user release VK_F5\n"
+         "key: user release VK_CONTROL\n"
+         "received: \"ab\"\n"},
+        {"every lock key the script taps", {"--num-on", "ScrollLock", "CapsLock", "CapsLock", "Num1"},
+         "received: \"1\"\n", "locks: Caps Lock off, Num Lock on, Scroll Lock on\n"},
     };
-    for (const Case& c : cases) EXPECT_EQ(Replay(c.args), c.out) << c.why;
+    for (const Case& c : cases) EXPECT_EQ(Replay(c.args, c.locks), c.out) << c.why;
+}
+
+// What a macro author checks of "NUM Umschaltung sperren".
+TEST(RunTest, NumLockHeldOnShowsInTheLocks) {
+    std::string lock = Config("lock.reg", "", "\"NUM Umschaltung sperren\"=hex:01\r\n");
+    const std::string on = "locks: Caps Lock off, Num Lock on, Scroll Lock off\n";
+    EXPECT_EQ(Replay({"--reg", lock, "--num-on", "NumLock", "NumLock"}, on), "received: \"\"\n");
+    EXPECT_EQ(Replay({"--reg", lock, "NumLock", "Num1"}, on), "received: \"1\"\n");
+    EXPECT_EQ(Replay({"--reg", lock, "--num-on", "Shift+NumLock"}), "received: \"\"\n") << "Shift lets it go";
 }
 
 TEST(RunTest, ScriptFromAFile) {

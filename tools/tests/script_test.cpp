@@ -48,6 +48,7 @@ TEST(ScriptTest, Tokens) {
         {"Home NumHome Win+E", {"tap 24x", "tap 24", "tap 5Cx+45"}},
         {"CapsLock # a comment \"ignored\" AltGr+E\n  NumLock\t#\n", {"tap 14", "tap 90"}},
         {"", {}},
+        {"after:5 up:AltGr E", {"up AltGr", "tap 45"}},
     };
     for (const Case& c : cases) EXPECT_EQ(Steps(c.script), c.steps) << c.script;
 }
@@ -70,6 +71,9 @@ TEST(ScriptTest, Errors) {
         {"\"open", "script: at '\"open': text without its closing quote"},
         {"\"a\\n\"", "in a text only \\\" and \\\\ are escapes"},
         {"\"multi\nline", "text without its closing quote"},
+        {"after:0 A", "script: at 'after:0': after: needs a count of 1 to 1000"},
+        {"after:x A", "after: needs a count of 1 to 1000"},
+        {"A after:3", "after: needs a step to follow"},
     };
     for (const Case& c : cases) {
         try {

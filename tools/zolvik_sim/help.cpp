@@ -65,6 +65,8 @@ constexpr std::string_view Run = R"--(
                 PATH named with --missing, which fails as a missing file)
       beep:     each MessageBeep
       changed:  each registry value the system changed, before -> after
+      locks:    the lock keys as the window sees them after the script
+                ("locks: Caps Lock off, Num Lock on, Scroll Lock off")
     and with --events every key event first ("key: user press ...",
     "key: typed release ...", "(swallowed)" when the hook kept it).
     --caps-on, --num-on: Caps Lock, Num Lock on before the script starts.
@@ -83,6 +85,10 @@ constexpr std::string_view Script = R"--(
     hold:F1*3        the key pressed 3 times without a release (the first
                      press and two auto-repeats), then released;
                      hold:AltGr+F1*3 holds the modifiers around it
+    after:5 up:AltGr the next step happens while the system types: its
+                     key events come after the next 5 events the system
+                     types (or at the end of the script), as a fast
+                     typist's do during a long macro
     "Hallo Welt"     typed key by key as a user would, with Shift or AltGr
                      where the layout needs them; inside, \" is a quote and
                      \\ a backslash. A dead key (^ on the German layout) is

@@ -33,6 +33,9 @@ constexpr NamedKey NamedKeys[] = {
     {"NumDel", 0x2E, false}, {"NumPgUp", 0x21, false}, {"NumPgDn", 0x22, false},
     {"NumLeft", 0x25, false}, {"NumUp", 0x26, false}, {"NumRight", 0x27, false},
     {"NumDown", 0x28, false}, {"NumClear", 0x0C, false},
+    {"Num0", 0x60, false}, {"Num1", 0x61, false}, {"Num2", 0x62, false}, {"Num3", 0x63, false},
+    {"Num4", 0x64, false}, {"Num5", 0x65, false}, {"Num6", 0x66, false}, {"Num7", 0x67, false},
+    {"Num8", 0x68, false}, {"Num9", 0x69, false},
     {"NumDecimal", 0x6E, false}, {"NumPlus", 0x6B, false}, {"NumMinus", 0x6D, false},
     {"NumMultiply", 0x6A, false}, {"NumDivide", 0x6F, true}, {"NumEnter", 0x0D, true},
     // The keys of the German layout by what they carry.

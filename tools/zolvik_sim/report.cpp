@@ -95,6 +95,13 @@ void ReportChanges(std::ostream& out, const TSession& session) {
     }
 }
 
+// What the application's thread shows once the script has passed.
+void ReportLocks(std::ostream& out, const TSession& session) {
+    auto state = [&](std::uint8_t key) { return session.LockOn(key) ? "on" : "off"; };
+    out << "locks: Caps Lock " << state(VK_CAPITAL) << ", Num Lock " << state(VK_NUMLOCK)
+        << ", Scroll Lock " << state(VK_SCROLL) << '\n';
+}
+
 }  // namespace
 
 std::string QuoteText(std::string_view text) {
@@ -158,5 +165,6 @@ std::string RunReport(const TSession& session, bool events) {
     }
     for (std::uint32_t beep : session.Beeps()) out << "beep: " << BeepName(beep) << '\n';
     ReportChanges(out, session);
+    ReportLocks(out, session);
     return out.str();
 }

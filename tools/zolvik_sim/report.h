@@ -22,5 +22,5 @@ std::string ShowKeyEvent(std::string_view action, std::uint8_t virtualKey, bool 
 
 // Everything a run of the session shows, one item a line: key events
 // (with events), the text received, sounds, posted messages, opened
-// documents, beeps and registry changes.
+// documents, beeps, registry changes, and the lock keys' states at the end.
 std::string RunReport(const TSession& session, bool events);

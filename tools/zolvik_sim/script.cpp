@@ -1,5 +1,7 @@
 #include "tools/zolvik_sim/script.h"
 
+#include <utility>
+
 #include "tools/cp1252.h"
 #include "tools/zolvik_sim/tool_error.h"
 
@@ -32,6 +34,7 @@ TStep Single(TStepKind kind, std::string_view name) {
     return TStep{kind, {}, ParseKeyName(name), 1, {}};
 }
 
+// 1 to MaxHoldCount; 0 for anything else.
 int ParseCount(std::string_view digits) {
     bool valid = !digits.empty() && digits.size() <= 4;
     int count = 0;
@@ -39,11 +42,10 @@ int ParseCount(std::string_view digits) {
         valid = digits[i] >= '0' && digits[i] <= '9';
         count = count * 10 + (digits[i] - '0');
     }
-    if (!valid || count < 1 || count > MaxHoldCount) {
-        throw ToolError("hold: needs a count of 1 to " + std::to_string(MaxHoldCount) + " after *");
-    }
-    return count;
+    return valid && count >= 1 && count <= MaxHoldCount ? count : 0;
 }
+
+std::string CountRange() { return "a count of 1 to " + std::to_string(MaxHoldCount); }
 
 TStep Hold(std::string_view rest) {
     std::size_t star = rest.rfind('*');
@@ -51,6 +53,7 @@ TStep Hold(std::string_view rest) {
     TStep step = Tap(rest.substr(0, star));
     step.Kind = TStepKind::Hold;
     step.Count = ParseCount(rest.substr(star + 1));
+    if (step.Count == 0) throw ToolError("hold: needs " + CountRange() + " after *");
     return step;
 }
 
@@ -86,6 +89,7 @@ TStep KeyStep(std::string_view token) {
 
 std::vector<TStep> ParseScript(std::string_view script) {
     std::vector<TStep> steps;
+    int afterTyped = 0;
     std::size_t pos = 0;
     while (pos < script.size()) {
         if (IsBlank(script[pos])) {
@@ -98,13 +102,21 @@ std::vector<TStep> ParseScript(std::string_view script) {
             if (!quoted) {
                 while (pos < script.size() && !IsBlank(script[pos])) ++pos;
             }
+            std::string_view token = script.substr(start, pos - start);
             try {
-                steps.push_back(quoted ? QuotedText(script, pos) : KeyStep(script.substr(start, pos - start)));
+                if (!quoted && HasPrefix(token, "after:")) {
+                    afterTyped = ParseCount(token.substr(6));
+                    if (afterTyped == 0) throw ToolError("after: needs " + CountRange());
+                    continue;
+                }
+                steps.push_back(quoted ? QuotedText(script, pos) : KeyStep(token));
+                steps.back().AfterTyped = std::exchange(afterTyped, 0);
             } catch (const ToolError& error) {
-                std::string token(script.substr(start, std::min<std::size_t>(pos - start, 40)));
-                throw ToolError("script: at '" + Cp1252ToUtf8(token) + "': " + error.what());
+                std::string shown(script.substr(start, std::min<std::size_t>(pos - start, 40)));
+                throw ToolError("script: at '" + Cp1252ToUtf8(shown) + "': " + error.what());
             }
         }
     }
+    if (afterTyped != 0) throw ToolError("script: after: needs a step to follow");
     return steps;
 }

@@ -12,6 +12,8 @@
 //   "Hallo Welt"     type the text as a user would, key by key with Shift
 //                    or AltGr where the layout needs them; \" and \\ inside
 //   CapsLock         a lock key is tapped like any other key
+//   after:5 up:AltGr the next step happens while the system types: its key
+//                    events come after the next 5 events the system types
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +28,7 @@ struct TStep {
     TKeyRef Key;
     int Count = 1;              // Hold: presses of the key
     std::string Text;           // Text: code page 1252
+    int AfterTyped = 0;         // happens after this many more typed events
 };
 
 inline constexpr int MaxHoldCount = 1000;

@@ -92,8 +92,7 @@ TSession::~TSession() {
 
 LResult ZV_STDCALL TSession::LogKeyEvent(int code, WParam wParam, LParam lParam) {
     TSession& session = *Current;
-    bool user = session.userEventsPending_ > 0;
-    if (user) --session.userEventsPending_;
+    bool user = !session.machine_.keyboard.CurrentInput().injected;
     LResult result = session.machine_.hooks.CallNextHookEx(session.loggerHandle_, code, wParam, lParam);
     session.events_.push_back({static_cast<std::uint8_t>(wParam), static_cast<std::uint32_t>(lParam), user,
                                result != 0});
@@ -124,6 +123,7 @@ std::vector<std::uint32_t> TSession::Beeps() const {
 
 void TSession::Run(const std::vector<TStep>& steps) {
     for (const TStep& step : steps) {
+        afterTyped_ = step.AfterTyped;
         switch (step.Kind) {
             case TStepKind::Tap:
                 Tap(step);
@@ -142,25 +142,40 @@ void TSession::Run(const std::vector<TStep>& steps) {
                 break;
         }
     }
+    afterTyped_ = 0;
+    while (machine_.keyboard.EnterNextScheduled()) machine_.DeliverInput();
 }
 
+// A step made while the system types enters the input queue among the
+// typed events; it is delivered with them.
+void TSession::UserEvent(std::uint8_t virtualKey, bool extended, bool release) {
+    if (afterTyped_ > 0) {
+        machine_.keyboard.UserEventAmidInjected(static_cast<std::size_t>(afterTyped_), virtualKey,
+                                                extended, release);
+    } else if (release) {
+        machine_.Release(virtualKey, extended);
+    } else {
+        machine_.Press(virtualKey, extended);
+    }
+}
+
+// AltGr as Windows reports it: the left Ctrl key, then the right Alt key,
+// released in the same order.
 void TSession::Press(const TKeyRef& key) {
     if (key.AltGr) {
-        userEventsPending_ += 2;
-        machine_.PressAltGr();
+        UserEvent(VK_CONTROL, false, false);
+        UserEvent(VK_MENU, true, false);
     } else {
-        userEventsPending_ += 1;
-        machine_.Press(key.VirtualKey, key.Extended);
+        UserEvent(key.VirtualKey, key.Extended, false);
     }
 }
 
 void TSession::Release(const TKeyRef& key) {
     if (key.AltGr) {
-        userEventsPending_ += 2;
-        machine_.ReleaseAltGr();
+        UserEvent(VK_CONTROL, false, true);
+        UserEvent(VK_MENU, true, true);
     } else {
-        userEventsPending_ += 1;
-        machine_.Release(key.VirtualKey, key.Extended);
+        UserEvent(key.VirtualKey, key.Extended, true);
     }
 }
 

@@ -58,9 +58,12 @@ public:
     const std::vector<TOpenedDocument>& Opened() const { return shell_.Opened(); }
     std::vector<std::uint32_t> Beeps() const;
     std::vector<TValueChange> RegistryChanges() const { return registry_.Changes(); }
+    // A lock key's toggle as the application's thread sees it.
+    bool LockOn(std::uint8_t virtualKey) const { return machine_.keyboard.IsThreadKeyToggled(virtualKey); }
 
 private:
     static win::LResult ZV_STDCALL LogKeyEvent(int code, win::WParam wParam, win::LParam lParam);
+    void UserEvent(std::uint8_t virtualKey, bool extended, bool release);
     void Press(const TKeyRef& key);
     void Release(const TKeyRef& key);
     void Tap(const TStep& step);
@@ -78,7 +81,7 @@ private:
     win::Window control_ = 0;
     std::unique_ptr<THookProcess> app_;
     win::HookHandle loggerHandle_ = 0;
-    int userEventsPending_ = 0;
+    int afterTyped_ = 0;
     std::vector<TKeyEventRecord> events_;
     std::size_t beepsBefore_ = 0;
 };

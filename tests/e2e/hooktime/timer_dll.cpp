@@ -65,7 +65,7 @@ void Report() {
 LRESULT CALLBACK TimedHook(int code, WPARAM wParam, LPARAM lParam) {
     THookProcess& process = ThisProcess();
     const bool press = !(static_cast<std::uint32_t>(lParam) & 0x80000000u);
-    const bool expected = process.InjectCount > 0;
+    const bool expected = process.Synthesised.Size() > 0;
     if (code == HC_ACTION && wParam == VK_F9 && !expected) {
         if (press) Report();
         return 1;

@@ -47,16 +47,11 @@ win::LResult ZV_STDCALL TyperHook(int code, win::WParam wParam, win::LParam lPar
     THookProcess& process = ThisProcess();
     bool press = !(static_cast<std::uint32_t>(lParam) & TransitionBit);
     if (code == win::HC_ACTION) {
-        if (process.InjectCount > 0) {
-            --process.InjectCount;
-        } else if (wParam == 0x7B && press) {
-            process.InjectCount = 0;
-            TypeText(process, FileText("ZOLVIK_TYPER_TEXT"));
-            return 1;
-        } else if (wParam == 0x7A && press) {
-            LogModifiers(process);
-            return 1;
-        } else if (wParam == 0x7A || wParam == 0x7B) {
+        TEventKey key = EventKeyOf(static_cast<std::uint16_t>(wParam), static_cast<std::uint32_t>(lParam));
+        bool own = process.Synthesised.Recognise(key, !press);
+        if (!own && (wParam == 0x7A || wParam == 0x7B)) {
+            if (press && wParam == 0x7B) TypeText(process, FileText("ZOLVIK_TYPER_TEXT"));
+            if (press && wParam == 0x7A) LogModifiers(process);
             return 1;
         }
     }

@@ -1,0 +1,41 @@
+#include "hook/num_lock_hold.h"
+
+#include "hook/key_rules.h"
+#include "hook/typing.h"
+#include "platform/win_constants.h"
+
+using namespace win;
+
+namespace {
+// The Num Lock key reports the extended bit, as a real one does.
+constexpr std::uint16_t NumLockKey = 0x8000 | VK_NUMLOCK;
+}  // namespace
+
+TNumLockHold HoldNumLockOn(THookProcess& process, const TKeyEvent& event) {
+    bool firstPress = !(event.KeyData & (PreviousStateBit | TransitionBit));
+    if (!process.IsWinNT || process.IsWine || !firstPress ||
+        process.KeyFlags.ContainsAny(CtrlAltMask) || process.KeyFlags.Contains(kfShift)) {
+        return TNumLockHold::None;
+    }
+    TOptionsRegistry& options = process.OptionsRegistry;
+    if (options.ReadOption(opEnabled) == 0 || options.ReadOption(opNumLockLock) == 0) {
+        return TNumLockHold::None;
+    }
+    if (process.KeyFlags.Contains(kfNumLock)) return TNumLockHold::Kept;
+    process.NumLockTapDue = true;
+    SetKeyFlag(process.KeyFlags, kfNumLock, true);
+    return TNumLockHold::Tapped;
+}
+
+void TypeDueNumLockTap(THookProcess& process) {
+    if (!process.NumLockTapDue) return;
+    process.NumLockTapDue = false;
+    SendKey(process, NumLockKey, true);
+    SendKey(process, NumLockKey, false);
+}
+
+// Without the press the tap would turn the thread's Num Lock off.
+void HeldNumLockSwallowed(THookProcess& process, TNumLockHold hold) {
+    if (hold == TNumLockHold::None) return;
+    SetKeyToggled(process, VK_NUMLOCK, hold == TNumLockHold::Kept);
+}
