@@ -11,5 +11,5 @@ bool DetectWinNT(win::SystemApi& system) {
 
 bool DetectWine(win::SystemApi& system) {
     win::Instance ntdll = system.GetModuleHandleA("ntdll.dll");
-    return ntdll != 0 && system.GetProcAddress(ntdll, "wine_get_version");
+    return ntdll != 0 && system.GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }

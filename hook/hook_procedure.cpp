@@ -39,6 +39,12 @@ void UpdateLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag membe
     AnnounceLockKey(process, event, member, sound);
 }
 
+// While the configuration program's capture field has the focus, a key
+// combination is being recorded: no rule may act on it, not even AltGr+F1.
+bool IsRecording(THookProcess& process) {
+    return process.CaptureWindow != 0 && process.Api.windows.GetFocus() == process.CaptureWindow;
+}
+
 // Num Lock is held on before its toggle is announced, so that the sound
 // tells the state it ends in. Num Lock with AltGr belongs to the key rules,
 // which signal their own toggle.
@@ -47,15 +53,9 @@ std::uint8_t ExamineNumLock(THookProcess& process, const TKeyEvent& event, bool 
     SetKeyFlag(process.KeyFlags, kfNumLock, LockStateAfter(process, event));
     TNumLockHold hold = HoldNumLockOn(process, event);
     if (!process.KeyFlags.Contains(kfAltGr)) AnnounceLockKey(process, event, kfNumLock, seNumLock);
-    std::uint8_t verdict = press ? ApplyKeyRules(process, event) : 0;
+    std::uint8_t verdict = press && !IsRecording(process) ? ApplyKeyRules(process, event) : 0;
     if (verdict == SwallowVerdict) HeldNumLockSwallowed(process, hold);
     return verdict;
-}
-
-// While the configuration program's capture field has the focus, a key
-// combination is being recorded: no rule may act on it, not even AltGr+F1.
-bool IsRecording(THookProcess& process) {
-    return process.CaptureWindow != 0 && process.Api.windows.GetFocus() == process.CaptureWindow;
 }
 
 // Steps 1 to 8 of the hook: the verdict for one event.

@@ -109,10 +109,7 @@ public:
     virtual std::uint32_t WaitForInputIdle(Handle process, std::uint32_t milliseconds) = 0;
     virtual Handle GetCurrentProcess() = 0;
     virtual std::uint32_t GetModuleFileNameA(Instance module, char* buffer, std::uint32_t size) = 0;
-    // The loaded module of that name, and whether it exports the procedure
-    // (GetProcAddress is not null). A stand-in that loads no modules has none.
-    virtual Instance GetModuleHandleA(const char*) { return 0; }
-    virtual bool GetProcAddress(Instance, const char*) { return false; }
+    virtual Instance GetModuleHandleA(const char* moduleName) = 0;
     virtual void GetLocalTime(SystemTime* time) = 0;
     virtual std::uint32_t GetThreadLocale() = 0;
     virtual int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) = 0;
@@ -136,7 +133,9 @@ public:
     virtual std::uint32_t WaitForMultipleObjects(std::uint32_t count, const Handle* handles,
                                                  bool waitAll, std::uint32_t milliseconds) = 0;
     virtual Instance LoadLibraryA(const char* fileName) = 0;
-    // A function exported by ordinal; null when the module has none.
+    // A function exported by name or by ordinal; null when the module has
+    // none.
+    virtual ProcAddress GetProcAddress(Instance module, const char* name) = 0;
     virtual ProcAddress GetProcAddress(Instance module, std::uint16_t ordinal) = 0;
     // FORMAT_MESSAGE_FROM_SYSTEM into a caller's buffer: the system's text
     // for an error code; 0 when there is none.

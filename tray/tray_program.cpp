@@ -68,8 +68,8 @@ int RunMessageLoop(TTrayProgram& program) {
     return static_cast<int>(message.wParam);
 }
 
-// Steps 6 to 9 run guarded: however they end, the icon leaves the tray and
-// the hook is removed.
+// However the message loop ends, the icon leaves the tray, the hook is
+// removed and the 64-bit host is ended.
 int RunWithIconAndHook(TTrayProgram& program) {
     struct Shutdown {
         TTrayProgram& program;

@@ -58,8 +58,14 @@ Instance SimSystem::GetModuleHandleA(const char* moduleName) {
     return name == "ntdll.dll" || name == "ntdll" ? Ntdll : 0;
 }
 
-bool SimSystem::GetProcAddress(Instance module, const char* procedureName) {
-    return module != 0 && wine_ && std::string(procedureName) == "wine_get_version";
+namespace {
+void WineGetVersion() {}
+}  // namespace
+
+ProcAddress SimSystem::GetProcAddress(Instance module, const char* name) {
+    bool wineVersion = module == GetModuleHandleA("ntdll.dll") && wine_ && name &&
+                       std::string(name) == "wine_get_version";
+    return wineVersion ? &WineGetVersion : nullptr;
 }
 
 void SimSystem::GetLocalTime(SystemTime* time) { *time = now_; }

@@ -31,7 +31,6 @@ public:
     std::uint32_t GetModuleFileNameA(win::Instance module, char* buffer,
                                      std::uint32_t size) override;
     win::Instance GetModuleHandleA(const char* moduleName) override;
-    bool GetProcAddress(win::Instance module, const char* procedureName) override;
     void GetLocalTime(win::SystemTime* time) override;
     std::uint32_t GetThreadLocale() override;
     int GetLocaleInfoA(std::uint32_t locale, std::uint32_t type, char* buffer, int size) override;
@@ -52,6 +51,7 @@ public:
     std::uint32_t WaitForMultipleObjects(std::uint32_t count, const win::Handle* handles,
                                          bool waitAll, std::uint32_t milliseconds) override;
     win::Instance LoadLibraryA(const char* fileName) override;
+    win::ProcAddress GetProcAddress(win::Instance module, const char* name) override;
     win::ProcAddress GetProcAddress(win::Instance module, std::uint16_t ordinal) override;
 
     // Processes. The machine starts with one 32-bit process, id 1, which is

@@ -198,10 +198,7 @@ int SimWindows::MessageBoxA(Window owner, const char* text, const char* caption,
 
 void SimWindows::RunBoxLoop() {
     for (;;) {
-        while (queue_.empty() && !idleSteps_.empty()) {
-            std::function<void()> step = std::move(idleSteps_.front());
-            idleSteps_.pop_front();
-            step();
+        while (queue_.empty() && RunIdleStep()) {
         }
         if (queue_.empty() || queue_.front().message == WM_QUIT) return;
         Message message = queue_.front();

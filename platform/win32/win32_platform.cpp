@@ -265,8 +265,9 @@ public:
     Instance GetModuleHandleA(const char* moduleName) override {
         return reinterpret_cast<Instance>(::GetModuleHandleA(moduleName));
     }
-    bool GetProcAddress(Instance module, const char* procedureName) override {
-        return ::GetProcAddress(reinterpret_cast<HMODULE>(module), procedureName) != nullptr;
+    ProcAddress GetProcAddress(Instance module, const char* name) override {
+        return reinterpret_cast<ProcAddress>(
+            ::GetProcAddress(reinterpret_cast<HMODULE>(module), name));
     }
     bool CloseHandle(Handle handle) override {
         return ::CloseHandle(reinterpret_cast<HANDLE>(handle));

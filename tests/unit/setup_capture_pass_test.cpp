@@ -40,9 +40,12 @@ TEST_F(CapturePassTest, BoundAndClaimedCombinationsReachTheFocusedField) {
     AltGr(VK_F1);
     AltGr(0xBF);
     machine.Tap(0xBF);
+    AltGr(VK_NUMLOCK);
     EXPECT_EQ(machine.AppText(field), "@#") << "only the keys' own characters, nothing the hook typed";
     EXPECT_EQ(PressesReceived(), (std::vector<std::uint8_t>{VK_CONTROL, VK_MENU, 'Q', VK_CONTROL, VK_MENU, VK_F1,
-                                                             VK_CONTROL, VK_MENU, 0xBF, 0xBF}));
+                                                             VK_CONTROL, VK_MENU, 0xBF, 0xBF, VK_CONTROL,
+                                                             VK_MENU, VK_NUMLOCK}));
+    EXPECT_FALSE(machine.registry.Get(SettingsKeyPath, "NUM Punkt")) << "AltGr+Num Lock toggles nothing";
     EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "Zolvik eingeschaltet")->data, std::vector<std::uint8_t>{1})
         << "the master switch is not touched";
     EXPECT_EQ(Flags() & 0x0F, 0) << "the modifiers are still followed";
