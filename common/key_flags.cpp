@@ -1,5 +1,7 @@
 #include "common/key_flags.h"
 
+#include "common/key_bits.h"
+
 void SetKeyFlag(TKeyFlags& flags, int member, bool on) {
     if (member < 0 || member > 7) return;
     auto bit = static_cast<std::uint8_t>(1u << member);
@@ -14,7 +16,7 @@ void ReadKeyboardState(win::KeyboardApi& keyboard, std::uint8_t state[256]) {
 }
 
 bool IsKeyDown(win::KeyboardApi& keyboard, std::uint16_t virtualKey) {
-    return keyboard.GetAsyncKeyState(virtualKey) & 0x8000;
+    return keyboard.GetAsyncKeyState(virtualKey) & KeyDownBit;
 }
 
 bool IsKeyToggled(const std::uint8_t state[256], std::uint16_t virtualKey) {

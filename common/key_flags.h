@@ -15,11 +15,6 @@ enum TKeyFlag : std::uint8_t {
     kfWin,
 };
 
-// {kfShift, kfCtrl, kfAltGr}: a key counts as modified.
-inline constexpr std::uint8_t ModifiedMask = 0x0B;
-// {kfCtrl, kfAlt, kfAltGr}: no plain-key rule applies.
-inline constexpr std::uint8_t CtrlAltMask = 0x0E;
-
 struct TKeyFlags {
     std::uint8_t Bits = 0;
     bool Contains(TKeyFlag member) const { return Bits & (1u << member); }

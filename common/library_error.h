@@ -35,3 +35,7 @@ struct TLibraryError {
     // The error's message, naming the value concerned.
     char Message[1024];
 };
+
+// The record of an error, each text cut to fit its array.
+TLibraryError MakeLibraryError(const char* className, const char* moduleName, const char* message,
+                               const void* address);

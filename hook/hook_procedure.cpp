@@ -58,7 +58,9 @@ std::uint8_t ExamineNumLock(THookProcess& process, const TKeyEvent& event, bool 
     return verdict;
 }
 
-// Steps 1 to 8 of the hook: the verdict for one event.
+// The verdict for one event: the hook handle known, the library's own events
+// let pass, the modifier and lock state kept, then the key rules for a
+// press.
 std::uint8_t Examine(THookProcess& process, int code, WParam wParam, LParam lParam) {
     if (process.HookHandle == 0) process.HookHandle = FetchHookHandle(process);
     if (code != HC_ACTION) return 0;
@@ -134,7 +136,7 @@ LResult KeyboardHookProc(THookProcess& process, int code, WParam wParam, LParam 
 }
 
 HookHandle FetchHookHandle(THookProcess& process) {
-    Window control = process.Api.windows.FindWindowA(ControlWindowName, ControlWindowName);
+    Window control = FindControlWindow(process.Api.windows);
     if (control == 0) return 0;
     return static_cast<HookHandle>(process.Api.windows.SendMessageA(control, UM_GETHOOK, 0, 0));
 }

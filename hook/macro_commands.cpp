@@ -1,6 +1,7 @@
 #include "hook/macro_commands.h"
 
 #include "common/control_messages.h"
+#include "common/shell_open.h"
 #include "hook/datetime_format.h"
 #include "platform/win_constants.h"
 
@@ -32,7 +33,7 @@ void TypeNow(TKeyRuleContext& context, const std::string& format) {
 }
 
 void RequestShutdown(THookProcess& process) {
-    Window control = process.Api.windows.FindWindowA(ControlWindowName, ControlWindowName);
+    Window control = FindControlWindow(process.Api.windows);
     if (control != 0) process.Api.windows.PostMessageA(control, UM_SHUTDOWN, 1, 0);
 }
 
@@ -107,8 +108,5 @@ void RunMacro(const std::string& text, TKeyRuleContext& context) {
 }
 
 bool OpenDocument(THookProcess& process, const std::string& path) {
-    Window owner = process.Api.windows.GetFocus();
-    Instance result = process.Api.shell.ShellExecuteA(owner, "open", path.c_str(), nullptr, nullptr,
-                                                      SW_SHOWNORMAL);
-    return static_cast<std::uint32_t>(result) > 32;
+    return ShellOpen(process.Api, path);
 }

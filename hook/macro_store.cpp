@@ -82,7 +82,7 @@ std::string LookupAltGrMacro(THookProcess& process, const TKeyEvent& event) {
         SetKeyFlag(flags, kfShift, true);
     }
     std::uint16_t keyCode = event.VirtualKey;
-    if (event.KeyData & ExtendedKeyBit) keyCode |= 0x8000;
+    if (event.KeyData & ExtendedKeyBit) keyCode |= ExtendedKeyCodeBit;
     return ReadMacro(process, AltGrMacroKey, keyCode, flags);
 }
 

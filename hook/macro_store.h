@@ -3,12 +3,10 @@
 #include <string>
 
 #include "common/key_flags.h"
+#include "common/registry_paths.h"
 #include "hook/hook_process.h"
 #include "hook/key_event.h"
 
-inline constexpr const char* AltGrMacroKey = "Software\\Quendlin\\Zolvik32\\Macros\\AltGr";
-inline constexpr const char* AsciiUmlautKey = "Software\\Quendlin\\Zolvik32\\Macros\\Umlaut\\Ascii";
-inline constexpr const char* HtmlUmlautKey = "Software\\Quendlin\\Zolvik32\\Macros\\Umlaut\\HTML";
 
 // The registry value name of a key with its modifiers: 8 upper-case hex
 // digits. AltGr hides Ctrl and Alt, so AltGr+Ctrl+key names AltGr+key.

@@ -8,7 +8,7 @@ using namespace win;
 
 namespace {
 // The Num Lock key reports the extended bit, as a real one does.
-constexpr std::uint16_t NumLockKey = 0x8000 | VK_NUMLOCK;
+constexpr std::uint16_t NumLockKey = ExtendedKeyCodeBit | VK_NUMLOCK;
 }  // namespace
 
 TNumLockHold HoldNumLockOn(THookProcess& process, const TKeyEvent& event) {

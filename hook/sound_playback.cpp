@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/module_path.h"
+#include "common/registry_paths.h"
 #include "common/number_list.h"
 #include "common/sound_events.h"
 #include "platform/win_constants.h"
@@ -13,9 +14,7 @@
 
 namespace {
 
-constexpr const char* SchemeKeyPrefix = "AppEvents\\Schemes\\Apps\\Zolvik32\\";
 constexpr const char* SchemeKeySuffix = "\\.current";
-constexpr const char* SpeakerSubkey = "\\Speaker";
 
 // The tray program handles no other message while a tone series plays, so
 // one series is bounded: at most this many tones, and at most this much
@@ -46,7 +45,7 @@ private:
 // an expand-string stay unexpanded. Without SND_NODEFAULT the platform plays
 // its default sound for a file it cannot play.
 void PlaySchemeSound(THookProcess& process, TRegistry& registry, const std::string& name) {
-    if (!registry.OpenSubkey(SchemeKeyPrefix + name + SchemeKeySuffix, false)) return;
+    if (!registry.OpenSubkey(std::string(SchemeAppKey) + "\\" + name + SchemeKeySuffix, false)) return;
     std::string file = registry.ReadText("");
     if (file.empty()) return;
     process.Api.sound.PlaySoundA(file.c_str(), 0, win::SND_FILENAME);
@@ -75,7 +74,7 @@ void PlayToneSeries(THookProcess& process, const TToneSpec& spec) {
 }
 
 void PlaySpeakerTones(THookProcess& process, TRegistry& registry, const std::string& name) {
-    if (!registry.OpenSubkey(std::string(SettingsKeyPath) + SpeakerSubkey, false)) return;
+    if (!registry.OpenSubkey(SpeakerKeyPath, false)) return;
     std::string tones = registry.ReadText(name);
     if (tones.empty()) return;
     TToneSpec spec;
@@ -83,22 +82,11 @@ void PlaySpeakerTones(THookProcess& process, TRegistry& registry, const std::str
     PlayToneSeries(process, spec);
 }
 
-// As much of the text as fits, always terminated.
-template <std::size_t Size>
-void CopyText(char (&target)[Size], const char* text) {
-    std::size_t length = strnlen(text, Size - 1);
-    std::memcpy(target, text, length);
-    target[length] = '\0';
-}
-
-
 void Describe(THookProcess& process, const char* className, const char* message,
               TLibraryError& error) {
-    error = TLibraryError{};
-    CopyText(error.ClassName, className);
-    CopyText(error.ModuleName, FileNamePart(ModulePath(process.Api.system, process.Module)).c_str());
-    error.Address = reinterpret_cast<const void*>(&PlaySound);
-    CopyText(error.Message, message);
+    std::string module = FileNamePart(ModulePath(process.Api.system, process.Module));
+    error = MakeLibraryError(className, module.c_str(), message,
+                             reinterpret_cast<const void*>(&PlaySound));
 }
 
 }  // namespace
@@ -122,6 +110,8 @@ bool PlaySoundAsData(THookProcess& process, std::uint8_t event, TLibraryError& e
         Describe(process, ERegistryException::ClassName, raised.what(), error);
     } catch (const std::exception& raised) {
         Describe(process, "Exception", raised.what(), error);
+    } catch (...) {
+        Describe(process, "Exception", "", error);
     }
     return false;
 }

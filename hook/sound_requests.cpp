@@ -4,7 +4,7 @@
 
 bool RequestSound(THookProcess& process, TSoundEvent event) {
     if (process.OptionsRegistry.ReadOption(opBeepOnToggle) == 0) return true;
-    win::Window control = process.Api.windows.FindWindowA(ControlWindowName, ControlWindowName);
+    win::Window control = FindControlWindow(process.Api.windows);
     if (control == 0) return false;
     process.Api.windows.PostMessageA(control, UM_PLAYSOUND, event, 0);
     return true;

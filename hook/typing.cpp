@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "common/key_bits.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -10,9 +11,8 @@ using namespace win;
 namespace {
 
 constexpr std::uint16_t NoKey = 0xFFFF;
-constexpr std::uint16_t ExtendedBit = 0x8000;
-constexpr std::uint16_t RightAlt = ExtendedBit | VK_MENU;
-constexpr std::uint16_t RightCtrl = ExtendedBit | VK_CONTROL;
+constexpr std::uint16_t RightAlt = ExtendedKeyCodeBit | VK_MENU;
+constexpr std::uint16_t RightCtrl = ExtendedKeyCodeBit | VK_CONTROL;
 constexpr std::uint8_t Escape = 0xFF;
 
 struct Modifier {
@@ -117,9 +117,9 @@ void WaitForIdle(THookProcess& process) {
 
 void SendKey(THookProcess& process, std::uint16_t code, bool press) {
     std::uint32_t flags = press ? 0 : KEYEVENTF_KEYUP;
-    if (code & ExtendedBit) {
+    if (code & ExtendedKeyCodeBit) {
         flags |= KEYEVENTF_EXTENDEDKEY;
-        code &= ~ExtendedBit;
+        code &= ~ExtendedKeyCodeBit;
     }
     // The whole code, shift-state bits included, as the layout is asked.
     std::uint32_t scanCode = process.Api.keyboard.MapVirtualKeyA(code, 0);
@@ -207,6 +207,6 @@ void KeepAsHeld(THookProcess& process, TEventKey key, bool down) {
     std::optional<bool> finalDown = process.Synthesised.FinalDown(key);
     if (!finalDown || *finalDown == down) return;
     std::uint16_t code = key.VirtualKey;
-    if (key.Right) code = key.VirtualKey == VK_SHIFT ? VK_RSHIFT : (ExtendedBit | key.VirtualKey);
+    if (key.Right) code = key.VirtualKey == VK_SHIFT ? VK_RSHIFT : (ExtendedKeyCodeBit | key.VirtualKey);
     SendKey(process, code, down);
 }

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "common/option_names.h"
+#include "common/registry_paths.h"
 #include "settings/registry.h"
 
-inline constexpr const char* SettingsKeyPath = "Software\\Quendlin\\Zolvik32\\Settings";
 
 // The settings store. Every read goes to the registry, so a change made by
 // the configuration program or by another process counts at the next call.

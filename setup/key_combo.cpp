@@ -7,7 +7,7 @@
 
 namespace {
 
-constexpr std::uint16_t Extended = 0x8000;
+constexpr std::uint16_t Extended = ExtendedKeyCodeBit;
 
 struct NamedKey {
     std::uint16_t keyCode;

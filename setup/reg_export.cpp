@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/registry_paths.h"
 #include "common/sound_events.h"
 #include "platform/win_constants.h"
 #include "setup/sound_page.h"
@@ -13,7 +14,6 @@ using namespace win;
 
 namespace {
 
-constexpr const char* SystemKey = "Software\\Quendlin\\Zolvik32";
 
 void AddTree(const TRegAccess& registry, const std::string& path, std::vector<std::string>& keys) {
     if (!registry.KeyExists(path)) return;
@@ -70,7 +70,7 @@ std::string ValueData(const TRawValue& value) {
 
 std::vector<std::string> ConfigurationKeys(const TRegAccess& registry) {
     std::vector<std::string> keys;
-    AddTree(registry, SystemKey, keys);
+    AddTree(registry, SystemKeyPath, keys);
     AddTree(registry, SchemeAppKey, keys);
     for (int event = FirstSoundEvent; event < SoundEventCount; ++event) {
         std::string label = std::string(EventLabelsKey) + "\\" + SoundEventName(static_cast<TSoundEvent>(event));

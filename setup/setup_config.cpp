@@ -57,7 +57,7 @@ std::string TSetupConfig::Import(const std::string& fileName, std::string_view b
 }
 
 void TSetupConfig::RefreshTrayIcon() {
-    Window control = platform_.windows.FindWindowA(ControlWindowName, ControlWindowName);
+    Window control = FindControlWindow(platform_.windows);
     if (control != 0) platform_.windows.PostMessageA(control, UM_REFRESHICON, 0, 0);
 }
 

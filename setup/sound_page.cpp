@@ -81,7 +81,7 @@ std::string RegisterSoundEvents(const TRegAccess& registry, SystemApi& system) {
 
 void PlaySoundEvent(const Platform& platform, TSoundEvent event, bool useSpeaker, TSoundPage& page,
                     bool unsaved) {
-    Window control = platform.windows.FindWindowA(ControlWindowName, ControlWindowName);
+    Window control = FindControlWindow(platform.windows);
     if (control != 0 && !unsaved) {
         platform.windows.PostMessageA(control, UM_PLAYSOUND, event, 0);
         return;

@@ -7,13 +7,12 @@
 #include <vector>
 
 #include "common/number_list.h"
+#include "common/registry_paths.h"
 #include "common/sound_events.h"
 #include "platform/platform.h"
 #include "setup/value_slot.h"
 
-inline constexpr const char* SchemeAppKey = "AppEvents\\Schemes\\Apps\\Zolvik32";
 inline constexpr const char* EventLabelsKey = "AppEvents\\EventLabels";
-inline constexpr const char* SpeakerKeyPath = "Software\\Quendlin\\Zolvik32\\Settings\\Speaker";
 
 // The events a user hears, seOn to seEasyTab, and the display name Windows'
 // sound settings show for each.

@@ -4,6 +4,7 @@
 
 #include "common/control_messages.h"
 #include "common/module_path.h"
+#include "common/shell_open.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -97,8 +98,6 @@ void RefreshTrayIcon(TTrayProgram& program, Window window) {
 }
 
 bool StartSetup(TTrayProgram& program) {
-    std::string setup = DirectoryPart(ModulePath(program.Api.system, program.Module)) + SetupProgram;
-    Instance result = program.Api.shell.ShellExecuteA(program.Api.windows.GetFocus(), "open",
-                                                      setup.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    return static_cast<std::uint32_t>(result) > 32;
+    return ShellOpen(program.Api,
+                     DirectoryPart(ModulePath(program.Api.system, program.Module)) + SetupProgram);
 }

@@ -21,7 +21,7 @@ constexpr const char* ErrorCaption = "Anwendungsfehler";
 TTrayProgram* Running = nullptr;
 
 void AskRunningCopyToRefresh(TTrayProgram& program) {
-    Window running = program.Api.windows.FindWindowA(ControlWindowName, ControlWindowName);
+    Window running = FindControlWindow(program.Api.windows);
     if (running != 0) program.Api.windows.PostMessageA(running, UM_REFRESHICON, 0, 0);
     program.Api.windows.MessageBoxA(0, AlreadyRunning, ControlWindowName, MB_OK);
 }
@@ -106,7 +106,6 @@ int RunMainSteps(TTrayProgram& program, const std::string& commandLine) {
 // What the error box says of an error: raised in the library and carried
 // over as data, or raised here.
 TLibraryError Describe(TTrayProgram& program, std::exception_ptr raised) {
-    TLibraryError error{};
     std::string className = "Exception";
     std::string message;
     try {
@@ -121,11 +120,8 @@ TLibraryError Describe(TTrayProgram& program, std::exception_ptr raised) {
     } catch (...) {
     }
     std::string module = FileNamePart(ModulePath(program.Api.system, program.Module));
-    std::snprintf(error.ClassName, sizeof error.ClassName, "%s", className.c_str());
-    std::snprintf(error.ModuleName, sizeof error.ModuleName, "%s", module.c_str());
-    std::snprintf(error.Message, sizeof error.Message, "%s", message.c_str());
-    error.Address = reinterpret_cast<const void*>(&RunTrayProgram);
-    return error;
+    return MakeLibraryError(className.c_str(), module.c_str(), message.c_str(),
+                            reinterpret_cast<const void*>(&RunTrayProgram));
 }
 
 void ReportUncaughtError(TTrayProgram& program, std::exception_ptr raised) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/key_bits.h"
 #include "platform/win_constants.h"
 
 namespace sim {
@@ -36,7 +37,7 @@ bool SimKeyboard::SetKeyboardState(const std::uint8_t state[256]) {
 
 std::int16_t SimKeyboard::GetAsyncKeyState(int virtualKey) {
     if (virtualKey < 0 || virtualKey > 255) return 0;
-    return asyncDown_[virtualKey] ? static_cast<std::int16_t>(0x8000) : 0;
+    return asyncDown_[virtualKey] ? static_cast<std::int16_t>(KeyDownBit) : 0;
 }
 
 void SimKeyboard::keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
@@ -138,8 +139,8 @@ SimKeyboard::Delivered SimKeyboard::KeyDataFor(const KeyInput& input) const {
     bool altDown = (threadState_[VK_MENU] & 0x80) || (sides.generic == VK_MENU && !release);
     bool wasDown = release || input.wasDown;
     std::uint32_t keyData = 1u | (std::uint32_t(input.scanCode) << 16) |
-                            (extended ? 1u << 24 : 0u) | (altDown ? 1u << 29 : 0u) |
-                            (wasDown ? 1u << 30 : 0u) | (release ? 1u << 31 : 0u);
+                            (extended ? ExtendedKeyBit : 0u) | (altDown ? AltContextBit : 0u) |
+                            (wasDown ? PreviousStateBit : 0u) | (release ? TransitionBit : 0u);
     return {sides.generic, keyData};
 }
 

@@ -1,16 +1,12 @@
 #include "platform/sim/sim_machine.h"
 
+#include "common/key_bits.h"
 #include "platform/win_constants.h"
 
 namespace sim {
 
 using namespace win;
 
-namespace {
-constexpr std::uint32_t DialogModeBit = 1u << 27;
-constexpr std::uint32_t AltContextBit = 1u << 29;
-constexpr std::uint32_t TransitionBit = 1u << 31;
-}  // namespace
 
 SimMachine::SimMachine() {
     windows.AttachSystem(system);

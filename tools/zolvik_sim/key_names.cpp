@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/key_bits.h"
 #include "common/key_flags.h"
 #include "hook/macro_store.h"
 #include "platform/win_constants.h"
@@ -154,7 +155,7 @@ std::string MacroNameOf(const TKeyCombo& combo, bool umlaut) {
         SetKeyFlag(flags, kfCapsLock, false);
         SetKeyFlag(flags, kfShift, true);
     }
-    if (combo.Key.Extended) keyCode |= 0x8000;
+    if (combo.Key.Extended) keyCode |= ExtendedKeyCodeBit;
     return MacroValueName(keyCode, flags);
 }
 

@@ -10,10 +10,13 @@
 //     would be caught like any other where the library is entered (the key
 //     passes on), or end the tray program with its error box.
 #include <cstdlib>
+#include <exception>
 #include <new>
 
 namespace {
-struct ContainerMisuse {};
+struct ContainerMisuse : std::exception {
+    const char* what() const noexcept override { return "Interner Fehler"; }
+};
 }  // namespace
 
 namespace __gnu_cxx {
