@@ -13,6 +13,8 @@ using namespace win;
 
 namespace {
 
+win::HookApi* HooksWithoutState = nullptr;
+
 // Inside the hook the thread's keyboard state still shows the lock keys as
 // they were before the event. At the first press of a lock key its state
 // afterwards is therefore the opposite of the bit read; at a repeat or a
@@ -48,22 +50,22 @@ bool IsRecording(THookProcess& process) {
 // Num Lock is held on before its toggle is announced, so that the sound
 // tells the state it ends in. Num Lock with AltGr belongs to the key rules,
 // which signal their own toggle.
-std::uint8_t ExamineNumLock(THookProcess& process, const TKeyEvent& event, bool press) {
+TVerdict ExamineNumLock(THookProcess& process, const TKeyEvent& event, bool press) {
     if (!press) TypeDueNumLockTap(process);
     SetKeyFlag(process.KeyFlags, kfNumLock, LockStateAfter(process, event));
     TNumLockHold hold = HoldNumLockOn(process, event);
     if (!process.KeyFlags.Contains(kfAltGr)) AnnounceLockKey(process, event, kfNumLock, seNumLock);
-    std::uint8_t verdict = press && !IsRecording(process) ? ApplyKeyRules(process, event) : 0;
-    if (verdict == SwallowVerdict) HeldNumLockSwallowed(process, hold);
+    TVerdict verdict = press && !IsRecording(process) ? ApplyKeyRules(process, event) : TVerdict::Pass;
+    if (verdict == TVerdict::Swallow) HeldNumLockSwallowed(process, hold);
     return verdict;
 }
 
 // The verdict for one event: the hook handle known, the library's own events
 // let pass, the modifier and lock state kept, then the key rules for a
 // press.
-std::uint8_t Examine(THookProcess& process, int code, WParam wParam, LParam lParam) {
+TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) {
     if (process.HookHandle == 0) process.HookHandle = FetchHookHandle(process);
-    if (code != HC_ACTION) return 0;
+    if (code != HC_ACTION) return TVerdict::Pass;
 
     TKeyEvent event{static_cast<std::uint16_t>(wParam & 0xFFFF), static_cast<std::uint32_t>(lParam)};
     bool press = !(event.KeyData & TransitionBit);
@@ -72,7 +74,7 @@ std::uint8_t Examine(THookProcess& process, int code, WParam wParam, LParam lPar
 
     ReadKeyboardState(process.Api.keyboard, process.KeyState);
     SetKeyFlag(process.KeyFlags, kfWin, IsKeyDown(process.Api.keyboard, VK_RWIN));
-    if (synthesised) return 0;
+    if (synthesised) return TVerdict::Pass;
 
     // The user's own key, also when it comes among the library's events.
     TKeyFlags& flags = process.KeyFlags;
@@ -80,18 +82,18 @@ std::uint8_t Examine(THookProcess& process, int code, WParam wParam, LParam lPar
         case VK_SHIFT:
             SetKeyFlag(flags, kfShift, press);
             KeepAsHeld(process, key, press);
-            return 0;
+            return TVerdict::Pass;
         case VK_CONTROL:
             SetKeyFlag(flags, kfCtrl, press);
             KeepAsHeld(process, key, press);
-            return 0;
+            return TVerdict::Pass;
         case VK_MENU:
             SetKeyFlag(flags, kfAlt, press);
             SetKeyFlag(flags, kfAltGr, (event.KeyData & ExtendedKeyBit) && flags.Contains(kfAlt));
             KeepAsHeld(process, key, press);
-            return 0;
+            return TVerdict::Pass;
         case VK_RWIN:
-            return 0;
+            return TVerdict::Pass;
         case VK_CAPITAL:
             UpdateLockKey(process, event, kfCapsLock, seCapsLock);
             break;
@@ -103,7 +105,7 @@ std::uint8_t Examine(THookProcess& process, int code, WParam wParam, LParam lPar
         default:
             break;
     }
-    return press && !IsRecording(process) ? ApplyKeyRules(process, event) : 0;
+    return press && !IsRecording(process) ? ApplyKeyRules(process, event) : TVerdict::Pass;
 }
 
 // On 64-bit Windows a hook is called for the keys of a process of the other
@@ -121,17 +123,31 @@ bool IsOutOfContext(THookProcess& process) {
 
 }  // namespace
 
+void SetHooksWithoutState(HookApi& hooks) { HooksWithoutState = &hooks; }
+
+// Without its state the library can do nothing for the key but pass it on;
+// the chain's next hook is found without a handle.
+LResult ZV_STDCALL KeyboardHookEntry(int code, WParam wParam, LParam lParam) {
+    THookProcess* process = nullptr;
+    try {
+        process = &ThisProcess();
+    } catch (...) {
+        return HooksWithoutState ? HooksWithoutState->CallNextHookEx(0, code, wParam, lParam) : 0;
+    }
+    return KeyboardHookProc(*process, code, wParam, lParam);
+}
+
 LResult KeyboardHookProc(THookProcess& process, int code, WParam wParam, LParam lParam) {
     if (IsOutOfContext(process)) {
         return process.Api.hooks.CallNextHookEx(process.HookHandle, code, wParam, lParam);
     }
-    std::uint8_t verdict = 0;
+    TVerdict verdict = TVerdict::Pass;
     try {
         verdict = Examine(process, code, wParam, lParam);
     } catch (...) {
-        verdict = 0;
+        verdict = TVerdict::Pass;
     }
-    if (verdict == SwallowVerdict) return 1;
+    if (verdict == TVerdict::Swallow) return 1;
     return process.Api.hooks.CallNextHookEx(process.HookHandle, code, wParam, lParam);
 }
 

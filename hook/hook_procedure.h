@@ -4,6 +4,12 @@
 #include "hook/hook_process.h"
 #include "platform/win_types.h"
 
+// The procedure Windows calls for every keyboard event: the hook procedure
+// of this process's library state.
+win::LResult ZV_STDCALL KeyboardHookEntry(int code, win::WParam wParam, win::LParam lParam);
+// The hook chain to pass events on through while the state cannot be made.
+void SetHooksWithoutState(win::HookApi& hooks);
+
 // The WH_KEYBOARD hook procedure. Returns 1 to swallow the event, otherwise
 // what the next hook returns. Nothing raised inside it reaches the host
 // process: the key then passes on.

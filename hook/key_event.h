@@ -8,6 +8,3 @@ struct TKeyEvent {
     std::uint16_t VirtualKey;
     std::uint32_t KeyData;  // the hook's lParam unchanged
 };
-
-// The verdict that swallows a key.
-inline constexpr std::uint8_t SwallowVerdict = 2;

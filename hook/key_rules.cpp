@@ -1,10 +1,7 @@
 #include "hook/key_rules.h"
 
-#include "common/sound_events.h"
 #include "hook/macro_commands.h"
 #include "hook/macro_store.h"
-#include "hook/sound_requests.h"
-#include "hook/typing.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -12,7 +9,6 @@ using namespace win;
 namespace {
 
 constexpr std::uint8_t KeyHash = VK_OEM_2;  // carries "#" on a German keyboard
-constexpr std::uint8_t ModifierEscape = 0x80;
 
 std::uint8_t ReadOption(TKeyRuleContext& context, TOption option) {
     return context.Process.OptionsRegistry.ReadOption(option);
@@ -85,7 +81,7 @@ bool ApplyPlainKeyRules(TKeyRuleContext& context) {
 
 }  // namespace
 
-std::uint8_t ApplyKeyRules(THookProcess& process, const TKeyEvent& event) {
+TVerdict ApplyKeyRules(THookProcess& process, const TKeyEvent& event) {
     TKeyRuleContext context{process, event, process.KeyFlags.ContainsAny(ModifiedMask)};
 
     // The master switch key works while the switch is off: it is the way
@@ -94,7 +90,7 @@ std::uint8_t ApplyKeyRules(THookProcess& process, const TKeyEvent& event) {
         ToggleOption(context, opEnabled);
         return context.Verdict;
     }
-    if (ReadOption(context, opEnabled) == 0) return 0;
+    if (ReadOption(context, opEnabled) == 0) return TVerdict::Pass;
     if (Holds(context, kfAltGr) && ApplyAltGrRules(context)) return context.Verdict;
     if (!process.KeyFlags.ContainsAny(CtrlAltMask) && ApplyPlainKeyRules(context)) {
         return context.Verdict;
@@ -102,72 +98,4 @@ std::uint8_t ApplyKeyRules(THookProcess& process, const TKeyEvent& event) {
     std::string text = LookupAltGrMacro(process, event);
     if (!text.empty()) RunMacro(text, context);
     return context.Verdict;
-}
-
-void SwallowKey(TKeyRuleContext& context) { context.Verdict = SwallowVerdict; }
-
-void TypeAndSwallow(TKeyRuleContext& context, const std::string& text) {
-    TypeText(context.Process, text);
-    SwallowKey(context);
-}
-
-void ToggleOption(TKeyRuleContext& context, TOption option) {
-    TOptionsRegistry& options = context.Process.OptionsRegistry;
-    options.WriteOption(option, options.ReadOption(option) ^ 1);
-    if (options.ReadOption(opBeepOnToggle) != 0) {
-        RequestOnOffSound(context.Process, options.ReadOption(option) != 0);
-    }
-    SwallowKey(context);
-}
-
-void ToggleNumDot(TKeyRuleContext& context) {
-    RequestSound(context.Process, seNumDot);
-    ToggleOption(context, opNumDot);
-}
-
-void ToggleEasyTab(TKeyRuleContext& context) {
-    RequestSound(context.Process, seEasyTab);
-    ToggleOption(context, opEasyTab);
-}
-
-void ToggleUmlautConversion(TKeyRuleContext& context, std::uint8_t mode) {
-    RequestSound(context.Process, seUmlaut);
-    ToggleOption(context, opUmlautConversion);
-    if (ReadOption(context, opUmlautConversion) != 0) {
-        context.Process.OptionsRegistry.WriteUmlautMode(mode);
-    }
-}
-
-// In a dialog box the focus moves by a posted WM_NEXTDLGCTL (wParam 0 next,
-// all bits set previous); elsewhere Tab or Shift+Tab is typed.
-void EasyTabStep(TKeyRuleContext& context, bool forward) {
-    if (context.Event.KeyData & DialogModeBit) {
-        WindowApi& windows = context.Process.Api.windows;
-        Window top = TopParentWindow(context.Process, windows.GetFocus());
-        if (top != 0) windows.PostMessageA(top, WM_NEXTDLGCTL, forward ? 0 : ~WParam(0), 0);
-        SwallowKey(context);
-    } else if (forward) {
-        TypeAndSwallow(context, "\t");
-    } else {
-        TKeyFlags shift;
-        SetKeyFlag(shift, kfShift, true);
-        std::string shiftTab = {'\xFF', static_cast<char>(ModifierEscape | KeyFlagsToByte(shift)), '\t'};
-        TypeAndSwallow(context, shiftTab);
-    }
-}
-
-void SetKeyToggled(THookProcess& process, std::uint8_t virtualKey, bool on) {
-    std::uint8_t state[256] = {};
-    process.Api.keyboard.GetKeyboardState(state);
-    state[virtualKey] = on ? (state[virtualKey] | 0x01) : (state[virtualKey] & 0xFE);
-    process.Api.keyboard.SetKeyboardState(state);
-}
-
-Window TopParentWindow(THookProcess& process, Window window) {
-    WindowApi& windows = process.Api.windows;
-    for (Window parent = windows.GetParent(window); parent != 0 && windows.IsChild(parent, window);
-         parent = windows.GetParent(window)) {
-        window = parent;
-    }
-    return window;
 }

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "hook/key_rules.h"
+#include "hook/rule_actions.h"
 
 // Carries out a macro text. A text whose first character is not "^" is typed
 // whole. After a leading "^" the text is a command sequence: "^" separates

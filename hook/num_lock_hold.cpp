@@ -1,6 +1,6 @@
 #include "hook/num_lock_hold.h"
 
-#include "hook/key_rules.h"
+#include "hook/rule_actions.h"
 #include "hook/typing.h"
 #include "platform/win_constants.h"
 

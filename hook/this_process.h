@@ -11,16 +11,9 @@ THookProcess& ThisProcess();
 void SetProcessCreator(THookProcess* (*creator)());
 void SetThisProcess(THookProcess* process);
 
-// The hook chain to pass events on through while the state cannot be made.
-void SetHooksWithoutState(win::HookApi& hooks);
-
 // The library is being unloaded from the process. When the process goes
 // on, the state the creator made is freed and its settings key closed; the
 // next call would make it anew. When the process is ending, nothing is
 // touched: Windows frees it all, and the libraries the state calls into
 // may already be gone.
 void LibraryUnloading(bool processEnding);
-
-// The procedure Windows calls for every keyboard event: the hook procedure
-// of this process's library state.
-win::LResult ZV_STDCALL KeyboardHookEntry(int code, win::WParam wParam, win::LParam lParam);
