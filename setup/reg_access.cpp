@@ -67,30 +67,27 @@ bool TRegAccess::KeyExists(const std::string& path) const {
 }
 
 std::vector<std::string> TRegAccess::ValueNames(const std::string& path) const {
-    std::vector<std::string> names;
-    TOpenKey key(registry_, root_, path, KEY_READ, false);
-    if (key.Status() != ERROR_SUCCESS) return names;
-    std::vector<char> buffer(LongestName);
-    for (std::uint32_t index = 0;; ++index) {
-        std::uint32_t size = LongestName;
-        if (registry_.RegEnumValueA(key.Key(), index, buffer.data(), &size, nullptr, nullptr,
-                                    nullptr) != ERROR_SUCCESS) {
-            return names;
-        }
-        names.emplace_back(buffer.data(), size);
-    }
+    return Names(path, [this](RegKey key, std::uint32_t index, char* name, std::uint32_t* size) {
+        return registry_.RegEnumValueA(key, index, name, size, nullptr, nullptr, nullptr);
+    });
 }
 
 std::vector<std::string> TRegAccess::SubkeyNames(const std::string& path) const {
+    return Names(path, [this](RegKey key, std::uint32_t index, char* name, std::uint32_t* size) {
+        return registry_.RegEnumKeyExA(key, index, name, size);
+    });
+}
+
+// The names an enumeration gives for the indexes 0, 1, ... until it fails.
+std::vector<std::string> TRegAccess::Names(const std::string& path,
+                                           const Enumeration& enumerate) const {
     std::vector<std::string> names;
     TOpenKey key(registry_, root_, path, KEY_READ, false);
     if (key.Status() != ERROR_SUCCESS) return names;
     std::vector<char> buffer(LongestName);
     for (std::uint32_t index = 0;; ++index) {
         std::uint32_t size = LongestName;
-        if (registry_.RegEnumKeyExA(key.Key(), index, buffer.data(), &size) != ERROR_SUCCESS) {
-            return names;
-        }
+        if (enumerate(key.Key(), index, buffer.data(), &size) != ERROR_SUCCESS) return names;
         names.emplace_back(buffer.data(), size);
     }
 }

@@ -4,6 +4,7 @@
 // code instead of throwing, so that a failed write can be named and the
 // rest of the configuration kept as it was.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,10 @@ public:
     win::RegKey Root() const { return root_; }
 
 private:
+    using Enumeration =
+        std::function<std::int32_t(win::RegKey, std::uint32_t, char*, std::uint32_t*)>;
+    std::vector<std::string> Names(const std::string& path, const Enumeration& enumerate) const;
+
     win::RegistryApi& registry_;
     win::RegKey root_;
 };
