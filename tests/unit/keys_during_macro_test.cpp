@@ -159,3 +159,20 @@ TEST_F(KeysDuringMacroTest, CapsLockTappedDuringAMacroIsAnnouncedAsItEnds) {
 }
 
 }  // namespace
+
+// Found by fuzzing: the person presses the macro key again just when the
+// macro is about to type that very letter. The library takes the person's
+// "e" for its own, and its own "e" for the person's, which runs the macro
+// once more: what arrives is what the person's key would have given.
+TEST_F(KeysDuringMacroTest, TheSameKeyAsTheNextTypedOneSwapsPlaces) {
+    Bind("00080045", "renn");
+    machine.Press(VK_MENU, true);
+    Amid(2, 'E', false, true);
+    Amid(6, 'E', false, false);
+    Amid(7, 'E', false, true);
+    machine.Press('E');
+    EXPECT_EQ(machine.AppText(), "rennrenn");
+    EXPECT_EQ(app->Synthesised.Size(), 0u) << "every synthesised event recognised";
+    machine.Release(VK_MENU, true);
+    EXPECT_FALSE(AnyModifierDown());
+}
