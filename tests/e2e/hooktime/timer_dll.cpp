@@ -65,17 +65,20 @@ void Report() {
 LRESULT CALLBACK TimedHook(int code, WPARAM wParam, LPARAM lParam) {
     THookProcess& process = ThisProcess();
     const bool press = !(static_cast<std::uint32_t>(lParam) & 0x80000000u);
-    const bool expected = process.Synthesised.Size() > 0;
-    if (code == HC_ACTION && wParam == VK_F9 && !expected) {
+    if (code == HC_ACTION && wParam == VK_F9) {
         if (press) Report();
         return 1;
     }
+    const std::size_t expectedBefore = process.Synthesised.Size();
     LARGE_INTEGER start;
     LARGE_INTEGER end;
     QueryPerformanceCounter(&start);
     const LRESULT result = KeyboardHookProc(process, code, wParam, lParam);
     QueryPerformanceCounter(&end);
     const LONGLONG ticks = end.QuadPart - start.QuadPart;
+    // The library's own event is the one it stops expecting; a person's key
+    // can arrive among them, and a macro it runs adds events of its own.
+    const bool expected = process.Synthesised.Size() + 1 == expectedBefore;
     Calls& calls = expected ? Synthesised : User;
     ++calls.count;
     calls.ticks += ticks;
