@@ -34,6 +34,14 @@ def tray_area_shown(session):
 
 
 
+def answer_error_box(session):
+    """Waits for the "Anwendungsfehler" box, closes it and returns its texts."""
+    answer = []
+    wait_until(lambda: answer.extend(session.probe("dialog", "Anwendungsfehler")) or
+               "ANSWERED" in answer, "the error box")
+    return " ".join(answer)
+
+
 def macro(session, text):
     session.import_registry(f'[{SETTINGS}]\n"Zolvik eingeschaltet"=hex:01\n\n[{ALTGR}]\n'
                             f'"00080045"="{text}"\n')
@@ -149,12 +157,9 @@ def wrongly_typed_scheme_value_ends_with_the_error_box(session):
     tray = session.start_tray()
     session.start_window()
     session.keys("Caps_Lock")
-    answer = []
-    wait_until(lambda: answer.extend(session.probe("dialog", "Anwendungsfehler")) or
-               "ANSWERED" in answer, "the error box")
-    text = " ".join(answer)
-    check("Exception ERegistryException in Modul Zolhook.dll bei" in text, f"the box said {answer}")
-    check("Ung\xfcltiger Datentyp f\xfcr ''." in text, f"the box said {answer}")
+    text = answer_error_box(session)
+    check("Exception ERegistryException in Modul Zolhook.dll bei" in text, f"the box said {text}")
+    check("Ung\xfcltiger Datentyp f\xfcr ''." in text, f"the box said {text}")
     check(exit_code(tray) == 1, "exit code 1")
     check(session.control_hook() == 0, "the control window is gone")
     session.keys("Caps_Lock")
@@ -182,12 +187,9 @@ def error_in_a_sent_message_ends_with_the_error_box(session):
     session.probe("send", UM_REFRESHICON, 0, 0)
     check(session.control_hook() == 0, "no hook handle is given while the box is up")
     check(tray.poll() is None and not tray_area_shown(session), "the box is up, the icon gone")
-    answer = []
-    wait_until(lambda: answer.extend(session.probe("dialog", "Anwendungsfehler")) or
-               "ANSWERED" in answer, "the error box answered")
-    text = " ".join(answer)
-    check("Exception ERegistryException in Modul Zolvik32.exe bei" in text, f"the box said {answer}")
-    check("Ung\xfcltiger Datentyp f\xfcr 'Zolvik-Symbol verstecken'." in text, f"the box said {answer}")
+    text = answer_error_box(session)
+    check("Exception ERegistryException in Modul Zolvik32.exe bei" in text, f"the box said {text}")
+    check("Ung\xfcltiger Datentyp f\xfcr 'Zolvik-Symbol verstecken'." in text, f"the box said {text}")
     check(exit_code(tray) == 1, "exit code 1")
 
 
