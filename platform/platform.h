@@ -90,6 +90,7 @@ public:
                                                     bool waitAll, std::uint32_t milliseconds,
                                                     std::uint32_t wakeMask) = 0;
     virtual std::uint32_t RegisterWindowMessageA(const char* name) = 0;
+    virtual std::uint32_t CharUpperBuffA(char* text, std::uint32_t length) = 0;
     // The extended-result argument is always null.
     virtual bool ChangeWindowMessageFilterEx(Window window, std::uint32_t message,
                                              std::uint32_t action) = 0;

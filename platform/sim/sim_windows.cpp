@@ -6,6 +6,7 @@
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_threads.h"
 #include "platform/win_constants.h"
+#include "tools/cp1252.h"
 
 namespace sim {
 
@@ -318,6 +319,12 @@ std::uint32_t SimWindows::RegisterWindowMessageA(const char* name) {
     auto [found, added] = registeredMessages_.try_emplace(key, nextAtom_);
     if (added) ++nextAtom_;
     return found->second;
+}
+
+std::uint32_t SimWindows::CharUpperBuffA(char* text, std::uint32_t length) {
+    std::string upper = UpperCase(std::string_view(text, length));
+    std::copy(upper.begin(), upper.end(), text);
+    return length;
 }
 
 bool SimWindows::ChangeWindowMessageFilterEx(Window window, std::uint32_t message,

@@ -90,6 +90,8 @@ public:
                                             bool waitAll, std::uint32_t milliseconds,
                                             std::uint32_t wakeMask) override;
     std::uint32_t RegisterWindowMessageA(const char* name) override;
+    // The letters of code page 1252.
+    std::uint32_t CharUpperBuffA(char* text, std::uint32_t length) override;
     bool ChangeWindowMessageFilterEx(win::Window window, std::uint32_t message,
                                      std::uint32_t action) override;
 

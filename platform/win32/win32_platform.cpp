@@ -209,6 +209,9 @@ public:
     std::uint32_t RegisterWindowMessageA(const char* name) override {
         return ::RegisterWindowMessageA(name);
     }
+    std::uint32_t CharUpperBuffA(char* text, std::uint32_t length) override {
+        return ::CharUpperBuffA(text, length);
+    }
     bool ChangeWindowMessageFilterEx(Window window, std::uint32_t message,
                                      std::uint32_t action) override {
         return ::ChangeWindowMessageFilterEx(ToHwnd(window), message, action, nullptr);

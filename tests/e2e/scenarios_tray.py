@@ -210,3 +210,19 @@ def caps_lock_sounds_are_played_by_the_tray_program(session):
     session.keys("Caps_Lock")
     session.probe("post", WM_CLOSE, 0, 0)
     check(exit_code(tray) == 0, "exit code 0")
+
+
+@scenario
+def error_box_of_a_posted_message_stays_until_closed(session):
+    # The error comes with a posted UM_REFRESHICON: the box must not take
+    # the program's own quit request for the user's answer.
+    session.use_keymap("us")
+    tray = session.start_tray()
+    session.import_registry(f'[{SETTINGS}]\n"Zolvik-Symbol verstecken"=dword:00000001\n')
+    session.probe("post", UM_REFRESHICON, 0, 0)
+    wait_until(lambda: error_box_shown(session), "the error box")
+    time.sleep(2)
+    check(tray.poll() is None and error_box_shown(session), "the box stays up")
+    text = answer_error_box(session)
+    check("Ung\xfcltiger Datentyp f\xfcr 'Zolvik-Symbol verstecken'." in text, f"the box said {text}")
+    check(exit_code(tray) == 1, "exit code 1")
