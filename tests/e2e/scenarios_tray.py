@@ -226,3 +226,44 @@ def error_box_of_a_posted_message_stays_until_closed(session):
     text = answer_error_box(session)
     check("Ung\xfcltiger Datentyp f\xfcr 'Zolvik-Symbol verstecken'." in text, f"the box said {text}")
     check(exit_code(tray) == 1, "exit code 1")
+
+
+@scenario
+def icon_comes_back_when_the_taskbar_is_made_anew(session):
+    # A restarting shell loses every icon and then announces its new
+    # taskbar to every top-level window; a hidden icon stays hidden.
+    tray = session.start_tray()
+    wait_until(lambda: tray_area_shown(session), "the icon")
+    check(session.probe("untray") == ["RESULT 1"], "the icon taken out of the tray")
+    wait_until(lambda: not tray_area_shown(session), "the icon to go")
+    session.probe("broadcast", "TaskbarCreated")
+    wait_until(lambda: tray_area_shown(session), "the icon to come back")
+    session.import_registry(f'[{SETTINGS}]\n"Zolvik-Symbol verstecken"=hex:01\n')
+    session.probe("send", UM_REFRESHICON, 0, 0)
+    wait_until(lambda: not tray_area_shown(session), "the icon to be hidden")
+    session.probe("broadcast", "TaskbarCreated")
+    time.sleep(1)
+    check(not tray_area_shown(session), "a hidden icon stays hidden")
+    session.probe("post", WM_CLOSE, 0, 0)
+    check(exit_code(tray) == 0, "exit code 0")
+
+
+@scenario
+def works_from_a_folder_whose_name_the_code_page_lacks(session):
+    # "\u0141" has no byte in code page 1252, Wine's ANSI code page here: an
+    # ANSI path names another folder. Wine reads Unix file names in the
+    # Unix locale's character set, so this scenario's is UTF-8.
+    session.use_keymap("us")
+    session.lang = "C.UTF-8"
+    log = Log(session.work / "recorder.log")
+    session.extra_env["ZOLVIK_RECORDER_LOG"] = str(log.path)
+    macro(session, "Mit freundlichen Gruessen")
+    tray = session.start_tray(setup=True, folder_name="Zolvik32 \u0141ukasz")
+    window = session.start_window()
+    session.xdotool("keydown", RIGHT_ALT, "key", "e", "keyup", RIGHT_ALT)
+    window.wait_for(lambda lines: window.characters() == "Mit freundlichen Gruessen", "the macro")
+    session.probe("send", UM_TRAYICON, 0, WM_LBUTTONUP)
+    lines = log.wait_for(lambda lines: len(lines) == 1, "Zolsetup.exe to start")
+    check("zolsetup.exe" in lines[0].lower(), f"started {lines[0]}")
+    session.probe("post", WM_CLOSE, 0, 0)
+    check(exit_code(tray) == 0, "exit code 0")
