@@ -80,7 +80,8 @@ int RunMessageLoop(TTrayProgram& program) {
 }
 
 // However the message loop ends, the icon leaves the tray, the hook is
-// removed, the 64-bit host is ended, and then the sound playing is let end.
+// removed and the 64-bit host is ended; only then does the sound thread
+// end, once the sound it plays has ended.
 int RunWithIconAndHook(TTrayProgram& program) {
     struct Shutdown {
         TTrayProgram& program;
