@@ -16,9 +16,10 @@ namespace {
 
 constexpr const char* SchemeKeySuffix = "\\.current";
 
-// The tray program handles no other message while a tone series plays, so
-// one series is bounded: at most this many tones, and at most this much
-// waiting in all (tones and pauses are cut to what is left of it).
+// A tone series holds the tray program's sound thread, and the sounds
+// requested after it wait, so one series is bounded: at most this many
+// tones, and at most this much waiting in all (tones and pauses are cut to
+// what is left of it).
 constexpr std::int32_t MaxToneCount = 100;
 constexpr std::int32_t MaxSeriesMilliseconds = 10000;
 

@@ -11,6 +11,10 @@ using namespace win;
 SimMachine::SimMachine() {
     windows.AttachSystem(system);
     hooks.AttachSystem(system);
+    threads.AttachSystem(system);
+    system.AttachThreads(threads);
+    windows.AttachThreads(threads);
+    sound.AttachThreads(threads);
     appWindow_ = AddAppWindows();
     windows.SetFocus(appWindow_);
 }

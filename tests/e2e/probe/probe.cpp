@@ -17,6 +17,12 @@
 //   probe send LOG MSG WP LP   sends the message to the window "Zolvik32" and
 //                              writes "RESULT n" (or "NOWINDOW") to LOG
 //   probe post LOG MSG WP LP   posts it instead
+//   probe broadcast LOG NAME   posts the registered message NAME to every
+//                              top-level window, as the shell announces its
+//                              taskbar, and writes "RESULT 1" (or 0)
+//   probe untray LOG           takes the icon of the window "Zolvik32" out of
+//                              the tray, as a restarting shell loses it, and
+//                              writes "RESULT 1" (or 0)
 //   probe dialog LOG TITLE     writes the texts in the dialog box titled TITLE
 //                              (a message box) to LOG, then presses its button
 //
@@ -25,6 +31,7 @@
 //
 // Every line is flushed at once, so the test runner can wait for it.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -220,6 +227,21 @@ int Deliver(bool send, const char* message, const char* wParam, const char* lPar
     return 0;
 }
 
+int Broadcast(const char* name) {
+    UINT message = RegisterWindowMessageA(name);
+    Write("RESULT %d", PostMessageA(HWND_BROADCAST, message, 0, 0) ? 1 : 0);
+    return 0;
+}
+
+// The first, 88-byte form of the record, as the tray program uses it.
+int Untray() {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = FindWindowA("Zolvik32", "Zolvik32");
+    Write("RESULT %d", data.hWnd && Shell_NotifyIconA(NIM_DELETE, &data) ? 1 : 0);
+    return 0;
+}
+
 BOOL CALLBACK WriteChildText(HWND child, LPARAM) {
     char text[512] = {};
     GetWindowTextA(child, text, sizeof text);
@@ -261,6 +283,8 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "send") == 0 && argc >= 6) return Deliver(true, argv[3], argv[4], argv[5]);
     if (std::strcmp(argv[1], "post") == 0 && argc >= 6) return Deliver(false, argv[3], argv[4], argv[5]);
     if (std::strcmp(argv[1], "dialog") == 0 && argc >= 4) return AnswerDialog(argv[3]);
+    if (std::strcmp(argv[1], "broadcast") == 0 && argc >= 4) return Broadcast(argv[3]);
+    if (std::strcmp(argv[1], "untray") == 0) return Untray();
     if (std::strcmp(argv[1], "activate") == 0 && argc >= 4) return Activate(argv[3]);
     return 2;
 }
