@@ -13,7 +13,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "platform/sim/sim_registry.h"
-#include "tools/reg_file.h"
+#include "regfile/reg_file.h"
 
 namespace {
 

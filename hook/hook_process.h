@@ -2,7 +2,7 @@
 #include <cstdint>
 
 #include "common/key_flags.h"
-#include "hook/datetime_format.h"
+#include "macro/datetime_format.h"
 #include "hook/synthesised_events.h"
 #include "platform/platform.h"
 #include "settings/options_registry.h"

@@ -7,8 +7,8 @@
 #include "common/sound_events.h"
 #include "platform/win_constants.h"
 #include "setup/sound_page.h"
-#include "tools/cp1252.h"
-#include "tools/reg_file.h"
+#include "common/cp1252.h"
+#include "regfile/reg_file.h"
 
 using namespace win;
 

@@ -74,6 +74,7 @@ TRuleState TSetupConfig::Rules() {
     rules.EasyBackslash = Settings.Flag(opEasyBackslash);
     rules.NumDot = Settings.Flag(opNumDot);
     rules.EasyTab = Settings.Flag(opEasyTab);
+    rules.LayoutCharacters = ReadLayoutCharacters(platform_.keyboard);
     TUmlautTable table = Settings.UmlautTable();
     if (Settings.Flag(opUmlautConversion) && table != TUmlautTable::None) {
         int index = table == TUmlautTable::Ascii ? 0 : 1;

@@ -1,7 +1,8 @@
 #include "setup/umlaut_page.h"
 
 #include "common/key_flags.h"
-#include "hook/macro_store.h"
+#include "common/registry_paths.h"
+#include "macro/value_name.h"
 
 namespace {
 

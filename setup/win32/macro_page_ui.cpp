@@ -1,6 +1,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/cp1252.h"
 #include "platform/win32/win32_platform.h"
 #include "setup/macro_text.h"
 #include "setup/win32/pages.h"
@@ -167,7 +168,7 @@ private:
     }
 
     void Captured(std::uint16_t virtualKey, std::uint32_t keyData) {
-        bool done = capture_.Key(virtualKey, keyData, GetKeyState(VK_CAPITAL) & 1);
+        bool done = capture_.Key(virtualKey, keyData);
         if (!done) {
             // Modifiers going down show as they are held; releasing them
             // leaves the recorded combination in view.
@@ -176,7 +177,11 @@ private:
             return;
         }
         combo_ = capture_.Combo();
-        SetWindowTextA(captureField_, ComboName(*combo_).c_str());
+        SetWindowTextA(captureField_, capture_.Shown().c_str());
+        if (!combo_) {
+            SetItemText(Window, ConflictId, capture_.Refusal());
+            return;
+        }
         // A new binding for keys that are bound already changes that one.
         int bound = BindingOf(*combo_);
         if (!Selected() && bound >= 0) {
@@ -188,10 +193,10 @@ private:
         SetItemText(Window, ConflictId, conflict.Reason);
     }
 
-    int BindingOf(const TKeyCombo& combo) const {
+    int BindingOf(const TMacroKey& combo) const {
         const auto& entries = Config.Macros.Entries();
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (entries[i]->Slot.Name() == ValueNameOf(combo)) return static_cast<int>(i);
+            if (entries[i].get() == Config.Macros.Find(combo)) return static_cast<int>(i);
         }
         return -1;
     }
@@ -205,7 +210,7 @@ private:
         selected_ = index;
         SendDlgItemMessageA(Window, ListId, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
         TMacroEntry* entry = Selected();
-        combo_ = entry ? std::optional<TKeyCombo>(entry->Combo) : std::nullopt;
+        combo_ = entry ? std::optional<TMacroKey>(entry->Combo) : std::nullopt;
         SetWindowTextA(captureField_, entry ? ComboName(entry->Combo).c_str() : "");
         SetItemText(Window, TextId, entry ? entry->Slot.Text() : "");
         SetItemText(Window, ConflictId, entry ? entry->Slot.Problem() : "");
@@ -235,13 +240,14 @@ private:
     }
 
     void InsertCommand() {
-        TCommandResult result = AppendCommand(ItemText(Window, TextId), ChosenCommand(), ItemText(Window, ArgumentId));
+        TCommandResult result = AppendCommand(Cp1252ToWide(ItemText(Window, TextId)), ChosenCommand(),
+                                              Cp1252ToWide(ItemText(Window, ArgumentId)));
         if (!result.Ok) {
             MessageBeep(MB_ICONEXCLAMATION);
             SetItemText(Window, ConflictId, result.Reason);
             return;
         }
-        SetItemText(Window, TextId, result.Text);
+        SetItemText(Window, TextId, WideToCp1252(result.Text));
     }
 
     void Browse() {
@@ -280,7 +286,7 @@ private:
     WNDPROC original_ = nullptr;
     TRegionalFormats regional_;
     TKeyCapture capture_;
-    std::optional<TKeyCombo> combo_;
+    std::optional<TMacroKey> combo_;
     int selected_ = -1;
 };
 

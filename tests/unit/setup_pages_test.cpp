@@ -10,10 +10,10 @@
 #include "hook/macro_store.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/win_constants.h"
+#include "regfile/reg_file.h"
 #include "settings/options_registry.h"
 #include "setup/reg_export.h"
 #include "setup/setup_config.h"
-#include "tools/reg_file.h"
 
 using namespace win;
 
@@ -63,7 +63,7 @@ TEST_F(SetupPagesTest, SettingsAreShownAsStoredAndOnlyChangesAreWrittenAsFlags) 
     config.Load();
     EXPECT_TRUE(config.Settings.Flag(opEasyTab)) << "any byte but 0 is on";
     EXPECT_FALSE(config.Settings.Flag(opEnabled)) << "a flag of zero bytes is off";
-    EXPECT_EQ(config.Settings.UmlautTable(), TUmlautTable::None) << "no UmlautMode: no table";
+    EXPECT_EQ(config.Settings.UmlautTable(), TUmlautTable::Ascii) << "no UmlautMode: the table the library reads then";
     EXPECT_EQ(config.Settings.DecimalDot(), ",");
     std::string before = Snapshot();
 

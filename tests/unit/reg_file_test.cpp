@@ -4,7 +4,7 @@
 
 #include "platform/sim/sim_registry.h"
 #include "platform/win_constants.h"
-#include "tools/reg_file.h"
+#include "regfile/reg_file.h"
 
 using namespace win;
 using Bytes = std::vector<std::uint8_t>;
@@ -163,10 +163,6 @@ TEST(RegFileTest, Errors) {
                 << c.why << ": " << error.what();
         }
     }
-}
-
-TEST(RegFileTest, MissingFile) {
-    EXPECT_THROW(ReadRegFile("/nonexistent/x.reg"), RegFileError);
 }
 
 class RegImportTest : public ::testing::Test {

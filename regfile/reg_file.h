@@ -6,12 +6,12 @@
 // leaves the registry untouched.
 #include <cstdint>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "common/message_error.h"
 #include "platform/platform.h"
 
 enum class TRegAction { CreateKey, DeleteKey, SetValue, DeleteValue };
@@ -32,14 +32,13 @@ struct TRegFile {
 };
 
 // "FILE:LINE: REASON", or "FILE: REASON" for the file as a whole (line 0).
-class RegFileError : public std::runtime_error {
+class RegFileError : public TMessageError {
 public:
     RegFileError(const std::string& fileName, int line, const std::string& reason);
 };
 
 // Throws RegFileError.
 TRegFile ParseRegFile(const std::string& fileName, std::string_view bytes);
-TRegFile ReadRegFile(const std::string& path);
 
 // "HKEY_CURRENT_USER" and the other roots a file may name.
 std::string RootName(win::RegKey root);

@@ -1,11 +1,9 @@
-#include "tools/reg_file.h"
+#include "regfile/reg_file.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 #include "platform/win_constants.h"
-#include "tools/cp1252.h"
+#include "common/cp1252.h"
 
 using namespace win;
 
@@ -384,7 +382,7 @@ bool StartsWith(std::string_view bytes, std::string_view prefix) {
 }  // namespace
 
 RegFileError::RegFileError(const std::string& fileName, int line, const std::string& reason)
-    : std::runtime_error(fileName + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + reason) {}
+    : TMessageError(fileName + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + reason) {}
 
 TRegFile ParseRegFile(const std::string& fileName, std::string_view bytes) {
     if (StartsWith(bytes, "\xEF\xBB\xBF")) {
@@ -400,14 +398,6 @@ TRegFile ParseRegFile(const std::string& fileName, std::string_view bytes) {
         return Parser(fileName, Format::Version5, DecodeUtf16(fileName, bytes.substr(2))).Parse();
     }
     return Parser(fileName, Format::Regedit4, DecodeCp1252(fileName, bytes)).Parse();
-}
-
-TRegFile ReadRegFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw RegFileError(path, 0, "cannot read the file");
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw RegFileError(path, 0, "cannot read the file");
-    return ParseRegFile(path, bytes);
 }
 
 std::string RootName(RegKey root) {
