@@ -9,6 +9,7 @@
 #include "common/cp1252.h"
 #include "hook_fixture.h"
 #include "macro/value_name.h"
+#include "memory_backup_folder.h"
 #include "settings/options_registry.h"
 #include "setup/macro_text.h"
 #include "setup/reg_export.h"
@@ -216,12 +217,13 @@ TEST_F(SetupMacrosTest, MacroListSavesChangedBindingsAndKeepsWhatItDoesNotKnow) 
     machine.registry.Put(AltGrMacroKey, "00080047", REG_EXPAND_SZ, {'x', 0});
     machine.registry.PutString(AltGrMacroKey, "00080048", "bleibt");
     machine.registry.PutString(AltGrMacroKey, "Kommentar", "keep");
-    TSetupConfig config(machine.platform, "C:\\Z\\");
+    TMemoryBackupFolder backups;
+    TSetupConfig config(machine.platform, "C:\\Z\\", backups);
     config.Load();
     ASSERT_EQ(config.Macros.Entries().size(), 4u) << "the comment is not a binding";
     EXPECT_EQ(config.Problems(), std::vector<std::string>{"Ung\xFCltiger Datentyp f\xFCr '00080046'"});
     TRegAccess registry(machine.registry, HKEY_CURRENT_USER);
-    std::string before = ExportConfiguration(registry);
+    std::string before = ExportConfiguration(registry, TExportKind::Plain);
 
     TMacroEntry& e = *config.Macros.Entries()[0];
     TMacroEntry& g = *config.Macros.Entries()[2];
@@ -231,7 +233,7 @@ TEST_F(SetupMacrosTest, MacroListSavesChangedBindingsAndKeepsWhatItDoesNotKnow) 
     config.Macros.SetText(e, "alt");
     EXPECT_FALSE(config.HasChanges()) << "removed and made again as it was";
     EXPECT_EQ(config.Save(), "");
-    EXPECT_EQ(ExportConfiguration(registry), before);
+    EXPECT_EQ(ExportConfiguration(registry, TExportKind::Plain), before);
 
     config.Macros.SetText(e, "neu");
     EXPECT_EQ(config.Macros.Rebind(g, *ParseValueName("00080049"), config.Rules()), "");

@@ -25,12 +25,18 @@ namespace {
 
 constexpr win::Instance LibraryModule = 0x10000000;
 
+// The reader's reasons are the system's German texts in code page 1252.
 TRegFile ReadRegFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw RegFileError(path, 0, "cannot read the file");
+    if (!in) throw ToolError(path + ": cannot read the file");
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw RegFileError(path, 0, "cannot read the file");
-    return ParseRegFile(path, bytes);
+    if (in.bad()) throw ToolError(path + ": cannot read the file");
+    try {
+        return ParseRegFile(path, bytes);
+    } catch (const RegFileError& error) {
+        std::string line = error.Line() > 0 ? ":" + std::to_string(error.Line()) : std::string();
+        throw ToolError(path + line + ": " + Cp1252ToUtf8(error.Reason()));
+    }
 }
 
 std::string ToCp1252(const std::string& text, const char* what) {
