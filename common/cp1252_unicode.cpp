@@ -1,6 +1,6 @@
 #include "common/cp1252.h"
 
-#include <cstdio>
+#include "common/number_text.h"
 
 namespace {
 
@@ -94,9 +94,7 @@ std::string Utf16LeToCp1252(std::string_view bytes) {
 }
 
 std::string DescribeCodePoint(char32_t codePoint) {
-    char number[16];
-    std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(codePoint));
-    std::string text = number;
+    std::string text = "U+" + HexDigits(static_cast<std::uint32_t>(codePoint), 4);
     if (codePoint >= 0x20 && codePoint != 0x7F && !(codePoint >= 0x80 && codePoint < 0xA0)) {
         text += " '";
         AppendUtf8(text, codePoint);

@@ -4,6 +4,7 @@
 #include "common/cp1252.h"
 #include "common/shell_open.h"
 #include "macro/datetime_format.h"
+#include "macro/dollar_escapes.h"
 #include "macro/macro_steps.h"
 #include "platform/win_constants.h"
 
@@ -24,8 +25,16 @@ void RequestShutdown(THookProcess& process) {
     if (control != 0) process.Api.windows.PostMessageA(control, UM_SHUTDOWN, 1, 0);
 }
 
+// In the configuration program's test field a macro is tried out: it types,
+// and what else it would do is only shown there.
+bool IsTrial(THookProcess& process) {
+    const TStepAside& rule = process.StepAside;
+    return rule.TestField != 0 && process.Api.windows.GetFocus() == rule.TestField;
+}
+
 void RunStep(const TMacroStep& step, TKeyRuleContext& context) {
     THookProcess& process = context.Process;
+    if (!IsTypingStep(step.Kind) && IsTrial(process)) return;
     switch (step.Kind) {
         case TMacroStepKind::Type: TypeAndSwallow(context, WideToCp1252(step.Text)); break;
         case TMacroStepKind::Date: TypeNow(context, step.Format, process.Regional.RegionalLongDate); break;
@@ -50,6 +59,11 @@ void RunMacro(const std::string& text, TKeyRuleContext& context) {
     if (text.empty()) return;
     for (const TMacroStep& step : ReadMacroSteps(Cp1252ToWide(text))) RunStep(step, context);
     SwallowKey(context);
+}
+
+void TryMacro(THookProcess& process, const std::string& storedText) {
+    TKeyRuleContext context{process, TKeyEvent{}, false};
+    RunMacro(ExpandDollarEscapes(storedText), context);
 }
 
 bool OpenDocument(THookProcess& process, const std::string& path) {

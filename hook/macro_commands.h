@@ -7,5 +7,10 @@
 // text always swallows the key.
 void RunMacro(const std::string& text, TKeyRuleContext& context);
 
+// Types a stored macro text (before its "$" escapes are expanded) into the
+// window that has the focus, as if its key had been pressed: the
+// configuration program's test field, where its commands are not run.
+void TryMacro(THookProcess& process, const std::string& storedText);
+
 // Opens a program or document with the shell; false when it cannot.
 bool OpenDocument(THookProcess& process, const std::string& path);

@@ -1,6 +1,6 @@
 #include "macro/dollar_escapes.h"
 
-#include <cstdio>
+#include "common/number_text.h"
 
 namespace {
 
@@ -52,14 +52,12 @@ std::string ExpandDollarEscapes(std::string text) {
 // Two digits always: a single one works only at the very end of a text.
 std::string EscapeDollars(std::string_view bytes) {
     std::string stored;
-    char escape[4];
     for (char c : bytes) {
         auto byte = static_cast<unsigned char>(c);
         if (c == '$') {
             stored += "$$";
         } else if (byte < 0x20 || byte == 0xFF) {
-            std::snprintf(escape, sizeof escape, "$%02X", byte);
-            stored += escape;
+            stored += "$" + HexDigits(byte, 2);
         } else {
             stored += c;
         }

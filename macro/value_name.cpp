@@ -1,14 +1,11 @@
 #include "macro/value_name.h"
 
-#include <cstdio>
-
 #include "common/key_code.h"
+#include "common/number_text.h"
 
 std::string MacroValueName(std::uint16_t keyCode, TKeyFlags flags) {
     if (flags.Contains(kfAltGr)) flags.Bits &= 0xF9;
-    char name[9];
-    std::snprintf(name, sizeof name, "%08X", static_cast<unsigned>(CombineKeyCode(keyCode, flags)));
-    return name;
+    return HexDigits(CombineKeyCode(keyCode, flags), 8);
 }
 
 std::string ValueNameOf(const TMacroKey& combo) { return MacroValueName(combo.KeyCode, combo.Flags); }

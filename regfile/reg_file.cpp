@@ -1,8 +1,7 @@
 #include "regfile/reg_file.h"
 
 #include <algorithm>
-#include <cstdio>
-
+#include "common/number_text.h"
 #include "platform/win_constants.h"
 #include "common/cp1252.h"
 
@@ -76,9 +75,7 @@ std::string Utf16Problem(std::string_view bytes) {
         auto unit = static_cast<char32_t>(static_cast<unsigned char>(bytes[i]) |
                                           (static_cast<unsigned char>(bytes[i + 1]) << 8));
         if (!CodePointToCp1252(unit) || (unit >= 0xD800 && unit <= 0xDFFF)) {
-            char number[16];
-            std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(unit));
-            return std::string("Zeichen ") + number + " gibt es in Codepage 1252 nicht";
+            return "Zeichen U+" + HexDigits(static_cast<std::uint32_t>(unit), 4) + " gibt es in Codepage 1252 nicht";
         }
     }
     return std::string();

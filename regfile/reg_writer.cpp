@@ -1,8 +1,7 @@
 #include "regfile/reg_writer.h"
 
 #include <algorithm>
-#include <cstdio>
-
+#include "common/number_text.h"
 #include "platform/win_constants.h"
 #include "regfile/reg_file.h"
 
@@ -21,11 +20,7 @@ std::string Quoted(const std::string& text) {
 
 std::string HexBytes(const std::vector<std::uint8_t>& data) {
     std::string hex;
-    char byte[4];
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : ",%02x", data[i]);
-        hex += byte;
-    }
+    for (std::size_t i = 0; i < data.size(); ++i) hex += (i == 0 ? "" : ",") + HexDigits(data[i], 2, false);
     return hex;
 }
 
@@ -40,15 +35,11 @@ bool QuotableString(std::uint32_t type, const std::vector<std::uint8_t>& data) {
 std::string ValueData(std::uint32_t type, const std::vector<std::uint8_t>& data) {
     if (QuotableString(type, data)) return Quoted(std::string(data.begin(), data.end() - 1));
     if (type == REG_DWORD && data.size() == 4) {
-        char dword[16];
-        std::snprintf(dword, sizeof dword, "dword:%08x",
-                      data[0] | data[1] << 8 | data[2] << 16 | static_cast<unsigned>(data[3]) << 24);
-        return dword;
+        return "dword:" + HexDigits(data[0] | data[1] << 8 | data[2] << 16 | static_cast<std::uint32_t>(data[3]) << 24,
+                                    8, false);
     }
     if (type == REG_BINARY) return "hex:" + HexBytes(data);
-    char prefix[16];
-    std::snprintf(prefix, sizeof prefix, "hex(%x):", static_cast<unsigned>(type));
-    return prefix + HexBytes(data);
+    return "hex(" + HexDigits(type, 1, false) + "):" + HexBytes(data);
 }
 
 std::string ValueName(const std::string& name) { return name.empty() ? std::string("@") : Quoted(name); }

@@ -1,9 +1,10 @@
 #include "setup/backups.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <utility>
+
+#include "common/number_text.h"
 
 namespace {
 
@@ -37,13 +38,13 @@ std::vector<std::string> BackupNames(TBackupFolder& folder) {
 }
 
 std::string KeepBackup(TBackupFolder& folder, const win::SystemTime& now, const std::string& file) {
-    char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u-%02u-%02u", now.year, now.month, now.day, now.hour,
-                  now.minute, now.second);
+    std::string stamp = DecimalDigits(now.year, 4) + "-" + DecimalDigits(now.month, 2) + "-" +
+                        DecimalDigits(now.day, 2) + " " + DecimalDigits(now.hour, 2) + "-" +
+                        DecimalDigits(now.minute, 2) + "-" + DecimalDigits(now.second, 2);
     std::vector<std::string> existing = folder.Names();
-    std::string name = Prefix + std::string(stamp) + Extension;
+    std::string name = Prefix + stamp + Extension;
     for (int number = 2; std::find(existing.begin(), existing.end(), name) != existing.end(); ++number) {
-        name = Prefix + std::string(stamp) + " (" + std::to_string(number) + ")" + Extension;
+        name = Prefix + stamp + " (" + std::to_string(number) + ")" + Extension;
     }
     std::string failure = folder.Write(name, file);
     if (!failure.empty()) return failure;

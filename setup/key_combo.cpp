@@ -1,8 +1,8 @@
 #include "setup/key_combo.h"
 
-#include <cstdio>
 
 #include "common/key_bits.h"
+#include "common/number_text.h"
 
 namespace {
 
@@ -68,9 +68,7 @@ std::string KeyName(std::uint16_t keyCode) {
     } else if (virtualKey >= 0x70 && virtualKey <= 0x87) {
         name = "F" + std::to_string(virtualKey - 0x70 + 1);
     } else {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "Taste 0x%02X", virtualKey);
-        name = hex;
+        name = "Taste 0x" + HexDigits(virtualKey, 2);
     }
     return extended ? name + " (erweitert)" : name;
 }

@@ -187,6 +187,23 @@ std::string DescribeMacro(const std::string& storedText) {
     return description.empty() ? "tut nichts" : description;
 }
 
+std::string DescribeCommands(const std::string& storedText) {
+    std::string description;
+    for (const TMacroStep& step : StepsToShow(storedText)) {
+        if (!IsTypingStep(step.Kind)) description += (description.empty() ? "" : ", ") + StepDescription(step);
+    }
+    return description;
+}
+
+std::string OneLineText(const std::string& storedText) {
+    std::string line;
+    for (wchar_t c : ShownText(storedText)) {
+        if (c == L'\n') continue;
+        line += c == L'\r' ? '\xB6' : IsKept(c) ? '\xB7' : WideToCp1252(std::wstring_view(&c, 1))[0];
+    }
+    return line;
+}
+
 std::string PreviewMacro(const std::string& storedText, const TRegionalFormats& regional,
                          const win::SystemTime& now) {
     std::string preview;

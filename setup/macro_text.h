@@ -28,6 +28,13 @@ std::wstring RefusedCharactersMessage(const std::wstring& refused);
 // "tippt \"Mit freundlichen Grüßen\"", "öffnet calc.exe, fügt das Datum ein";
 // code page 1252.
 std::string DescribeMacro(const std::string& storedText);
+// What the text does besides typing ("öffnet calc.exe, fährt Windows
+// herunter"), which a trial in the test field shows instead of running;
+// empty when it only types.
+std::string DescribeCommands(const std::string& storedText);
+// The text in one line for the list: a line break as "¶", a byte that is
+// no character as "·".
+std::string OneLineText(const std::string& storedText);
 // Everything the text types, one after the other, Enter as a line break;
 // keystroke escapes as the keys they press ("[Umschalt+Tab]"), and the
 // other steps in brackets ("[öffnet calc.exe]"). Code page 1252.

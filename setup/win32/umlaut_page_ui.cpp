@@ -14,6 +14,7 @@ public:
     using TPage::TPage;
 
     const char* Title() const override { return "Umlaute"; }
+    const char* HelpTopic() const override { return "9-umlaute"; }
 
     // One row per key and variant; the ASCII table's column first, so that
     // Tab walks down one table and then the other.
@@ -21,7 +22,7 @@ public:
         AddLabel(Window, "Taste", 8, 4, 90);
         for (int table = 0; table < 2; ++table) {
             // A mnemonic leads to the next control made after its label.
-            AddLabel(Window, table == 0 ? "&ASCII-Tabelle" : "&HTML-Tabelle", 104 + table * 100, 4, 90);
+            AddLabel(Window, table == 0 ? "&ASCII-Tabelle" : "H&TML-Tabelle", 104 + table * 100, 4, 90);
             for (int key = 0; key < UmlautKeyCount; ++key) {
                 for (int variant = 0; variant < UmlautVariantCount; ++variant) {
                     int y = 14 + (key * UmlautVariantCount + variant) * 11;
@@ -31,7 +32,7 @@ public:
                 }
             }
         }
-        AddControl(Window, "BUTTON", "&\xDC" "bliche Tabellen wiederherstellen", BS_PUSHBUTTON | WS_TABSTOP,
+        AddControl(Window, "BUTTON", "\xDC" "bliche Tabellen &wiederherstellen", BS_PUSHBUTTON | WS_TABSTOP,
                    104, 194 - 6, 140, 13, RestoreId);
     }
 
@@ -49,9 +50,7 @@ public:
     void Command(int id, int code, HWND) override {
         if (id == RestoreId && code == BN_CLICKED) {
             Config.Umlauts.RestoreUsualTables();
-            Showing = true;
-            Show();
-            Showing = false;
+            ShowQuietly();
             return;
         }
         if (id < FirstCellId || id >= FirstCellId + 2 * UmlautKeyCount * UmlautVariantCount || code != EN_CHANGE) return;
@@ -65,4 +64,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<TPage> MakeUmlautPage(TSetupConfig& config) { return std::make_unique<TUmlautPageUi>(config); }
+std::unique_ptr<TPage> MakeUmlautPage(TSetupConfig& config, TPageHost& host) {
+    return std::make_unique<TUmlautPageUi>(config, host);
+}

@@ -274,6 +274,9 @@ TEST_F(SetupMacrosTest, DescriptionAndPreviewNameWhatATextDoes) {
         EXPECT_EQ(DescribeMacro(row.text), row.description) << row.text;
         EXPECT_EQ(PreviewMacro(row.text, regional, now), row.preview) << row.text;
     }
+    EXPECT_EQ(DescribeCommands("^calc.exe^*0Text^*40^*9"), "\xF6" "ffnet calc.exe, f\xE4hrt Windows herunter");
+    EXPECT_EQ(DescribeCommands("nur Text"), "");
+    EXPECT_EQ(OneLineText("Zeile$0Dzwei$FF$81$09 5$$"), "Zeile\xB6zwei\xB7\xB7\xB7 5$");
 }
 
 // The text field shows a text as the user means it and stores it with the

@@ -222,8 +222,9 @@ TEST_F(SetupPagesTest, PlayingGoesThroughTheTrayProgramOrPlaysTheValuesShown) {
     config.Load();
     config.Sounds.SchemeFile(seOn).SetText("ding.wav");
     config.Sounds.SetToneSpec(seOff, TToneSpec{880, 50, 3, 20});
-    PlaySoundEvent(machine.platform, seOn, false, config.Sounds, true);
-    PlaySoundEvent(machine.platform, seOff, true, config.Sounds, true);
+    std::atomic<bool> stop{false};
+    PlaySoundEvent(machine.platform, seOn, false, config.Sounds, true, stop);
+    PlaySoundEvent(machine.platform, seOff, true, config.Sounds, true, stop);
     ASSERT_EQ(machine.sound.Played().size(), 1u);
     EXPECT_EQ(machine.sound.Played()[0].sound, "ding.wav");
     EXPECT_EQ(machine.sound.Played()[0].flags, SND_FILENAME);
@@ -232,10 +233,28 @@ TEST_F(SetupPagesTest, PlayingGoesThroughTheTrayProgramOrPlaysTheValuesShown) {
     EXPECT_EQ(machine.system.Sleeps(), (std::vector<std::uint32_t>{20, 20})) << "no pause after the last";
 
     Window control = machine.windows.AddWindow(ControlWindowName, ControlWindowName);
-    PlaySoundEvent(machine.platform, seCapsLock, false, config.Sounds, false);
+    PlaySoundEvent(machine.platform, seCapsLock, false, config.Sounds, false, stop);
     ASSERT_EQ(machine.windows.PostedTo(control).size(), 1u);
     EXPECT_EQ(machine.windows.PostedTo(control)[0].message, UM_PLAYSOUND);
     EXPECT_EQ(machine.windows.PostedTo(control)[0].wParam, WParam(seCapsLock));
+}
+
+// A long series is bounded as the tray program bounds it, and a stop asked
+// for ends it.
+TEST_F(SetupPagesTest, ToneSeriesIsBoundedAndStops) {
+    config.Load();
+    config.Sounds.SetToneSpec(seOff, TToneSpec{440, 300, 1000, 200});
+    std::atomic<bool> stop{false};
+    PlaySoundEvent(machine.platform, seOff, true, config.Sounds, true, stop);
+    std::uint32_t waited = 0;
+    for (const auto& beep : machine.sound.Beeps()) waited += beep.milliseconds;
+    for (std::uint32_t sleep : machine.system.Sleeps()) waited += sleep;
+    EXPECT_EQ(waited, 10000u) << "ten seconds in all";
+    EXPECT_EQ(machine.sound.Beeps().size(), 100u) << "at most a hundred tones";
+
+    stop = true;
+    PlaySoundEvent(machine.platform, seOff, true, config.Sounds, true, stop);
+    EXPECT_EQ(machine.sound.Beeps().size(), 100u) << "nothing after a stop";
 }
 
 TEST_F(SetupPagesTest, ExportReimportedGivesTheSameRegistryAndTheSameFile) {
