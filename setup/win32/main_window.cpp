@@ -116,10 +116,13 @@ void TMainWindow::ShowTab(int index) {
     SendMessageA(tabs_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
+// The focus goes to the tab strip, as in Windows' own property sheets, so
+// that no control of the page left behind keeps it; Tab leads into the page.
 void TMainWindow::TurnPage(int step) {
     int count = static_cast<int>(pages_.size());
     int current = static_cast<int>(SendMessageA(tabs_, TCM_GETCURSEL, 0, 0));
     ShowTab((current + step + count) % count);
+    SetFocus(tabs_);
 }
 
 TPage& TMainWindow::CurrentPage() const {

@@ -17,9 +17,10 @@
 //   probe send LOG MSG WP LP   sends the message to the window "Zolvik32" and
 //                              writes "RESULT n" (or "NOWINDOW") to LOG
 //   probe post LOG MSG WP LP   posts it instead
-//   probe dialog LOG TITLE [ID] writes the texts in the dialog box titled TITLE
-//                              (a message box) to LOG, then presses its button
-//                              (the one of command ID: 6 Ja, 7 Nein, 2 Abbrechen)
+//   probe dialog LOG TITLE [ID [TEXT]]  writes the texts in the dialog box
+//                              titled TITLE (a message box) to LOG, then presses
+//                              its button (the one of command ID: 6 Ja, 7 Nein,
+//                              2 Abbrechen); with TEXT, only a box showing it
 //   probe command LOG TITLE ID presses the button of command ID in Zolsetup's
 //                              main window titled TITLE (1 OK, 2 Abbrechen)
 //   probe controls LOG TITLE   writes every control of that window to LOG:
@@ -34,6 +35,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "common/library_error.h"
 
@@ -226,7 +228,7 @@ int Deliver(bool send, const char* message, const char* wParam, const char* lPar
 }
 
 BOOL CALLBACK WriteChildText(HWND child, LPARAM) {
-    char text[512] = {};
+    char text[4096] = {};
     GetWindowTextA(child, text, sizeof text);
     if (text[0]) Write("TEXT %s", text);
     return TRUE;
@@ -271,12 +273,27 @@ HWND Dialog(const char* title, bool main) {
     return search.found;
 }
 
+BOOL CALLBACK CollectChildText(HWND child, LPARAM parameter) {
+    char text[4096] = {};
+    GetWindowTextA(child, text, sizeof text);
+    if (text[0]) reinterpret_cast<std::string*>(parameter)->append(text).append("\n");
+    return TRUE;
+}
+
 // Message boxes are dialogs of class #32770; a button (IDOK unless named)
-// ends them, after their texts are written.
-int AnswerDialog(const char* title, const char* button) {
+// ends them, after their texts are written. With a text to expect, a box
+// that does not show it is left alone ("OTHER"): the one before may still
+// be going.
+int AnswerDialog(const char* title, const char* button, const char* expected) {
     HWND dialog = Dialog(title, false);
     if (!dialog) {
         Write("NODIALOG");
+        return 1;
+    }
+    std::string texts;
+    EnumChildWindows(dialog, CollectChildText, reinterpret_cast<LPARAM>(&texts));
+    if (expected && texts.find(expected) == std::string::npos) {
+        Write("OTHER");
         return 1;
     }
     EnumChildWindows(dialog, WriteChildText, 0);
@@ -298,10 +315,13 @@ int Command(const char* title, const char* id) {
 }
 
 // Every control of a window with its text, for the mnemonics of each page.
+// GetWindowText gives no control's text across processes: it is asked for.
 BOOL CALLBACK WriteControl(HWND child, LPARAM) {
     char text[512] = {};
     char className[64] = {};
-    GetWindowTextA(child, text, sizeof text);
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                        &copied);
     GetClassNameA(child, className, sizeof className);
     Write("CONTROL %p %p %d %s %s", static_cast<void*>(GetParent(child)), static_cast<void*>(child),
           IsWindowVisible(child) ? 1 : 0, className, text);
@@ -327,7 +347,9 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "host") == 0 && argc >= 4) return RunHost(argv[3]);
     if (std::strcmp(argv[1], "send") == 0 && argc >= 6) return Deliver(true, argv[3], argv[4], argv[5]);
     if (std::strcmp(argv[1], "post") == 0 && argc >= 6) return Deliver(false, argv[3], argv[4], argv[5]);
-    if (std::strcmp(argv[1], "dialog") == 0 && argc >= 4) return AnswerDialog(argv[3], argc >= 5 ? argv[4] : nullptr);
+    if (std::strcmp(argv[1], "dialog") == 0 && argc >= 4) {
+        return AnswerDialog(argv[3], argc >= 5 ? argv[4] : nullptr, argc >= 6 ? argv[5] : nullptr);
+    }
     if (std::strcmp(argv[1], "command") == 0 && argc >= 5) return Command(argv[3], argv[4]);
     if (std::strcmp(argv[1], "controls") == 0 && argc >= 4) return Controls(argv[3]);
     if (std::strcmp(argv[1], "activate") == 0 && argc >= 4) return Activate(argv[3]);
