@@ -46,7 +46,7 @@ void TSettingsPage::SetFlag(TOption option, bool on) { FlagSlot(option).SetOn(on
 // byte but 0 and 1 selects none, and so does a value the library cannot read.
 TUmlautTable TSettingsPage::UmlautTable() const {
     if (!umlautMode_.Problem().empty()) return TUmlautTable::None;
-    if (!umlautMode_.Exists()) return TUmlautTable::Ascii;
+    if (!umlautMode_.HasValue()) return TUmlautTable::Ascii;
     std::uint8_t mode = umlautMode_.Byte();
     return mode == 0 ? TUmlautTable::Ascii : mode == 1 ? TUmlautTable::Html : TUmlautTable::None;
 }

@@ -116,6 +116,10 @@ TRuleState TSetupConfig::Rules() {
                 if (!cell.Text().empty()) rules.UmlautNames.insert(cell.Name());
             }
         }
+        for (const TOtherUmlautEntry& other : Umlauts.Others()) {
+            std::optional<TMacroKey> key = ParseValueName(other.Slot.Name());
+            if (other.Table == index && key && !other.Slot.Text().empty()) rules.UmlautNames.insert(ValueNameOf(*key));
+        }
     }
     return rules;
 }

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "common/cp1252.h"
+#include "common/registry_paths.h"
 #include "hook_fixture.h"
 #include "macro/value_name.h"
 #include "memory_backup_folder.h"
@@ -247,6 +248,28 @@ TEST_F(SetupMacrosTest, MacroListSavesChangedBindingsAndKeepsWhatItDoesNotKnow) 
     EXPECT_EQ(machine.registry.Get(AltGrMacroKey, "00080046")->type, REG_BINARY);
     EXPECT_EQ(machine.registry.Get(AltGrMacroKey, "Kommentar")->data,
               (std::vector<std::uint8_t>{'k', 'e', 'e', 'p', 0}));
+}
+
+// The table the page shows and sets is the one the library converts with,
+// a missing "UmlautMode" included.
+TEST_F(SetupMacrosTest, UmlautTableOfThePageIsTheOneTheLibraryUses) {
+    SetOption("Umlautwandlung", 1);
+    machine.registry.PutString(AsciiUmlautKey, "000000DE", "ae");
+    machine.registry.PutString(HtmlUmlautKey, "000000DE", "&auml;");
+    TMemoryBackupFolder backups;
+    TSetupConfig config(machine.platform, "C:\\Z\\", backups);
+    config.Load();
+    struct Row { TUmlautTable table; const char* typed; };
+    const Row rows[] = {{TUmlautTable::Ascii, "ae"}, {TUmlautTable::Html, "&auml;"}, {TUmlautTable::Ascii, "ae"},
+                        {TUmlautTable::None, "\xE4"}};
+    EXPECT_EQ(config.Settings.UmlautTable(), TUmlautTable::Ascii) << "shown as the library reads it";
+    for (const Row& row : rows) {
+        config.Settings.SetUmlautTable(row.table);
+        EXPECT_EQ(config.Save(), "");
+        machine.ClearApp();
+        machine.Tap(0xDE);
+        EXPECT_EQ(machine.AppText(), row.typed) << static_cast<int>(row.table);
+    }
 }
 
 TEST_F(SetupMacrosTest, DescriptionAndPreviewNameWhatATextDoes) {

@@ -193,6 +193,31 @@ TEST_F(SetupPagesTest, RestoringTheUsualUmlautTablesGivesTheExampleTables) {
     EXPECT_EQ(TextOf(ours.Read(HtmlUmlautKey, "000000BB").Data), "&plus;");
 }
 
+// Values of the tables other than the usual cells are shown too, and can be
+// changed and removed; the rules know them as claimed keys.
+TEST_F(SetupPagesTest, EveryOtherValueOfTheUmlautTablesCanBeChangedOrRemoved) {
+    machine.registry.PutString(HtmlUmlautKey, "000000BB", "&plus;");
+    machine.registry.PutString(HtmlUmlautKey, "001100bf", "&num;");
+    machine.registry.PutString(AsciiUmlautKey, "000000de", "klein geschrieben");
+    machine.registry.PutString(AsciiUmlautKey, "Kommentar", "frei");
+    config.Load();
+    std::vector<std::string> labels;
+    for (const TOtherUmlautEntry& other : config.Umlauts.Others()) labels.push_back(TUmlautPage::OtherLabel(other));
+    EXPECT_EQ(labels, (std::vector<std::string>{"ASCII: Kommentar", "HTML: +", "HTML: Umschalt+Feststelltaste+#"}))
+        << "a usual cell written in small letters is the cell";
+    EXPECT_EQ(config.Umlauts.Cell(0, 0, 0).Text(), "klein geschrieben");
+    config.Settings.SetFlag(opUmlautConversion, true);
+    config.Settings.SetUmlautTable(TUmlautTable::Html);
+    EXPECT_TRUE(config.Rules().UmlautNames.count("001100BF"));
+
+    config.Umlauts.Others()[1].Slot.SetText("&#43;");
+    config.Umlauts.Others()[2].Slot.Remove();
+    EXPECT_EQ(config.Save(), "");
+    EXPECT_EQ(TextOf(TRegAccess(machine.registry, HKEY_CURRENT_USER).Read(HtmlUmlautKey, "000000BB").Data), "&#43;");
+    EXPECT_FALSE(machine.registry.Get(HtmlUmlautKey, "001100BF"));
+    EXPECT_TRUE(machine.registry.Get(AsciiUmlautKey, "Kommentar"));
+}
+
 TEST_F(SetupPagesTest, SoundsAreStoredAsTheSystemReadsThemAndRegisteredForWindows) {
     machine.registry.PutString(std::string(EventLabelsKey) + "\\Aus", "", "Mein Aus");
     config.Load();
