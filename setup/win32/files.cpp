@@ -4,19 +4,12 @@
 
 #include <vector>
 
+#include "platform/win32/win32_platform.h"
+#include "setup/value_slot.h"
+
 namespace {
 
-// Windows' own text for the last error, without its line end.
-std::string LastErrorText() {
-    char text[512] = {};
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                  GetLastError(), 0, text, sizeof text, nullptr);
-    std::string message(text, length);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
-        message.pop_back();
-    }
-    return message.empty() ? "Fehler " + std::to_string(GetLastError()) : message;
-}
+std::string LastErrorText() { return ErrorText(win::Win32Platform().system, static_cast<std::int32_t>(GetLastError())); }
 
 class THandle {
 public:
