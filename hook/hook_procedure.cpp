@@ -41,10 +41,11 @@ void UpdateLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag membe
     AnnounceLockKey(process, event, member, sound);
 }
 
-// While the configuration program's capture field has the focus, a key
-// combination is being recorded: no rule may act on it, not even AltGr+F1.
-bool IsRecording(THookProcess& process) {
-    return process.CaptureWindow != 0 && process.Api.windows.GetFocus() == process.CaptureWindow;
+// In the configuration program no rule acts on a key, not even AltGr+F1,
+// except in its test field.
+bool StepsAside(THookProcess& process) {
+    const TStepAside& rule = process.StepAside;
+    return rule.Active && (rule.TestField == 0 || process.Api.windows.GetFocus() != rule.TestField);
 }
 
 // Num Lock is held on before its toggle is announced, so that the sound
@@ -55,7 +56,7 @@ TVerdict ExamineNumLock(THookProcess& process, const TKeyEvent& event, bool pres
     SetKeyFlag(process.KeyFlags, kfNumLock, LockStateAfter(process, event));
     TNumLockHold hold = HoldNumLockOn(process, event);
     if (!process.KeyFlags.Contains(kfAltGr)) AnnounceLockKey(process, event, kfNumLock, seNumLock);
-    TVerdict verdict = press && !IsRecording(process) ? ApplyKeyRules(process, event) : TVerdict::Pass;
+    TVerdict verdict = press && !StepsAside(process) ? ApplyKeyRules(process, event) : TVerdict::Pass;
     if (verdict == TVerdict::Swallow) HeldNumLockSwallowed(process, hold);
     return verdict;
 }
@@ -105,7 +106,7 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
         default:
             break;
     }
-    return press && !IsRecording(process) ? ApplyKeyRules(process, event) : TVerdict::Pass;
+    return press && !StepsAside(process) ? ApplyKeyRules(process, event) : TVerdict::Pass;
 }
 
 // On 64-bit Windows a hook is called for the keys of a process of the other

@@ -279,6 +279,9 @@ Section "Zolvik32" SecProgram
     File "${SOURCE}/examples/*.reg"
     SetOutPath "$INSTDIR\Dokumentation"
     File "${SOURCE}/docs/user-guide.md"
+!if /FileExists "${BIN32}/Dokumentation/index.html"
+    File "${BIN32}/Dokumentation/*.html"
+!endif
     SetOutPath "$INSTDIR\Dokumentation\images"
     File "${SOURCE}/docs/images/*.png"
     SetOutPath "$INSTDIR"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/sim/sim_wide_text.h"
+#include "common/cp1252.h"
 #include "platform/win_constants.h"
 
 namespace sim {
@@ -30,20 +30,20 @@ bool SimShell::Shell_NotifyIconA(std::uint32_t message, NotifyIconData* data) {
     }
 }
 
-void SimShell::AddFile(const std::string& path) { files_.push_back(WideText(path)); }
+void SimShell::AddFile(const std::string& path) { files_.push_back(Cp1252ToWide(path)); }
 
 Instance SimShell::ShellExecuteA(Window owner, const char* verb, const char* file,
                                  const char* parameters, const char* directory, int show) {
     std::string path = file ? file : "";
     return Execute({owner, verb ? verb : "", path, parameters != nullptr, directory != nullptr, show,
                     L""},
-                   WideText(path));
+                   Cp1252ToWide(path));
 }
 
 Instance SimShell::ShellExecuteW(Window owner, const wchar_t* verb, const wchar_t* file,
                                  const wchar_t* parameters, const wchar_t* directory, int show) {
     std::wstring path = file ? file : L"";
-    return Execute({owner, AnsiText(verb ? verb : L""), AnsiText(path), parameters != nullptr,
+    return Execute({owner, WideToCp1252(verb ? verb : L""), WideToCp1252(path), parameters != nullptr,
                     directory != nullptr, show, path},
                    path);
 }

@@ -7,7 +7,7 @@
 
 #include "platform/sim/sim_locale.h"
 #include "platform/sim/sim_threads.h"
-#include "platform/sim/sim_wide_text.h"
+#include "common/cp1252.h"
 #include "platform/win_constants.h"
 
 namespace sim {
@@ -42,7 +42,7 @@ std::uint32_t SimSystem::WaitForInputIdle(Handle, std::uint32_t) {
 Handle SimSystem::GetCurrentProcess() { return static_cast<Handle>(-1); }
 
 void SimSystem::SetModuleFileName(Instance module, const std::string& path) {
-    modules_[module] = WideText(path);
+    modules_[module] = Cp1252ToWide(path);
 }
 
 namespace {
@@ -65,7 +65,7 @@ std::uint32_t CopyModulePath(const Text& path, typename Text::value_type* buffer
 std::uint32_t SimSystem::GetModuleFileNameA(Instance module, char* buffer, std::uint32_t size) {
     auto found = modules_.find(module);
     if (found == modules_.end() || size == 0) return 0;
-    return CopyModulePath(AnsiText(found->second), buffer, size);
+    return CopyModulePath(WideToCp1252(found->second), buffer, size);
 }
 
 std::uint32_t SimSystem::GetModuleFileNameW(Instance module, wchar_t* buffer, std::uint32_t size) {

@@ -6,7 +6,7 @@
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_threads.h"
 #include "platform/win_constants.h"
-#include "tools/cp1252.h"
+#include "common/cp1252.h"
 
 namespace sim {
 

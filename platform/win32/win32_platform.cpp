@@ -409,14 +409,13 @@ struct Win32Backend {
     Platform platform{registry, keyboard, windows, shell, system, sound, ports, hooks};
 };
 
-Win32Backend& Backend() {
-    static Win32Backend backend;
-    return backend;
-}
+// Initialised as the program file is loaded, before any code runs: no
+// thread can find it half made, and no run-time guard is linked for it.
+constinit Win32Backend Backend;
 
 }  // namespace
 
-Platform& Win32Platform() { return Backend().platform; }
+Platform& Win32Platform() { return Backend.platform; }
 
 
 }  // namespace win
