@@ -141,6 +141,8 @@ TSessionOptions SessionOptions(const TArguments& arguments) {
     options.Moment = ParseAt(arguments.Value("--at"));
     options.Locale = ParseLocale(arguments.Value("--locale"));
     options.DialogMode = arguments.Has("--dialog");
+    if (auto program = arguments.Value("--program")) options.Program = ToCp1252(*program, "--program");
+    options.PasswordField = arguments.Has("--password");
     for (const std::string& path : arguments.Values("--missing")) {
         options.MissingFiles.insert(ToCp1252(path, "--missing"));
     }
@@ -152,7 +154,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out) {
                          {{"--reg", true, true}, {"--layout", true, false}, {"--platform", true, false},
                           {"--at", true, false}, {"--locale", true, false}, {"--caps-on", false, false},
                           {"--num-on", false, false}, {"--dialog", false, false}, {"--missing", true, true},
-                          {"--events", false, false}});
+                          {"--events", false, false}, {"--program", true, false}, {"--password", false, false}});
     TSessionOptions options = SessionOptions(arguments);
     std::vector<TRegFile> files;
     for (const std::string& path : arguments.Values("--reg")) files.push_back(ReadRegFile(path));

@@ -53,7 +53,8 @@ constexpr std::string_view Type = R"--(
 constexpr std::string_view Run = R"--(
   zolvik-sim run [--reg FILE.reg ...] [--layout de|us] [--platform nt|9x]
                  [--at MOMENT] [--locale de-DE|en-US] [--caps-on] [--num-on]
-                 [--dialog] [--missing PATH ...] [--events] SCRIPT ...
+                 [--dialog] [--program NAME.exe] [--password]
+                 [--missing PATH ...] [--events] SCRIPT ...
     Replays SCRIPT through the whole system: an empty registry, the .reg
     files imported in order (all are read first; a malformed line imports
     nothing), the hook installed, a stand-in for the tray program's control
@@ -71,6 +72,10 @@ constexpr std::string_view Run = R"--(
     "key: typed release ...", "(swallowed)" when the hook kept it).
     --caps-on, --num-on: Caps Lock, Num Lock on before the script starts.
     --dialog: the keys are pressed in a dialog box (EasyTab moves focus).
+    --program NAME.exe: the text window's program, for the rules under
+    Software\Quendlin\Zolvik32\Programme (default: probe.exe).
+    --password: the text window is a password field (an Edit with
+    ES_PASSWORD).
     SCRIPT is the rest of the command line, or @FILE to read it from a file.
 )--";
 
