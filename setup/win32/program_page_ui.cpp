@@ -83,7 +83,7 @@ public:
                  "an bleibt; ist nichts angehakt, gehen dort alle Tasten unver\xE4ndert durch (auch AltGr+F1).",
                  6, 8, 340, 24);
         AddControl(Window, "LISTBOX", "", LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP, 6, 36, 150, 110, ListId);
-        AddControl(Window, "BUTTON", "&Hinzuf\xFCgen...", BS_PUSHBUTTON | WS_TABSTOP, 164, 36, 80, 14, AddId);
+        AddControl(Window, "BUTTON", "H&inzuf\xFCgen...", BS_PUSHBUTTON | WS_TABSTOP, 164, 36, 80, 14, AddId);
         AddControl(Window, "BUTTON", "Fenster &w\xE4hlen", BS_PUSHBUTTON | WS_TABSTOP, 164, 54, 80, 14, PickId);
         AddControl(Window, "BUTTON", "&Entfernen", BS_PUSHBUTTON | WS_TABSTOP, 248, 36, 80, 14, RemoveId);
         for (int i = 0; i < 4; ++i) {

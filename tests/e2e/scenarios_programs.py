@@ -11,15 +11,16 @@ import shutil
 
 from harness import BIN32, Log, check, scenario
 from scenarios_rules import ALTGR, ASCII, RIGHT_ALT, registry
+from scenarios_setup import PROGRAMS, close_setup, controls, end, open_setup, start_system, value, wait_until
 
-PROGRAMS = r"HKEY_CURRENT_USER\Software\Quendlin\Zolvik32\Programme"
+PROGRAMS_KEY = r"HKEY_CURRENT_USER\Software\Quendlin\Zolvik32\Programme"
 CONVERTED = "Gruss" "ae" "\\" ";"
 
 
 def configure(session, rules):
     registry(session, {"Umlautwandlung": 1, "UmlautMode": 0, "EasyBackslash": 1, "NUM Punkt": 1,
                        "DecimalDot": ";"},
-             **{ASCII: {"000000DE": "ae"}, ALTGR: {"00080047": "Gruss", "00030047": "Gruss"}, PROGRAMS: rules})
+             **{ASCII: {"000000DE": "ae"}, ALTGR: {"00080047": "Gruss", "00030047": "Gruss"}, PROGRAMS_KEY: rules})
 
 
 def start_window(session, title, program=None, *options):
@@ -85,3 +86,24 @@ def a_password_field_keeps_what_is_typed_beside_a_converting_field(session):
     window.wait_for(lambda lines: "FOCUS text" in lines, "the text field focused")
     in_text = typed(session, window, "de")[len(in_password):]
     check(in_text == "Grussae;", f"the neighbour field converts, got {in_text!r}")
+
+
+@scenario
+def zolsetup_takes_the_window_in_front_and_the_rule_counts_at_the_next_key(session):
+    """On the page Programme, "Fenster wählen", then the remote window
+    brought to the front: after OK the program is left alone."""
+    configure(session, {})
+    tray = start_system(session)
+    remote = start_window(session, "remote", "mstsc.exe")
+    check(typed(session, remote) == CONVERTED, "converted before")
+    open_setup(session, PROGRAMS)
+    session.keys("alt+w")
+    session.switch_to("remote")
+    wait_until(lambda: any(text.startswith("Hinzugef\xfcgt: mstsc.exe") for _, text in controls(session)),
+               "the program taken")
+    close_setup(session)
+    check(value(session, PROGRAMS_KEY, "mstsc.exe") == "alles", "stored with everything left alone")
+    session.switch_to("remote")
+    unchanged = typed(session, remote)[len(CONVERTED):]
+    check(unchanged == "'/.", f"left alone at the next key, got {unchanged!r}")
+    end(session, tray)
