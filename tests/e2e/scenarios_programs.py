@@ -51,13 +51,18 @@ def typed(session, window, layout="us"):
     return window.characters().replace("\x07", "")
 
 
-@scenario
-def a_program_left_alone_gets_every_key_unchanged_and_another_converts(session):
-    configure(session, {"MSTSC.EXE": "alles"})
+def typed_in_remote(session, rule):
+    """The tray program and the window "remote" of mstsc.exe under that rule:
+    what the keys typed there."""
+    configure(session, {"MSTSC.EXE": rule})
     session.use_keymap("us")
     session.start_tray()
-    remote = start_window(session, "remote", "mstsc.exe")
-    unchanged = typed(session, remote)
+    return typed(session, start_window(session, "remote", "mstsc.exe"))
+
+
+@scenario
+def a_program_left_alone_gets_every_key_unchanged_and_another_converts(session):
+    unchanged = typed_in_remote(session, "alles")
     check(unchanged == "'/.", f"the remote window got the keys' own characters, got {unchanged!r}")
     other = start_window(session, "probe")
     converted = typed(session, other)
@@ -66,11 +71,7 @@ def a_program_left_alone_gets_every_key_unchanged_and_another_converts(session):
 
 @scenario
 def a_program_without_the_umlaut_conversion_gets_its_macros(session):
-    configure(session, {"mstsc.exe": "Umlaute"})
-    session.use_keymap("us")
-    session.start_tray()
-    remote = start_window(session, "remote", "mstsc.exe")
-    got = typed(session, remote)
+    got = typed_in_remote(session, "Umlaute")
     check(got == "Gruss'\\;", f"all but the umlaut conversion, got {got!r}")
 
 

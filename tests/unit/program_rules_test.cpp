@@ -110,6 +110,8 @@ TEST_F(ProgramRulesTest, EachModeLeavesAloneWhatItNamesAndTheOtherProgramKeepsEv
         {"Ziffernblock", "Grussae\\,", true},
         {"EasyBackslash", "Grussae#.", true},
         {"umlaute;easybackslash ziffernblock", "Gruss\xE4#,", true},
+        {"Umlaute,                                                                  EasyBackslash", "Gruss\xE4#.",
+         true},  // longer than the first read
         {"", "Grussae\\.", true},
         {"Spiele", "Grussae\\.", true},
     };
