@@ -195,10 +195,15 @@ protected:
     Window frame = machine.windows.AddWindow("#32770", "Anmeldung");
     Window password = machine.windows.AddWindow("Edit", "", frame);
     Window user = machine.windows.AddWindow("Edit", "", frame);
+    Window superclassed = machine.windows.AddWindow("TEdit", "", frame);
+    Window checkBox = machine.windows.AddWindow("Button", "", frame);
 
     void SetUp() override {
         ProgramRulesTest::SetUp();
         machine.windows.SetStyle(password, ES_PASSWORD);
+        machine.windows.SetBaseClass(superclassed, "Edit");
+        machine.windows.SetStyle(superclassed, ES_PASSWORD);
+        machine.windows.SetStyle(checkBox, 0x0020);  // BS_LEFTTEXT
     }
 };
 
@@ -210,11 +215,6 @@ TEST_F(PasswordFieldTest, APasswordFieldKeepsWhatIsTypedButMacrosStillType) {
 }
 
 TEST_F(PasswordFieldTest, OnlyTheEditClassMeansPasswordByTheBit) {
-    Window superclassed = machine.windows.AddWindow("TEdit", "", frame);
-    machine.windows.SetBaseClass(superclassed, "Edit");
-    machine.windows.SetStyle(superclassed, ES_PASSWORD);
-    Window checkBox = machine.windows.AddWindow("Button", "", frame);
-    machine.windows.SetStyle(checkBox, 0x0020);  // BS_LEFTTEXT
     EXPECT_EQ(TypeScript(superclassed), "Gruss\xE4#,");
     EXPECT_EQ(TypeScript(checkBox), "Grussae\\.");
 }
