@@ -106,6 +106,8 @@ public:
     virtual ~SystemApi() = default;
     virtual bool GetVersionExA(OsVersionInfo* info) = 0;
     virtual void Sleep(std::uint32_t milliseconds) = 0;
+    // Milliseconds since the system started; wraps after 49.7 days.
+    virtual std::uint32_t GetTickCount() = 0;
     virtual std::uint32_t WaitForInputIdle(Handle process, std::uint32_t milliseconds) = 0;
     virtual Handle GetCurrentProcess() = 0;
     virtual std::uint32_t GetModuleFileNameA(Instance module, char* buffer, std::uint32_t size) = 0;

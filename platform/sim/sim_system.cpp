@@ -26,7 +26,10 @@ bool SimSystem::GetVersionExA(OsVersionInfo* info) {
     return true;
 }
 
-void SimSystem::Sleep(std::uint32_t milliseconds) { sleeps_.push_back(milliseconds); }
+void SimSystem::Sleep(std::uint32_t milliseconds) {
+    sleeps_.push_back(milliseconds);
+    ticks_ += milliseconds;
+}
 
 std::uint32_t SimSystem::WaitForInputIdle(Handle, std::uint32_t) {
     ++idleWaits_;
@@ -193,6 +196,15 @@ std::uint32_t SimSystem::AddProcess(bool is64Bit) {
     std::uint32_t id = nextProcess_++;
     processes_[id] = Process{is64Bit};
     return id;
+}
+
+void SimSystem::SetIntegrity(std::uint32_t processId, Integrity level) {
+    processes_.at(processId).integrity = level;
+}
+
+SimSystem::Integrity SimSystem::IntegrityOf(std::uint32_t processId) const {
+    auto found = processes_.find(processId);
+    return found == processes_.end() ? Integrity::Medium : found->second.integrity;
 }
 
 bool SimSystem::Is64BitProcess(std::uint32_t processId) const {

@@ -26,6 +26,7 @@ class SimSystem : public win::SystemApi {
 public:
     bool GetVersionExA(win::OsVersionInfo* info) override;
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint32_t GetTickCount() override { return ticks_; }
     std::uint32_t WaitForInputIdle(win::Handle process, std::uint32_t milliseconds) override;
     win::Handle GetCurrentProcess() override;
     std::uint32_t GetModuleFileNameA(win::Instance module, char* buffer,
@@ -56,9 +57,15 @@ public:
 
     // Processes. The machine starts with one 32-bit process, id 1, which is
     // the current one; the hook chain and the tests switch between them.
+    // Each process has one thread, whose id is the process id.
     std::uint32_t AddProcess(bool is64Bit);
     void SetCurrentProcess(std::uint32_t processId) { current_ = processId; }
     bool Is64BitProcess(std::uint32_t processId) const;
+    // Mandatory integrity levels: a process started elevated runs at High,
+    // a sandboxed one (a browser's tabs, say) at Low, every other at Medium.
+    enum class Integrity { Low, Medium, High };
+    void SetIntegrity(std::uint32_t processId, Integrity level);
+    Integrity IntegrityOf(std::uint32_t processId) const;
     void EndProcess(std::uint32_t processId, std::uint32_t exitCode);
     bool HasEnded(std::uint32_t processId) const;
     // A 64-bit Windows runs 32-bit processes under WOW64.
@@ -81,11 +88,16 @@ public:
                                  void* arguments) override;
 
     void SetWindowsNT(bool nt) { windowsNT_ = nt; }
+    bool IsWindowsNT() const { return windowsNT_; }
     void SetModuleFileName(win::Instance module, std::string path) { modules_[module] = path; }
     void SetLocalTime(const win::SystemTime& time) { now_ = time; }
     void SetThreadLocale(std::uint32_t locale) { locale_ = locale; }
     // Windows as Wine makes it: its ntdll exports wine_get_version.
     void SetWine(bool wine) { wine_ = wine; }
+
+    // The clock behind GetTickCount: Sleep moves it on by the time asked
+    // for, and so does a test for the time that passes between its steps.
+    void AdvanceClock(std::uint32_t milliseconds) { ticks_ += milliseconds; }
 
     std::uint64_t SleepCount() const { return sleeps_.size(); }
     // The waits asked for, in milliseconds, in order.
@@ -95,6 +107,7 @@ public:
 private:
     struct Process {
         bool is64Bit = false;
+        Integrity integrity = Integrity::Medium;
         bool ended = false;
         std::uint32_t exitCode = 0;
     };
@@ -134,6 +147,7 @@ private:
     win::Handle nextHandle_ = 0x1000;
     std::uint32_t lastError_ = 0;
     std::vector<std::uint32_t> sleeps_;
+    std::uint32_t ticks_ = 0;
     std::uint64_t idleWaits_ = 0;
     bool wine_ = false;
 };

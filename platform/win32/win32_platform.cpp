@@ -243,6 +243,7 @@ public:
         return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(info));
     }
     void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
+    std::uint32_t GetTickCount() override { return ::GetTickCount(); }
     std::uint32_t WaitForInputIdle(Handle process, std::uint32_t milliseconds) override {
         return ::WaitForInputIdle(reinterpret_cast<HANDLE>(process), milliseconds);
     }
