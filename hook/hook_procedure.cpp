@@ -53,11 +53,33 @@ bool IsRecording(THookProcess& process) {
 TVerdict ExamineNumLock(THookProcess& process, const TKeyEvent& event, bool press) {
     if (!press) TypeDueNumLockTap(process);
     SetKeyFlag(process.KeyFlags, kfNumLock, LockStateAfter(process, event));
-    TNumLockHold hold = HoldNumLockOn(process, event);
+    bool rules = press && !IsRecording(process);
+    TNumLockHold hold = rules ? HoldNumLockOn(process, event) : TNumLockHold::None;
     if (!process.KeyFlags.Contains(kfAltGr)) AnnounceLockKey(process, event, kfNumLock, seNumLock);
-    TVerdict verdict = press && !IsRecording(process) ? ApplyKeyRules(process, event) : TVerdict::Pass;
+    TVerdict verdict = rules ? ApplyKeyRules(process, event) : TVerdict::Pass;
     if (verdict == TVerdict::Swallow) HeldNumLockSwallowed(process, hold);
     return verdict;
+}
+
+bool ReleasedElsewhere(THookProcess& process, std::uint8_t virtualKey) {
+    return !IsKeyDown(process.Api.keyboard, virtualKey) && !process.Synthesised.ReleasePending(virtualKey);
+}
+
+// A modifier let go of while another program had the keyboard: its release
+// went there, and this process sees none. The asynchronous key state shows
+// it up; so it counts as released now, unless a release of the library's
+// own is still on its way (the person may hold the key, which the library
+// then presses again). Presses are taken only from the key's own events.
+// Releasing either Alt key clears both Alt members, as its event does.
+void TakeOverReleases(THookProcess& process) {
+    TKeyFlags& flags = process.KeyFlags;
+    if (!flags.ContainsAny(HeldModifiersMask)) return;
+    if (flags.Contains(kfShift) && ReleasedElsewhere(process, VK_SHIFT)) SetKeyFlag(flags, kfShift, false);
+    if (flags.Contains(kfCtrl) && ReleasedElsewhere(process, VK_CONTROL)) SetKeyFlag(flags, kfCtrl, false);
+    if (flags.Contains(kfAlt) && ReleasedElsewhere(process, VK_MENU)) {
+        SetKeyFlag(flags, kfAlt, false);
+        SetKeyFlag(flags, kfAltGr, false);
+    }
 }
 
 // The verdict for one event: the hook handle known, the library's own events
@@ -70,13 +92,15 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
     TKeyEvent event{static_cast<std::uint16_t>(wParam & 0xFFFF), static_cast<std::uint32_t>(lParam)};
     bool press = !(event.KeyData & TransitionBit);
     TEventKey key = EventKeyOf(event.VirtualKey, event.KeyData);
-    bool synthesised = process.Synthesised.Recognise(key, !press);
+    bool synthesised = !process.Synthesised.Empty() &&
+                       process.Synthesised.Recognise(key, !press, process.Api.system.GetTickCount());
 
     ReadKeyboardState(process.Api.keyboard, process.KeyState);
     SetKeyFlag(process.KeyFlags, kfWin, IsKeyDown(process.Api.keyboard, VK_RWIN));
     if (synthesised) return TVerdict::Pass;
 
     // The user's own key, also when it comes among the library's events.
+    TakeOverReleases(process);
     TKeyFlags& flags = process.KeyFlags;
     switch (event.VirtualKey) {
         case VK_SHIFT:

@@ -1,5 +1,7 @@
 #include "hook/synthesised_events.h"
 
+#include <algorithm>
+
 #include "hook/key_event.h"
 #include "platform/win_constants.h"
 
@@ -30,14 +32,55 @@ TEventKey SentEventKey(std::uint8_t virtualKey, std::uint8_t scanCode, bool exte
     }
 }
 
-void TSynthesisedEvents::Expect(TEventKey key, bool release) { expected_.push_back({key, release}); }
+void TSynthesisedEvents::Expect(TEventKey key, bool release, std::uint32_t now) {
+    expected_.push_back({key, release, false});
+    lastSign_ = now;
+}
 
-bool TSynthesisedEvents::Recognise(TEventKey key, bool release) {
-    if (expected_.empty() || !(expected_.front().key == key) || expected_.front().release != release) {
+std::optional<std::size_t> TSynthesisedEvents::Find(TEventKey key, bool release, std::size_t from,
+                                                     std::size_t to) const {
+    for (std::size_t i = from; i < to; ++i) {
+        if (expected_[i].key == key && expected_[i].release == release) return i;
+    }
+    return std::nullopt;
+}
+
+// The entries before the one taken were lost, unless they come after all.
+bool TSynthesisedEvents::Take(std::size_t index, std::uint32_t now) {
+    for (std::size_t i = 0; i < index; ++i) expected_[i].mayBeLost = true;
+    expected_.erase(expected_.begin() + static_cast<std::ptrdiff_t>(index));
+    lastSign_ = now;
+    return true;
+}
+
+bool TSynthesisedEvents::Recognise(TEventKey key, bool release, std::uint32_t now) {
+    if (expected_.empty()) return false;
+    const Expected& front = expected_.front();
+    if (!front.mayBeLost && front.key == key && front.release == release) return Take(0, now);
+
+    // Entries that may have been lost come first, in order, or never.
+    std::size_t uncertain = 0;
+    while (uncertain < expected_.size() && expected_[uncertain].mayBeLost) ++uncertain;
+    if (std::optional<std::size_t> found = Find(key, release, 0, uncertain)) {
+        expected_.erase(expected_.begin(), expected_.begin() + static_cast<std::ptrdiff_t>(*found));
+        return Take(0, now);
+    }
+    expected_.erase(expected_.begin(), expected_.begin() + static_cast<std::ptrdiff_t>(uncertain));
+    if (expected_.empty()) return false;
+
+    if (expected_.front().key == key && expected_.front().release == release) return Take(0, now);
+    if (now - lastSign_ > AgeLimit) {
+        expected_.clear();
         return false;
     }
-    expected_.pop_front();
-    return true;
+    std::optional<std::size_t> later = Find(key, release, 1, std::min(expected_.size(), ResyncReach + 1));
+    return later && Take(*later, now);
+}
+
+void TSynthesisedEvents::MayBeLost(std::size_t count) {
+    for (std::size_t i = expected_.size() - std::min(count, expected_.size()); i < expected_.size(); ++i) {
+        expected_[i].mayBeLost = true;
+    }
 }
 
 std::optional<bool> TSynthesisedEvents::FinalDown(TEventKey key) const {
@@ -53,4 +96,11 @@ bool TSynthesisedEvents::TogglesPending(std::uint8_t virtualKey) const {
         if (event.key.VirtualKey == virtualKey && !event.release) odd = !odd;
     }
     return odd;
+}
+
+bool TSynthesisedEvents::ReleasePending(std::uint8_t virtualKey) const {
+    for (const Expected& event : expected_) {
+        if (event.key.VirtualKey == virtualKey && event.release) return true;
+    }
+    return false;
 }

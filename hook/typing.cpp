@@ -50,9 +50,9 @@ bool CapsLockOn(THookProcess& process) {
 // German layout the digits as well), so it is switched off for the text and
 // on again after it: the application receives the text as written and Caps
 // Lock ends as the user left it.
-void ToggleCapsLock(THookProcess& process) {
-    SendKey(process, VK_CAPITAL, true);
-    SendKey(process, VK_CAPITAL, false);
+void ToggleCapsLock(THookProcess& process, bool expected) {
+    SendKey(process, VK_CAPITAL, true, expected);
+    SendKey(process, VK_CAPITAL, false, expected);
 }
 
 // Windows NT tells the left and right modifier keys apart; the generic
@@ -68,22 +68,43 @@ Held HeldKeys(THookProcess& process) {
             IsKeyDown(keyboard, VK_LMENU),    IsKeyDown(keyboard, VK_RMENU)};
 }
 
-void PressAgain(THookProcess& process, const Held& held) {
-    if (held.leftShift) SendKey(process, VK_SHIFT, true);
-    if (held.rightShift) SendKey(process, VK_RSHIFT, true);
-    if (held.leftCtrl) SendKey(process, VK_CONTROL, true);
-    if (held.rightCtrl) SendKey(process, RightCtrl, true);
-    if (held.leftAlt) SendKey(process, VK_MENU, true);
-    if (held.rightAlt) SendKey(process, RightAlt, true);
+void PressAgain(THookProcess& process, const Held& held, bool expected) {
+    if (held.leftShift) SendKey(process, VK_SHIFT, true, expected);
+    if (held.rightShift) SendKey(process, VK_RSHIFT, true, expected);
+    if (held.leftCtrl) SendKey(process, VK_CONTROL, true, expected);
+    if (held.rightCtrl) SendKey(process, RightCtrl, true, expected);
+    if (held.leftAlt) SendKey(process, VK_MENU, true, expected);
+    if (held.rightAlt) SendKey(process, RightAlt, true, expected);
 }
 
 // Windows 95/98 cannot tell the Alt keys apart: AltGr held means Ctrl and
 // Alt were both seen, and all three keys are pressed again.
-void PressAgain9x(THookProcess& process, TKeyFlags held) {
-    if (held.Contains(kfShift)) SendKey(process, VK_SHIFT, true);
-    if (held.Contains(kfCtrl)) SendKey(process, VK_CONTROL, true);
-    if (held.Contains(kfAlt)) SendKey(process, VK_MENU, true);
-    if (held.Contains(kfAltGr)) SendKey(process, RightAlt, true);
+void PressAgain9x(THookProcess& process, TKeyFlags held, bool expected) {
+    if (held.Contains(kfShift)) SendKey(process, VK_SHIFT, true, expected);
+    if (held.Contains(kfCtrl)) SendKey(process, VK_CONTROL, true, expected);
+    if (held.Contains(kfAlt)) SendKey(process, VK_MENU, true, expected);
+    if (held.Contains(kfAltGr)) SendKey(process, RightAlt, true, expected);
+}
+
+// Windows puts key events into the input queue of the thread whose window
+// is in front at that moment. The events made since the target was last
+// found in front may have gone to another window, and nothing made from
+// now on comes back unless the window in front is this process's.
+bool ForegroundMoved(THookProcess& process, TTypingTarget& target) {
+    if (process.Api.windows.GetForegroundWindow() == target.Window) {
+        target.Checked = process.Synthesised.Size();
+        return false;
+    }
+    process.Synthesised.MayBeLost(process.Synthesised.Size() - target.Checked);
+    target.Moved = true;
+    return true;
+}
+
+bool ForegroundIsThisProcess(THookProcess& process) {
+    WindowApi& windows = process.Api.windows;
+    std::uint32_t foreground = 0;
+    windows.GetWindowThreadProcessId(windows.GetForegroundWindow(), &foreground);
+    return foreground == process.Api.system.GetCurrentProcessId();
 }
 
 // Reads one character or escape at text[j] and returns the key code to
@@ -115,7 +136,7 @@ void WaitForIdle(THookProcess& process) {
     system.WaitForInputIdle(system.GetCurrentProcess(), 1000);
 }
 
-void SendKey(THookProcess& process, std::uint16_t code, bool press) {
+void SendKey(THookProcess& process, std::uint16_t code, bool press, bool expected) {
     std::uint32_t flags = press ? 0 : KEYEVENTF_KEYUP;
     if (code & ExtendedKeyCodeBit) {
         flags |= KEYEVENTF_EXTENDEDKEY;
@@ -126,7 +147,10 @@ void SendKey(THookProcess& process, std::uint16_t code, bool press) {
     auto virtualKey = static_cast<std::uint8_t>(code & 0xFF);
     auto scan = static_cast<std::uint8_t>(scanCode & 0xFF);
     process.Api.keyboard.keybd_event(virtualKey, scan, flags, 0);
-    process.Synthesised.Expect(SentEventKey(virtualKey, scan, flags & KEYEVENTF_EXTENDEDKEY), !press);
+    if (expected) {
+        TEventKey key = SentEventKey(virtualKey, scan, flags & KEYEVENTF_EXTENDEDKEY);
+        process.Synthesised.Expect(key, !press, process.Api.system.GetTickCount());
+    }
     WaitForIdle(process);
 }
 
@@ -164,8 +188,13 @@ TKeyFlags GetHeldModifiers(THookProcess& process) {
 // go. Afterwards each key the user held before typing is pressed again, on
 // its own side: the platform's key state no longer shows them once the
 // releases are queued. What the user lets go of meanwhile is mended as the
-// hook sees it (KeepAsHeld).
-bool TypeText(THookProcess& process, const std::string& text) {
+// hook sees it (KeepAsHeld). Caps Lock and the held keys are restored also
+// when the focus has moved away: they are the whole system's.
+bool TypeText(THookProcess& process, const std::string& text, TTypingTarget& target) {
+    if (!target.Noted) {
+        target = TTypingTarget{process.Api.windows.GetForegroundWindow(), true, false, process.Synthesised.Size()};
+    }
+    if (target.Moved) return true;
     TKeyFlags held = GetHeldModifiers(process);
     Held before = HeldKeys(process);
     bool releaseRightAlt = process.IsWinNT && held.Contains(kfAltGr);
@@ -177,8 +206,9 @@ bool TypeText(THookProcess& process, const std::string& text) {
     if (process.IsWinNT && before.rightShift) SendKey(process, VK_RSHIFT, false);
 
     bool capsLock = !text.empty() && CapsLockOn(process);
-    if (capsLock) ToggleCapsLock(process);
+    if (capsLock) ToggleCapsLock(process, true);
     for (std::size_t j = 0; j < text.size(); ++j) {
+        if (ForegroundMoved(process, target)) break;
         std::uint8_t character = 0;
         std::uint16_t code = ReadKeyCode(process, text, j, character);
         if (code == NoKey) {
@@ -188,15 +218,21 @@ bool TypeText(THookProcess& process, const std::string& text) {
         }
         WaitForIdle(process);
     }
-    if (capsLock) ToggleCapsLock(process);
+    bool comesBack = !target.Moved || ForegroundIsThisProcess(process);
+    if (capsLock) ToggleCapsLock(process, comesBack);
 
     if (process.IsWinNT) {
-        PressAgain(process, before);
+        PressAgain(process, before, comesBack);
     } else {
-        PressAgain9x(process, held);
+        PressAgain9x(process, held, comesBack);
     }
     WaitForIdle(process);
     return true;
+}
+
+bool TypeText(THookProcess& process, const std::string& text) {
+    TTypingTarget target;
+    return TypeText(process, text, target);
 }
 
 // The library's own events still to come decide where Windows leaves the

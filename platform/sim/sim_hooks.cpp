@@ -18,7 +18,9 @@ HookHandle SimHooks::SetWindowsHookExA(int hookType, HookProc proc, Instance mod
     return Insert(Installed{0, proc, nullptr, 0});
 }
 
-HookHandle SimHooks::AddHook(Handler handler) { return Insert(Installed{0, nullptr, std::move(handler), 0}); }
+HookHandle SimHooks::AddHook(Handler handler) {
+    return Insert(Installed{0, nullptr, std::make_shared<Handler>(std::move(handler)), 0});
+}
 
 HookHandle SimHooks::Insert(Installed hook) {
     hook.handle = nextHandle_;
@@ -73,9 +75,9 @@ LResult SimHooks::RunFrom(std::size_t index, int code, WParam wParam, LParam lPa
     std::uint32_t previous = system_ ? system_->GetCurrentProcessId() : 1;
     Enter(ContextOf(chain_[index]));
     running_.push_back(index);
-    // A copy: the hook may change the chain while it runs.
+    // Held apart from the chain, which the hook may change while it runs.
     Installed hook = chain_[index];
-    LResult result = hook.proc ? hook.proc(code, wParam, lParam) : hook.handler(code, wParam, lParam);
+    LResult result = hook.proc ? hook.proc(code, wParam, lParam) : (*hook.handler)(code, wParam, lParam);
     running_.pop_back();
     Enter(previous);
     return result;

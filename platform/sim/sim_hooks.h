@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/platform.h"
@@ -56,7 +57,7 @@ private:
     struct Installed {
         win::HookHandle handle;
         win::HookProc proc;
-        Handler handler;
+        std::shared_ptr<Handler> handler;
         std::uint32_t installer;
     };
     win::HookHandle Insert(Installed hook);

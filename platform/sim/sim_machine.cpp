@@ -1,5 +1,7 @@
 #include "platform/sim/sim_machine.h"
 
+#include <stdexcept>
+
 #include "common/key_bits.h"
 #include "platform/win_constants.h"
 
@@ -80,9 +82,12 @@ void SimMachine::FocusAmidInjected(std::size_t injected, Window window) {
 }
 
 // Each event runs through the hooks in its thread's process, which takes
-// it as the thread reads its input.
+// it as the thread reads its input. A hook that answers its own events with
+// new ones forever would keep this loop busy for ever: that is reported.
 void SimMachine::DeliverInput() {
-    while (keyboard.HasPendingInput()) {
+    constexpr std::size_t EndlessInput = 1000000;
+    for (std::size_t count = 0; keyboard.HasPendingInput(); ++count) {
+        if (count == EndlessInput) throw std::runtime_error("endless input: the hooks keep making key events");
         KeyInput input = keyboard.TakeInput();
         SimKeyboard::Delivered delivered = keyboard.KeyDataFor(input);
         std::uint32_t keyData = delivered.keyData | (dialogMode_ ? DialogModeBit : 0);
