@@ -50,10 +50,9 @@ bool IsRecording(THookProcess& process) {
 // Num Lock is held on before its toggle is announced, so that the sound
 // tells the state it ends in. Num Lock with AltGr belongs to the key rules,
 // which signal their own toggle.
-TVerdict ExamineNumLock(THookProcess& process, const TKeyEvent& event, bool press) {
+TVerdict ExamineNumLock(THookProcess& process, const TKeyEvent& event, bool press, bool rules) {
     if (!press) TypeDueNumLockTap(process);
     SetKeyFlag(process.KeyFlags, kfNumLock, LockStateAfter(process, event));
-    bool rules = press && !IsRecording(process);
     TNumLockHold hold = rules ? HoldNumLockOn(process, event) : TNumLockHold::None;
     if (!process.KeyFlags.Contains(kfAltGr)) AnnounceLockKey(process, event, kfNumLock, seNumLock);
     TVerdict verdict = rules ? ApplyKeyRules(process, event) : TVerdict::Pass;
@@ -92,14 +91,19 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
     TKeyEvent event{static_cast<std::uint16_t>(wParam & 0xFFFF), static_cast<std::uint32_t>(lParam)};
     bool press = !(event.KeyData & TransitionBit);
     TEventKey key = EventKeyOf(event.VirtualKey, event.KeyData);
-    bool synthesised = !process.Synthesised.Empty() &&
-                       process.Synthesised.Recognise(key, !press, process.Api.system.GetTickCount());
+    TEventOrigin origin = process.Synthesised.Empty()
+                              ? TEventOrigin::Person
+                              : process.Synthesised.Judge(key, !press, process.Api.system.GetTickCount());
 
     ReadKeyboardState(process.Api.keyboard, process.KeyState);
     SetKeyFlag(process.KeyFlags, kfWin, IsKeyDown(process.Api.keyboard, VK_RWIN));
-    if (synthesised) return TVerdict::Pass;
+    if (origin == TEventOrigin::Own) return TVerdict::Pass;
 
     // The user's own key, also when it comes among the library's events.
+    // One that is the same as an event of the library's still to come may
+    // be that very event, come early after a loss: no rule acts on it, lest
+    // a text typed anew set itself off again.
+    bool rules = press && !IsRecording(process) && origin == TEventOrigin::Person;
     TakeOverReleases(process);
     TKeyFlags& flags = process.KeyFlags;
     switch (event.VirtualKey) {
@@ -122,14 +126,14 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
             UpdateLockKey(process, event, kfCapsLock, seCapsLock);
             break;
         case VK_NUMLOCK:
-            return ExamineNumLock(process, event, press);
+            return ExamineNumLock(process, event, press, rules);
         case VK_SCROLL:
             UpdateLockKey(process, event, kfScrollLock, seScrollLock);
             break;
         default:
             break;
     }
-    return press && !IsRecording(process) ? ApplyKeyRules(process, event) : TVerdict::Pass;
+    return rules ? ApplyKeyRules(process, event) : TVerdict::Pass;
 }
 
 // On 64-bit Windows a hook is called for the keys of a process of the other

@@ -33,53 +33,80 @@ TEventKey SentEventKey(std::uint8_t virtualKey, std::uint8_t scanCode, bool exte
 }
 
 void TSynthesisedEvents::Expect(TEventKey key, bool release, std::uint32_t now) {
-    expected_.push_back({key, release, false});
+    expected_.push_back({key, release, Doubt::None});
     lastSign_ = now;
 }
 
-std::optional<std::size_t> TSynthesisedEvents::Find(TEventKey key, bool release, std::size_t from,
-                                                     std::size_t to) const {
-    for (std::size_t i = from; i < to; ++i) {
-        if (expected_[i].key == key && expected_[i].release == release) return i;
-    }
-    return std::nullopt;
+bool TSynthesisedEvents::Matches(std::size_t index, TEventKey key, bool release) const {
+    return expected_[index].key == key && expected_[index].release == release;
 }
 
-// The entries before the one taken were lost, unless they come after all.
-bool TSynthesisedEvents::Take(std::size_t index, std::uint32_t now) {
-    for (std::size_t i = 0; i < index; ++i) expected_[i].mayBeLost = true;
-    expected_.erase(expected_.begin() + static_cast<std::ptrdiff_t>(index));
+// The first of the skipped entries came: none of them was lost.
+TEventOrigin TSynthesisedEvents::TakeFront(std::uint32_t now) {
+    bool skipped = expected_.front().doubt == Doubt::Skipped;
+    lastTaken_ = expected_.front();
+    expected_.pop_front();
+    for (std::size_t i = 0; skipped && i < expected_.size(); ++i) {
+        Doubt& doubt = expected_[i].doubt;
+        if (doubt != Doubt::Skipped && doubt != Doubt::Matched) break;
+        doubt = Doubt::None;
+    }
     lastSign_ = now;
-    return true;
+    return TEventOrigin::Own;
 }
 
-bool TSynthesisedEvents::Recognise(TEventKey key, bool release, std::uint32_t now) {
-    if (expected_.empty()) return false;
-    const Expected& front = expected_.front();
-    if (!front.mayBeLost && front.key == key && front.release == release) return Take(0, now);
-
-    // Entries that may have been lost come first, in order, or never.
-    std::size_t uncertain = 0;
-    while (uncertain < expected_.size() && expected_[uncertain].mayBeLost) ++uncertain;
-    if (std::optional<std::size_t> found = Find(key, release, 0, uncertain)) {
-        expected_.erase(expected_.begin(), expected_.begin() + static_cast<std::ptrdiff_t>(*found));
-        return Take(0, now);
+TEventOrigin TSynthesisedEvents::NotTaken(TEventKey key, bool release) const {
+    for (std::size_t i = 0; i < expected_.size(); ++i) {
+        if (Matches(i, key, release)) return TEventOrigin::SameAsOwn;
     }
-    expected_.erase(expected_.begin(), expected_.begin() + static_cast<std::ptrdiff_t>(uncertain));
-    if (expected_.empty()) return false;
+    return TEventOrigin::Person;
+}
 
-    if (expected_.front().key == key && expected_.front().release == release) return Take(0, now);
+TEventOrigin TSynthesisedEvents::Judge(TEventKey key, bool release, std::uint32_t now) {
+    if (expected_.empty()) return TEventOrigin::Person;
+    if (Matches(0, key, release)) return TakeFront(now);
     if (now - lastSign_ > AgeLimit) {
         expected_.clear();
-        return false;
+        return TEventOrigin::Person;
     }
-    std::optional<std::size_t> later = Find(key, release, 1, std::min(expected_.size(), ResyncReach + 1));
-    return later && Take(*later, now);
+    // The same as the entry taken last: a person's event took its place,
+    // and this is the library's own, in the person's. It settles nothing.
+    if (lastTaken_ && lastTaken_->key == key && lastTaken_->release == release) {
+        lastTaken_.reset();
+        return TEventOrigin::Person;
+    }
+    if (expected_.front().doubt == Doubt::Elsewhere) {
+        while (!expected_.empty() && expected_.front().doubt == Doubt::Elsewhere) expected_.pop_front();
+        if (expected_.empty()) return TEventOrigin::Person;
+        if (Matches(0, key, release)) return TakeFront(now);
+    }
+    std::size_t doubted = 0;
+    while (doubted < expected_.size() && expected_[doubted].doubt != Doubt::None) ++doubted;
+    if (doubted > 0) {
+        // The library's own events went past the doubted ones: they were
+        // lost. Anything else settles nothing.
+        if (doubted == expected_.size() || !Matches(doubted, key, release)) return NotTaken(key, release);
+        expected_.erase(expected_.begin(), expected_.begin() + static_cast<std::ptrdiff_t>(doubted));
+        return TakeFront(now);
+    }
+    for (std::size_t later = 1; later <= ResyncReach && later < expected_.size(); ++later) {
+        if (!Matches(later, key, release)) continue;
+        for (std::size_t i = 0; i < later; ++i) {
+            if (expected_[i].doubt == Doubt::None) expected_[i].doubt = Doubt::Skipped;
+        }
+        // A person's tap that matched a press of the library's matches its
+        // release next: that would tell nothing either.
+        for (std::size_t i = later; i < expected_.size() && expected_[i].key == key; ++i) {
+            if (expected_[i].doubt == Doubt::None) expected_[i].doubt = Doubt::Matched;
+        }
+        break;
+    }
+    return NotTaken(key, release);
 }
 
-void TSynthesisedEvents::MayBeLost(std::size_t count) {
+void TSynthesisedEvents::MayHaveGoneElsewhere(std::size_t count) {
     for (std::size_t i = expected_.size() - std::min(count, expected_.size()); i < expected_.size(); ++i) {
-        expected_[i].mayBeLost = true;
+        expected_[i].doubt = Doubt::Elsewhere;
     }
 }
 

@@ -22,42 +22,55 @@ TEventKey EventKeyOf(std::uint16_t virtualKey, std::uint32_t keyData);
 // key, and a Shift key's side is in the scan code given.
 TEventKey SentEventKey(std::uint8_t virtualKey, std::uint8_t scanCode, bool extended);
 
+// What an event is to the library: one of its own, the same as one of its
+// own still to come (which of the two it is cannot be told: it keeps the
+// modifier state, but no rule acts on it, as on any key of the person's
+// among the library's own events), or plainly the person's.
+enum class TEventOrigin { Own, SameAsOwn, Person };
+
 // The key events the library has synthesised and the hook has not seen yet,
 // in the order they were made. Windows queues them after everything already
 // in the input queue and delivers them in that order, but a person's own key
 // events arrive in between, in time order; so an event is the library's own
 // when it is the next one expected. A person's event that happens to be the
 // same as that one is taken in its place, which changes nothing: the
-// library's own then comes where the person's would have.
+// library's own then comes where the person's would have, and is handled as
+// the person's.
 //
 // Windows also loses some of them for good: a combination the system keeps
 // for itself (Win+R), another program's hook that swallows a key, the focus
 // moving to another program, an elevated window that UIPI keeps them from.
 // So the record resynchronises by itself, never by being cleared while its
 // events may still come:
-//   - an event that matches one of the next few entries is taken for it,
-//     and the entries before it may have been lost: they stay expected for
-//     one more event only, which shows whether they still come (when the
-//     person's key matched by chance, they do: it was the person's, typed
-//     ahead of them, and the library's own stands in for it later). A loss
-//     takes a key's press and release, or a few more; a person's key that
-//     matches an entry further on is the person's;
-//   - events that may have gone to another window are kept the same way
-//     once they come first;
+//   - an event that matches one of the next few entries but not the first
+//     is the person's, handled as such, but the entries before the match
+//     may have been lost, and the event may have been the library's own
+//     that came after them. The library's own events settle it: the first
+//     of those entries, and they all still come (the person typed ahead of
+//     them); the entry after the matched one and the events of its key
+//     right after it (a person's tap matches a press and then a release),
+//     and they were lost, the matched one with them. An event the same as
+//     the entry taken last is no sign either way: it is the library's own
+//     that a person's event stood in for. A loss takes a key's press and
+//     release, or a few more; an entry further on is never taken for lost;
+//   - the events made while the focus moved to another window came here
+//     first of all, as far as they came: an event that is not the next of
+//     them means the rest went elsewhere;
 //   - when nothing expected has come for AgeLimit milliseconds, no more of
-//     it will: the input queue delivers the library's events within
-//     moments once the hook that made them has returned.
+//     it will: the input queue delivers the library's events within moments
+//     once the hook that made them has returned.
 class TSynthesisedEvents {
 public:
     static constexpr std::uint32_t AgeLimit = 1000;
-    static constexpr std::size_t ResyncReach = 4;
+    static constexpr std::size_t ResyncReach = 8;
 
     // now: GetTickCount's milliseconds.
     void Expect(TEventKey key, bool release, std::uint32_t now);
-    // True when the event is taken for one expected; it is then no longer.
-    bool Recognise(TEventKey key, bool release, std::uint32_t now);
+    // Own when the event is taken for one expected, which is then no
+    // longer expected.
+    TEventOrigin Judge(TEventKey key, bool release, std::uint32_t now);
     // The last `count` events made may have gone to another window.
-    void MayBeLost(std::size_t count);
+    void MayHaveGoneElsewhere(std::size_t count);
     bool Empty() const { return expected_.empty(); }
     std::size_t Size() const { return expected_.size(); }
     // Whether the key will be down once the expected events have passed;
@@ -70,13 +83,18 @@ public:
     bool ReleasePending(std::uint8_t virtualKey) const;
 
 private:
+    // Skipped: before an entry that an event matched; Matched: that entry;
+    // Elsewhere: made while the focus moved away.
+    enum class Doubt { None, Skipped, Matched, Elsewhere };
     struct Expected {
         TEventKey key;
         bool release;
-        bool mayBeLost;
+        Doubt doubt;
     };
-    std::optional<std::size_t> Find(TEventKey key, bool release, std::size_t from, std::size_t to) const;
-    bool Take(std::size_t index, std::uint32_t now);
+    bool Matches(std::size_t index, TEventKey key, bool release) const;
+    TEventOrigin TakeFront(std::uint32_t now);
+    TEventOrigin NotTaken(TEventKey key, bool release) const;
     std::deque<Expected> expected_;
+    std::optional<Expected> lastTaken_;
     std::uint32_t lastSign_ = 0;
 };

@@ -95,7 +95,7 @@ bool ForegroundMoved(THookProcess& process, TTypingTarget& target) {
         target.Checked = process.Synthesised.Size();
         return false;
     }
-    process.Synthesised.MayBeLost(process.Synthesised.Size() - target.Checked);
+    process.Synthesised.MayHaveGoneElsewhere(process.Synthesised.Size() - target.Checked);
     target.Moved = true;
     return true;
 }
