@@ -100,8 +100,11 @@ private:
         const auto keyData = static_cast<std::uint32_t>(lParam);
         const Event event{EventKeyOf(static_cast<std::uint16_t>(wParam), keyData), (keyData >> 31) != 0};
         const std::size_t expectedBefore = desk.app->Synthesised.Size();
+        const std::size_t injectedBefore = desk.machine.keyboard.InjectedLog().size();
         const LResult result = desk.machine.hooks.CallNextHookEx(0, code, wParam, lParam);
-        const bool recognised = desk.app->Synthesised.Size() + 1 == expectedBefore;
+        // Every event the library makes meanwhile is expected in its turn.
+        const std::size_t made = desk.machine.keyboard.InjectedLog().size() - injectedBefore;
+        const bool recognised = desk.app->Synthesised.Size() + 1 == expectedBefore + made;
         if (input.injected) {
             // One that stands in for the person's identical event, taken for
             // it just before, is handled as the person's would have been.

@@ -97,28 +97,38 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
 
     ReadKeyboardState(process.Api.keyboard, process.KeyState);
     SetKeyFlag(process.KeyFlags, kfWin, IsKeyDown(process.Api.keyboard, VK_RWIN));
+    for (auto [held, down] : process.Synthesised.TakeConfirmed()) KeepAsHeld(process, held, down);
     if (origin == TEventOrigin::Own) return TVerdict::Pass;
 
     // The user's own key, also when it comes among the library's events.
-    // One that is the same as an event of the library's still to come may
-    // be that very event, come early after a loss: no rule acts on it, lest
-    // a text typed anew set itself off again.
     bool rules = press && !IsRecording(process) && origin == TEventOrigin::Person;
     TakeOverReleases(process);
     TKeyFlags& flags = process.KeyFlags;
+    // Which events of the library's are still to come decides how to keep a
+    // modifier as the person left it. A doubtful press may be the library's
+    // own, whose release is among those to come: it is pressed again only
+    // once the event is known to be the person's, or a key would be left
+    // down that nobody holds.
+    auto keepAsHeld = [&] {
+        if (origin == TEventOrigin::Doubtful && press) {
+            process.Synthesised.NoteDoubtful(key, press);
+        } else {
+            KeepAsHeld(process, key, press);
+        }
+    };
     switch (event.VirtualKey) {
         case VK_SHIFT:
             SetKeyFlag(flags, kfShift, press);
-            KeepAsHeld(process, key, press);
+            keepAsHeld();
             return TVerdict::Pass;
         case VK_CONTROL:
             SetKeyFlag(flags, kfCtrl, press);
-            KeepAsHeld(process, key, press);
+            keepAsHeld();
             return TVerdict::Pass;
         case VK_MENU:
             SetKeyFlag(flags, kfAlt, press);
             SetKeyFlag(flags, kfAltGr, (event.KeyData & ExtendedKeyBit) && flags.Contains(kfAlt));
-            KeepAsHeld(process, key, press);
+            keepAsHeld();
             return TVerdict::Pass;
         case VK_RWIN:
             return TVerdict::Pass;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <utility>
+#include <vector>
 
 // A key as the hook procedure can tell it from another: the virtual key its
 // message carries (the generic VK_SHIFT, VK_CONTROL and VK_MENU for either
@@ -22,11 +24,14 @@ TEventKey EventKeyOf(std::uint16_t virtualKey, std::uint32_t keyData);
 // key, and a Shift key's side is in the scan code given.
 TEventKey SentEventKey(std::uint8_t virtualKey, std::uint8_t scanCode, bool extended);
 
-// What an event is to the library: one of its own, the same as one of its
-// own still to come (which of the two it is cannot be told: it keeps the
-// modifier state, but no rule acts on it, as on any key of the person's
-// among the library's own events), or plainly the person's.
-enum class TEventOrigin { Own, SameAsOwn, Person };
+// What an event is to the library: one of its own; the same as one of its
+// own still to come (Doubtful: the person's, typed ahead of the ones before
+// that, or the library's own after those were lost; the next events tell);
+// or plainly the person's. Only the person's is examined by the rules: a
+// text typed anew must never set itself off again. A doubtful one keeps
+// the modifier state as the person's, and is kept as the person left it
+// once it is known to be theirs.
+enum class TEventOrigin { Own, Doubtful, Person };
 
 // The key events the library has synthesised and the hook has not seen yet,
 // in the order they were made. Windows queues them after everything already
@@ -42,17 +47,16 @@ enum class TEventOrigin { Own, SameAsOwn, Person };
 // moving to another program, an elevated window that UIPI keeps them from.
 // So the record resynchronises by itself, never by being cleared while its
 // events may still come:
-//   - an event that matches one of the next few entries but not the first
-//     is the person's, handled as such, but the entries before the match
-//     may have been lost, and the event may have been the library's own
-//     that came after them. The library's own events settle it: the first
-//     of those entries, and they all still come (the person typed ahead of
-//     them); the entry after the matched one and the events of its key
-//     right after it (a person's tap matches a press and then a release),
-//     and they were lost, the matched one with them. An event the same as
-//     the entry taken last is no sign either way: it is the library's own
-//     that a person's event stood in for. A loss takes a key's press and
-//     release, or a few more; an entry further on is never taken for lost;
+//   - an event that matches a later entry (the first such) may be the
+//     person's, typed ahead of the entries before it, or the library's own
+//     after those were lost. The library's own events settle it: the first
+//     entry, and none was lost; the two entries after the matched one, one
+//     after the other (after its release, when a press matched: a person's
+//     tap matches a press and then a release), and the ones before were
+//     lost. Any other event that matches a later entry takes the question
+//     over. An event the same as the entry that the event just before took
+//     is no sign either way: it is the library's own that a person's event
+//     stood in for;
 //   - the events made while the focus moved to another window came here
 //     first of all, as far as they came: an event that is not the next of
 //     them means the rest went elsewhere;
@@ -62,7 +66,6 @@ enum class TEventOrigin { Own, SameAsOwn, Person };
 class TSynthesisedEvents {
 public:
     static constexpr std::uint32_t AgeLimit = 1000;
-    static constexpr std::size_t ResyncReach = 8;
 
     // now: GetTickCount's milliseconds.
     void Expect(TEventKey key, bool release, std::uint32_t now);
@@ -82,19 +85,27 @@ public:
     // Whether a release of the key, on either side, is still to come.
     bool ReleasePending(std::uint8_t virtualKey) const;
 
+    // A modifier press judged Doubtful, which is the person's only if no
+    // entry was lost; then, and only then, it is handed back by
+    // TakeConfirmed, to be kept as the person left it.
+    void NoteDoubtful(TEventKey key, bool down) { doubtful_.push_back({key, down}); }
+    std::vector<std::pair<TEventKey, bool>> TakeConfirmed();
+
 private:
-    // Skipped: before an entry that an event matched; Matched: that entry;
-    // Elsewhere: made while the focus moved away.
-    enum class Doubt { None, Skipped, Matched, Elsewhere };
     struct Expected {
         TEventKey key;
         bool release;
-        Doubt doubt;
+        bool elsewhere;  // made while the focus moved away
     };
     bool Matches(std::size_t index, TEventKey key, bool release) const;
     TEventOrigin TakeFront(std::uint32_t now);
-    TEventOrigin NotTaken(TEventKey key, bool release) const;
     std::deque<Expected> expected_;
+    // While it is open whether entries were lost: the entry that comes next
+    // if they were, and whether the one before it came already.
+    std::optional<std::size_t> nextIfLost_;
+    bool signOfLoss_ = false;
+    std::vector<std::pair<TEventKey, bool>> doubtful_;
+    std::vector<std::pair<TEventKey, bool>> confirmed_;
     std::optional<Expected> lastTaken_;
     std::uint32_t lastSign_ = 0;
 };

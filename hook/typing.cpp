@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "common/key_bits.h"
 #include "platform/win_constants.h"
@@ -68,22 +69,27 @@ Held HeldKeys(THookProcess& process) {
             IsKeyDown(keyboard, VK_LMENU),    IsKeyDown(keyboard, VK_RMENU)};
 }
 
-void PressAgain(THookProcess& process, const Held& held, bool expected) {
-    if (held.leftShift) SendKey(process, VK_SHIFT, true, expected);
-    if (held.rightShift) SendKey(process, VK_RSHIFT, true, expected);
-    if (held.leftCtrl) SendKey(process, VK_CONTROL, true, expected);
-    if (held.rightCtrl) SendKey(process, RightCtrl, true, expected);
-    if (held.leftAlt) SendKey(process, VK_MENU, true, expected);
-    if (held.rightAlt) SendKey(process, RightAlt, true, expected);
+// The keys to press again, on their own sides, in this order.
+std::vector<std::uint16_t> KeysToPressAgain(const Held& held) {
+    std::vector<std::uint16_t> keys;
+    if (held.leftShift) keys.push_back(VK_SHIFT);
+    if (held.rightShift) keys.push_back(VK_RSHIFT);
+    if (held.leftCtrl) keys.push_back(VK_CONTROL);
+    if (held.rightCtrl) keys.push_back(RightCtrl);
+    if (held.leftAlt) keys.push_back(VK_MENU);
+    if (held.rightAlt) keys.push_back(RightAlt);
+    return keys;
 }
 
 // Windows 95/98 cannot tell the Alt keys apart: AltGr held means Ctrl and
 // Alt were both seen, and all three keys are pressed again.
-void PressAgain9x(THookProcess& process, TKeyFlags held, bool expected) {
-    if (held.Contains(kfShift)) SendKey(process, VK_SHIFT, true, expected);
-    if (held.Contains(kfCtrl)) SendKey(process, VK_CONTROL, true, expected);
-    if (held.Contains(kfAlt)) SendKey(process, VK_MENU, true, expected);
-    if (held.Contains(kfAltGr)) SendKey(process, RightAlt, true, expected);
+std::vector<std::uint16_t> KeysToPressAgain9x(TKeyFlags held) {
+    std::vector<std::uint16_t> keys;
+    if (held.Contains(kfShift)) keys.push_back(VK_SHIFT);
+    if (held.Contains(kfCtrl)) keys.push_back(VK_CONTROL);
+    if (held.Contains(kfAlt)) keys.push_back(VK_MENU);
+    if (held.Contains(kfAltGr)) keys.push_back(RightAlt);
+    return keys;
 }
 
 // Windows puts key events into the input queue of the thread whose window
@@ -188,8 +194,7 @@ TKeyFlags GetHeldModifiers(THookProcess& process) {
 // go. Afterwards each key the user held before typing is pressed again, on
 // its own side: the platform's key state no longer shows them once the
 // releases are queued. What the user lets go of meanwhile is mended as the
-// hook sees it (KeepAsHeld). Caps Lock and the held keys are restored also
-// when the focus has moved away: they are the whole system's.
+// hook sees it (KeepAsHeld).
 bool TypeText(THookProcess& process, const std::string& text, TTypingTarget& target) {
     if (!target.Noted) {
         target = TTypingTarget{process.Api.windows.GetForegroundWindow(), true, false, process.Synthesised.Size()};
@@ -218,13 +223,18 @@ bool TypeText(THookProcess& process, const std::string& text, TTypingTarget& tar
         }
         WaitForIdle(process);
     }
-    bool comesBack = !target.Moved || ForegroundIsThisProcess(process);
-    if (capsLock) ToggleCapsLock(process, comesBack);
-
-    if (process.IsWinNT) {
-        PressAgain(process, before, comesBack);
-    } else {
-        PressAgain9x(process, held, comesBack);
+    // Caps Lock is switched on again wherever the focus went. A held key
+    // is pressed again only where its release will come here, looked at
+    // before each press: the person may let go of it in the other program,
+    // whose library cannot know that this one pressed it, and it would stay
+    // down.
+    auto comesBack = [&] {
+        if (!target.Moved) ForegroundMoved(process, target);
+        return !target.Moved || ForegroundIsThisProcess(process);
+    };
+    if (capsLock) ToggleCapsLock(process, comesBack());
+    for (std::uint16_t key : process.IsWinNT ? KeysToPressAgain(before) : KeysToPressAgain9x(held)) {
+        if (comesBack()) SendKey(process, key, true);
     }
     WaitForIdle(process);
     return true;
@@ -238,11 +248,15 @@ bool TypeText(THookProcess& process, const std::string& text) {
 // The library's own events still to come decide where Windows leaves the
 // key; the user's event is what the user's hand did last. A press or
 // release of the library's own, queued after everything still to come,
-// makes the two agree.
+// makes the two agree. A press goes only where the person's release of
+// the key will come here: in another program's window nothing would
+// release it again.
 void KeepAsHeld(THookProcess& process, TEventKey key, bool down) {
     std::optional<bool> finalDown = process.Synthesised.FinalDown(key);
     if (!finalDown || *finalDown == down) return;
+    bool comesBack = ForegroundIsThisProcess(process);
+    if (down && !comesBack) return;
     std::uint16_t code = key.VirtualKey;
     if (key.Right) code = key.VirtualKey == VK_SHIFT ? VK_RSHIFT : (ExtendedKeyCodeBit | key.VirtualKey);
-    SendKey(process, code, down);
+    SendKey(process, code, down, comesBack);
 }

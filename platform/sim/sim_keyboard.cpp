@@ -90,8 +90,9 @@ bool SimKeyboard::BlockedByUipi() const {
 void SimKeyboard::keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
                               std::uintptr_t) {
     KeyInput input{virtualKey, scanCode, flags, true};
+    input.blocked = BlockedByUipi();
     injected_.push_back(input);
-    if (!BlockedByUipi()) Enter(input);
+    if (!input.blocked) Enter(input);
     ++injectedTotal_;
     std::vector<Scheduled> due;
     std::erase_if(scheduled_, [&](Scheduled& event) {

@@ -28,6 +28,7 @@ struct KeyInput {
     // window's when the event entered the system.
     std::uint32_t thread = 0;
     std::uint64_t sequence = 0;  // of the events queued, in order
+    bool blocked = false;        // a keybd_event that UIPI dropped
 };
 
 // A combination the system keeps for itself (Win+R opens the Run box):
