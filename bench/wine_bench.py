@@ -187,7 +187,7 @@ def sizes():
     print("== Sizes of the deliverables (Release, stripped)")
     win64 = REPO / "build" / "win64"
     for path in (BIN / "Zolhook.dll", win64 / "Zolhook64.dll", BIN / "Zolvik32.exe",
-                 win64 / "Zolvik64.exe", win64 / "Zolvik32-Setup.exe"):
+                 win64 / "Zolvik64.exe", BIN / "Zolsetup.exe", win64 / "Zolvik32-Setup.exe"):
         size = path.stat().st_size
         print(f"{path.name:<32}{size:>10} bytes  ({size / 1024:.0f} KiB)")
 

@@ -1,8 +1,25 @@
 #include "common/module_path.h"
 
+namespace {
+
+constexpr std::uint32_t MaxPath = 260;  // MAX_PATH, the terminating NUL included
+
+template <class Text>
+Text DirectoryOf(const Text& path) {
+    return path.substr(0, path.find_last_of(typename Text::value_type('\\')) + 1);
+}
+
+}  // namespace
+
 std::string ModulePath(win::SystemApi& system, win::Instance module) {
-    char path[260] = {};  // MAX_PATH, the terminating NUL included
-    system.GetModuleFileNameA(module, path, sizeof path - 1);
+    char path[MaxPath] = {};
+    system.GetModuleFileNameA(module, path, MaxPath - 1);
+    return path;
+}
+
+std::wstring WideModulePath(win::SystemApi& system, win::Instance module) {
+    wchar_t path[MaxPath] = {};
+    system.GetModuleFileNameW(module, path, MaxPath - 1);
     return path;
 }
 
@@ -10,6 +27,6 @@ std::string FileNamePart(const std::string& path) {
     return path.substr(path.find_last_of('\\') + 1);
 }
 
-std::string DirectoryPart(const std::string& path) {
-    return path.substr(0, path.size() - FileNamePart(path).size());
-}
+std::string DirectoryPart(const std::string& path) { return DirectoryOf(path); }
+
+std::wstring DirectoryPart(const std::wstring& path) { return DirectoryOf(path); }

@@ -4,10 +4,14 @@
 #include "platform/platform.h"
 
 // The full path of a module as the system reports it. The platform leaves a
-// path it had to cut without its NUL, so the buffer keeps one byte spare.
+// path it had to cut without its NUL, so the buffer keeps one character
+// spare. The ANSI path has "?" for each character the code page lacks; the
+// wide one names the file whatever its folder is called.
 std::string ModulePath(win::SystemApi& system, win::Instance module);
+std::wstring WideModulePath(win::SystemApi& system, win::Instance module);
 
 // The part of a path after its last backslash.
 std::string FileNamePart(const std::string& path);
 // The part of a path up to and with its last backslash.
 std::string DirectoryPart(const std::string& path);
+std::wstring DirectoryPart(const std::wstring& path);

@@ -2,9 +2,18 @@
 
 #include "platform/win_constants.h"
 
+namespace {
+
+bool Started(win::Instance result) { return static_cast<std::uint32_t>(result) > 32; }
+
+}  // namespace
+
 bool ShellOpen(win::Platform& platform, const std::string& path) {
-    win::Instance result = platform.shell.ShellExecuteA(platform.windows.GetFocus(), "open",
-                                                        path.c_str(), nullptr, nullptr,
-                                                        win::SW_SHOWNORMAL);
-    return static_cast<std::uint32_t>(result) > 32;
+    return Started(platform.shell.ShellExecuteA(platform.windows.GetFocus(), "open", path.c_str(),
+                                                nullptr, nullptr, win::SW_SHOWNORMAL));
+}
+
+bool ShellOpen(win::Platform& platform, const std::wstring& path) {
+    return Started(platform.shell.ShellExecuteW(platform.windows.GetFocus(), L"open", path.c_str(),
+                                                nullptr, nullptr, win::SW_SHOWNORMAL));
 }

@@ -5,5 +5,7 @@
 
 // Opens a program or document with the shell's "open" verb, owned by the
 // window of the calling thread that has the keyboard focus (normally none).
-// ShellExecuteA reports success by a result above 32, taken unsigned.
+// ShellExecute reports success by a result above 32, taken unsigned. The
+// wide form takes a path of any characters.
 bool ShellOpen(win::Platform& platform, const std::string& path);
+bool ShellOpen(win::Platform& platform, const std::wstring& path);

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz/fuzz_check.h"
-#include "hook/datetime_format.h"
+#include "macro/datetime_format.h"
 #include "platform/sim/sim_locale.h"
 #include "platform/sim/sim_system.h"
 

@@ -13,7 +13,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "platform/sim/sim_registry.h"
-#include "tools/reg_file.h"
+#include "regfile/reg_file.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ void CheckImport(const TRegFile& file) {
     try {
         importer.Import(file);
     } catch (const RegFileError& error) {
-        FUZZ_CHECK(std::string(error.what()).starts_with(std::string(FileName) + ":"),
+        FUZZ_CHECK(error.FileName() == FileName && std::string(error.what()).starts_with(FileName),
                    "an import error names the file");
         return;
     }
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         file = ParseRegFile(FileName, bytes);
     } catch (const RegFileError& error) {
-        FUZZ_CHECK(std::string(error.what()).starts_with(std::string(FileName) + ":"),
+        FUZZ_CHECK(error.FileName() == FileName && std::string(error.what()).starts_with(FileName),
                    "a parse error names the file");
         return 0;
     }

@@ -41,10 +41,11 @@ void UpdateLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag membe
     AnnounceLockKey(process, event, member, sound);
 }
 
-// While the configuration program's capture field has the focus, a key
-// combination is being recorded: no rule may act on it, not even AltGr+F1.
-bool IsRecording(THookProcess& process) {
-    return process.CaptureWindow != 0 && process.Api.windows.GetFocus() == process.CaptureWindow;
+// In the configuration program no rule acts on a key, not even AltGr+F1,
+// except in its test field.
+bool StepsAside(THookProcess& process) {
+    const TStepAside& rule = process.StepAside;
+    return rule.Active && (rule.TestField == 0 || process.Api.windows.GetFocus() != rule.TestField);
 }
 
 // Num Lock is held on before its toggle is announced, so that the sound
@@ -101,7 +102,7 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
     if (origin == TEventOrigin::Own) return TVerdict::Pass;
 
     // The user's own key, also when it comes among the library's events.
-    bool rules = press && !IsRecording(process) && origin == TEventOrigin::Person;
+    bool rules = press && !StepsAside(process) && origin == TEventOrigin::Person;
     TakeOverReleases(process);
     TKeyFlags& flags = process.KeyFlags;
     // Which events of the library's are still to come decides how to keep a

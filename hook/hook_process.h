@@ -2,11 +2,21 @@
 #include <cstdint>
 
 #include "common/key_flags.h"
-#include "hook/datetime_format.h"
+#include "macro/datetime_format.h"
 #include "hook/synthesised_events.h"
 #include "platform/platform.h"
 #include "settings/options_registry.h"
 #include "speaker/pc_speaker.h"
+
+// A process in which the system acts on no key: the configuration program,
+// which asks for it in its own process, so that nothing typed into it is
+// converted and the keys bound to macros can be recorded. Its test field is
+// the exception: there the rules act, and macros type, but commands that
+// open programs, switch features or shut down are not run.
+struct TStepAside {
+    bool Active = false;
+    win::Window TestField = 0;
+};
 
 // The hook library's state in one process. Windows maps the library into
 // every process that receives keyboard input; each has its own copy and
@@ -35,8 +45,6 @@ public:
     TPCSpeaker PCSpeaker;
     TOptionsRegistry OptionsRegistry;
     const TRegionalFormats Regional;
-    // The field in which the configuration program records key
-    // combinations, named by that program in its own process only; 0
-    // everywhere else.
-    win::Window CaptureWindow = 0;
+    // Where the system steps aside in this process.
+    TStepAside StepAside;
 };

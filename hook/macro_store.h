@@ -6,15 +6,8 @@
 #include "common/registry_paths.h"
 #include "hook/hook_process.h"
 #include "hook/key_event.h"
-
-
-// The registry value name of a key with its modifiers: 8 upper-case hex
-// digits. AltGr hides Ctrl and Alt, so AltGr+Ctrl+key names AltGr+key.
-std::string MacroValueName(std::uint16_t keyCode, TKeyFlags flags);
-
-// The "$" escapes: "$$" is a dollar sign, "$" with one or two hex digits the
-// byte they give; an escape that does not convert is dropped.
-std::string ExpandDollarEscapes(std::string text);
+#include "macro/dollar_escapes.h"
+#include "macro/value_name.h"
 
 // The expanded macro text bound to the key, empty when there is none. A
 // value that cannot be read as a string counts as no macro.

@@ -1,6 +1,5 @@
 #include "hook/sound_playback.h"
 
-#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -9,6 +8,7 @@
 #include "common/registry_paths.h"
 #include "common/number_list.h"
 #include "common/sound_events.h"
+#include "common/tone_series.h"
 #include "platform/win_constants.h"
 #include "settings/registry.h"
 
@@ -16,30 +16,11 @@ namespace {
 
 constexpr const char* SchemeKeySuffix = "\\.current";
 
-// The tray program handles no other message while a tone series plays, so
-// one series is bounded: at most this many tones, and at most this much
-// waiting in all (tones and pauses are cut to what is left of it).
-constexpr std::int32_t MaxToneCount = 100;
-constexpr std::int32_t MaxSeriesMilliseconds = 10000;
-
 // Beep's range on Windows NT. Outside it Beep returns at once without a
 // sound, so the tone becomes a silence of its length, as below 19 Hz on the
 // ports.
 constexpr std::uint16_t LowestBeepFrequency = 37;
 constexpr std::uint16_t HighestBeepFrequency = 32767;
-
-class TWaitBudget {
-public:
-    // A negative wish waits nothing.
-    std::int32_t Take(std::int32_t wanted) {
-        std::int32_t granted = std::clamp(wanted, 0, Left);
-        Left -= granted;
-        return granted;
-    }
-
-private:
-    std::int32_t Left = MaxSeriesMilliseconds;
-};
 
 // The file goes to the platform as it is stored: environment references in
 // an expand-string stay unexpanded. Without SND_NODEFAULT the platform plays

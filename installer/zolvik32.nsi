@@ -3,8 +3,11 @@
 ; current user's registry anyway). Built by the win64 preset:
 ;   makensis -DVERSION=1.1.0 -DSOURCE=<repository> -DBIN32=<win32 build>
 ;            -DBIN64=<win64 build> -DOUTFILE=<Zolvik32-Setup.exe> zolvik32.nsi
-; Silent use: Zolvik32-Setup.exe /S [/NOAUTOSTART] [/D=folder];
-; Deinstallieren.exe /S [/REMOVESETTINGS].
+; Silent use: Zolvik32-Setup.exe /S [/NOAUTOSTART] [/D=folder], exit code 0,
+; 3010 when the new files take their place only at the next logon, 2 when
+; refused; Deinstallieren.exe /S [/REMOVESETTINGS].
+; A test build names the account it runs under instead of asking Windows:
+;   -DTEST_ELEVATION=<token elevation type> -DTEST_SID=<the user's SID>
 Unicode true
 SetCompressor /SOLID lzma
 
@@ -24,10 +27,26 @@ SetCompressor /SOLID lzma
 !define SCHEME_KEY "AppEvents\Schemes\Apps\Zolvik32"
 !define STARTMENU "$SMPROGRAMS\Zolvik32"
 !define SYNCHRONIZE 0x00100000
-; Files that running programs still map are moved here, out of the way; the
-; next logon removes the folder.
+; Files that running programs still map are moved out of the way into one
+; of these folders, the second where the first lies on another volume
+; (Windows moves such a file only within its volume); the next logon
+; removes both.
 !define ASIDE "$TEMP\Zolvik32-alt"
+!define ASIDE_BESIDE "$INSTDIR-alt"
 !define CLEANUP_VALUE "Zolvik32 alte Dateien"
+; When even that fails, the new files wait beside the old ones under this
+; suffix, and the uninstaller puts them in place at the next logon, all
+; together, before the tray program starts: the program imports its library
+; by ordinal, and an old library under a new program would stay for good.
+!define NEW_SUFFIX ".neu"
+!define REPLACE_OPTION "/ERSETZEN"
+!define REPLACE_COMMAND '"$INSTDIR\${UNINSTALLER}" ${REPLACE_OPTION}'
+!define REPLACE_VALUE "Zolvik32 neue Dateien"
+!define START_COMMAND '"$INSTDIR\Zolvik32.exe"'
+; Token elevation type of the elevated half of a split token (User Account
+; Control); the SID of the system account.
+!define TOKEN_ELEVATION_FULL 2
+!define SYSTEM_SID "S-1-5-18"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -37,6 +56,7 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${PRODUCT} ${VERSION}"
 
 Var RestartNeeded
+Var StartCommand
 
 !define MUI_ICON "${SOURCE}/tray/win32/zolvik32.ico"
 !define MUI_UNICON "${SOURCE}/tray/win32/zolvik32.ico"
@@ -44,7 +64,8 @@ Var RestartNeeded
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Zolvik32.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Zolvik32 jetzt starten"
-!define MUI_FINISHPAGE_RUN_NOTCHECKED_IF_RESTART
+; A logon is all the new files wait for.
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
@@ -86,42 +107,147 @@ FunctionEnd
 
 ; After the hook is gone a library stays mapped in running programs until
 ; Windows unloads it from each: Windows lets such a file be renamed, also
-; into another folder of the same drive, but not deleted. $R9 is the file;
-; it is gone afterwards unless even the move failed.
-!macro REMOVE_FILE un
-Function ${un}RemoveFile
+; into another folder of the same volume, but not deleted.
+!macro LIBRARY_FUNCTIONS un
+; $R9 into the folder on the stack; $R8 is where it went, or "".
+Function ${un}MoveAside
+    Exch $R7
+    StrCpy $R8 ""
+    CreateDirectory "$R7"
     ClearErrors
-    Delete "$R9"
+    GetTempFileName $R6 "$R7"
+    ${IfNot} ${Errors}
+        Delete "$R6"
+        Rename "$R9" "$R6"
+        ${IfNot} ${FileExists} "$R9"
+            StrCpy $R8 $R6
+        ${EndIf}
+    ${EndIf}
+    Pop $R7
+FunctionEnd
+
+; $R9 out of its folder; $R8 is where it went, or "" when it stayed or was
+; not there.
+Function ${un}TakeAside
+    StrCpy $R8 ""
     ${IfNot} ${FileExists} "$R9"
         Return
     ${EndIf}
-    CreateDirectory "${ASIDE}"
-    GetTempFileName $R8 "${ASIDE}"
-    Delete "$R8"
-    ClearErrors
-    Rename "$R9" "$R8"
-    ${IfNot} ${Errors}
+    Push "${ASIDE}"
+    Call ${un}MoveAside
+    ${If} $R8 == ""
+        Push "${ASIDE_BESIDE}"
+        Call ${un}MoveAside
+    ${EndIf}
+    ${If} $R8 != ""
         WriteRegStr HKCU "${RUNONCE_KEY}" "${CLEANUP_VALUE}" \
-            '"$SYSDIR\cmd.exe" /c rmdir /s /q "${ASIDE}"'
+            '"$SYSDIR\cmd.exe" /c rmdir /s /q "${ASIDE}" & rmdir /s /q "${ASIDE_BESIDE}"'
+    ${EndIf}
+FunctionEnd
+
+; Every old library out of the installation folder, or none of them: $R5
+; is 1 when they all stay, since one of them could not go.
+Function ${un}ClearLibraries
+    StrCpy $R9 "$INSTDIR\Zolhook.dll"
+    Call ${un}TakeAside
+    StrCpy $R4 $R8
+    StrCpy $R3 ""
+    ${If} ${RunningX64}
+        StrCpy $R9 "$INSTDIR\Zolhook64.dll"
+        Call ${un}TakeAside
+        StrCpy $R3 $R8
+    ${EndIf}
+    StrCpy $R5 0
+    ${If} ${FileExists} "$INSTDIR\Zolhook.dll"
+    ${OrIf} ${FileExists} "$INSTDIR\Zolhook64.dll"
+        StrCpy $R5 1
+        ${If} $R4 != ""
+            Rename "$R4" "$INSTDIR\Zolhook.dll"
+        ${EndIf}
+        ${If} $R3 != ""
+            Rename "$R3" "$INSTDIR\Zolhook64.dll"
+        ${EndIf}
+    ${Else}
+        ; Those that no program uses go at once.
+        Delete "$R4"
+        Delete "$R3"
     ${EndIf}
 FunctionEnd
 !macroend
-!insertmacro REMOVE_FILE ""
-!insertmacro REMOVE_FILE "un."
+!insertmacro LIBRARY_FUNCTIONS ""
+!insertmacro LIBRARY_FUNCTIONS "un."
 
-; When the old library can neither be deleted nor moved, the new one waits
-; beside it and takes its place at the next logon.
-!macro INSTALL_LIBRARY folder name
-    StrCpy $R9 "$INSTDIR\${name}"
-    Call RemoveFile
-    ${If} ${FileExists} "$INSTDIR\${name}"
-        File "/oname=$INSTDIR\${name}.neu" "${folder}/${name}"
-        WriteRegStr HKCU "${RUNONCE_KEY}" "Zolvik32 ${name}" \
-            '"$SYSDIR\cmd.exe" /c move /y "$INSTDIR\${name}.neu" "$INSTDIR\${name}"'
-        StrCpy $RestartNeeded 1
-        SetRebootFlag true
+; $R9 gone, unless it is in use and cannot even move.
+Function un.RemoveFile
+    Delete "$R9"
+    Call un.TakeAside
+FunctionEnd
+
+; The account check: the system is installed for the user who is logged on
+; and runs with that user's rights. Run elevated, the installer would put
+; it into the profile of whoever gave the administrator's password, and
+; start a tray program whose sound requests and hook questions User
+; Interface Privilege Isolation then holds back; run as SYSTEM, into the
+; system's profile, where no one types.
+; Without User Account Control a token is never split, and an
+; administrator's programs all run with the full token: those accounts may
+; install. Under Wine every process holds the elevated token.
+Function AccountFacts
+!ifdef TEST_ELEVATION
+    StrCpy $0 ${TEST_ELEVATION}
+    StrCpy $1 ${TEST_SID}
+!else
+    StrCpy $0 0
+    StrCpy $1 ""
+    System::Call "advapi32::OpenProcessToken(p -1, i 8, *p .r2) i .r3"
+    ${If} $3 != 0
+        System::Call "advapi32::GetTokenInformation(p r2, i 18, *i .r0, i 4, *i .r3) i .r3"
+        System::Alloc 256
+        Pop $4
+        System::Call "advapi32::GetTokenInformation(p r2, i 1, p r4, i 256, *i .r3) i .r3"
+        ${If} $3 != 0
+            System::Call "*$4(p .r5)"
+            System::Call "advapi32::ConvertSidToStringSidW(p r5, *p .r6) i .r3"
+            ${If} $3 != 0
+                System::Call "*$6(&w128 .r1)"
+                System::Call "kernel32::LocalFree(p r6)"
+            ${EndIf}
+        ${EndIf}
+        System::Free $4
+        System::Call "kernel32::CloseHandle(p r2)"
+    ${EndIf}
+    System::Call "kernel32::GetModuleHandleW(w 'ntdll.dll') p .r2"
+    System::Call "kernel32::GetProcAddress(p r2, m 'wine_get_version') p .r3"
+    ${If} $3 P<> 0
+        StrCpy $0 0
+    ${EndIf}
+!endif
+FunctionEnd
+
+Function RefuseForeignAccount
+    Call AccountFacts
+    ${If} $1 == "${SYSTEM_SID}"
+        MessageBox MB_ICONSTOP|MB_OK "Das Setup läuft unter dem Systemkonto (SYSTEM). Zolvik32 wird für das Benutzerkonto eingerichtet, das es verwendet.$\r$\n$\r$\nBitte starten Sie Zolvik32-Setup.exe als dieser Benutzer." /SD IDOK
+    ${ElseIf} $0 == ${TOKEN_ELEVATION_FULL}
+        MessageBox MB_ICONSTOP|MB_OK "Das Setup wurde mit Administratorrechten gestartet. Zolvik32 wird ohne diese Rechte für Ihr eigenes Benutzerkonto eingerichtet.$\r$\n$\r$\nBitte starten Sie Zolvik32-Setup.exe erneut, ohne „Als Administrator ausführen“." /SD IDOK
     ${Else}
-        File "${folder}/${name}"
+        Return
+    ${EndIf}
+    SetErrorLevel 2
+    Quit
+FunctionEnd
+
+; The files that must come from one version, with the suffix they are
+; written under.
+!macro PROGRAM_FILES suffix
+    File "/oname=$INSTDIR\Zolvik32.exe${suffix}" "${BIN32}/Zolvik32.exe"
+    File "/oname=$INSTDIR\Zolhook.dll${suffix}" "${BIN32}/Zolhook.dll"
+!if /FileExists "${BIN32}/Zolsetup.exe"
+    File "/oname=$INSTDIR\Zolsetup.exe${suffix}" "${BIN32}/Zolsetup.exe"
+!endif
+    ${If} ${RunningX64}
+        File "/oname=$INSTDIR\Zolvik64.exe${suffix}" "${BIN64}/Zolvik64.exe"
+        File "/oname=$INSTDIR\Zolhook64.dll${suffix}" "${BIN64}/Zolhook64.dll"
     ${EndIf}
 !macroend
 
@@ -133,20 +259,29 @@ FunctionEnd
 Section "Zolvik32" SecProgram
     SectionIn RO
     Call EndRunningSystem
+    ; Version 1.1.0 replaced each library on its own at logon.
+    DeleteRegValue HKCU "${RUNONCE_KEY}" "Zolvik32 Zolhook.dll"
+    DeleteRegValue HKCU "${RUNONCE_KEY}" "Zolvik32 Zolhook64.dll"
+    DeleteRegValue HKCU "${RUNONCE_KEY}" "${REPLACE_VALUE}"
+    Delete "$INSTDIR\*${NEW_SUFFIX}"
     SetOutPath "$INSTDIR"
-    File "${BIN32}/Zolvik32.exe"
-    !insertmacro INSTALL_LIBRARY "${BIN32}" "Zolhook.dll"
-!if /FileExists "${BIN32}/Zolsetup.exe"
-    File "${BIN32}/Zolsetup.exe"
-!endif
-    ${If} ${RunningX64}
-        File "${BIN64}/Zolvik64.exe"
-        !insertmacro INSTALL_LIBRARY "${BIN64}" "Zolhook64.dll"
+    Call ClearLibraries
+    StrCpy $RestartNeeded $R5
+    ${If} $RestartNeeded == 1
+        !insertmacro PROGRAM_FILES "${NEW_SUFFIX}"
+        StrCpy $StartCommand '${REPLACE_COMMAND}'
+        SetRebootFlag true
+    ${Else}
+        !insertmacro PROGRAM_FILES ""
+        StrCpy $StartCommand '${START_COMMAND}'
     ${EndIf}
     SetOutPath "$INSTDIR\Beispiele"
     File "${SOURCE}/examples/*.reg"
     SetOutPath "$INSTDIR\Dokumentation"
     File "${SOURCE}/docs/user-guide.md"
+!if /FileExists "${BIN32}/Dokumentation/index.html"
+    File "${BIN32}/Dokumentation/*.html"
+!endif
     SetOutPath "$INSTDIR\Dokumentation\images"
     File "${SOURCE}/docs/images/*.png"
     SetOutPath "$INSTDIR"
@@ -174,9 +309,11 @@ Section "Zolvik32" SecProgram
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-; The same Run value the configuration program manages.
+; The same Run value the configuration program manages: the program's
+; quoted path, or, while new files wait, the command that puts them in
+; place and then starts it.
 Section "Mit Windows starten" SecAutostart
-    WriteRegStr HKCU "${RUN_KEY}" "Zolvik32" '"$INSTDIR\Zolvik32.exe"'
+    WriteRegStr HKCU "${RUN_KEY}" "Zolvik32" $StartCommand
 SectionEnd
 
 ; Offered on a first installation only, so that the system does something
@@ -186,15 +323,29 @@ Section "Beispielkonfiguration (Büro, deutsch)" SecExample
     Pop $0
 SectionEnd
 
+; While new files wait, the previous version, still whole, runs on until
+; the next logon; the finish page then offers no start.
 Section "-Start"
     ${If} $RestartNeeded == 1
-        MessageBox MB_ICONINFORMATION|MB_OK "Eine Programmbibliothek von Zolvik32 wird noch von laufenden Programmen verwendet. Sie wird bei der nächsten Anmeldung ersetzt; starten Sie Zolvik32 danach." /SD IDOK
-    ${ElseIf} ${Silent}
-        Exec '"$INSTDIR\Zolvik32.exe"'
+        ${IfNot} ${SectionIsSelected} ${SecAutostart}
+            WriteRegStr HKCU "${RUNONCE_KEY}" "${REPLACE_VALUE}" '${REPLACE_COMMAND}'
+        ${EndIf}
+        MessageBox MB_ICONINFORMATION|MB_OK "Eine Programmbibliothek von Zolvik32 wird noch von laufenden Programmen verwendet. Die neue Version wird bei Ihrer nächsten Anmeldung eingesetzt; bis dahin läuft die bisherige weiter." /SD IDOK
+    ${EndIf}
+    ${If} $RestartNeeded == 1
+    ${OrIf} ${Silent}
+        Exec '${START_COMMAND}'
     ${EndIf}
 SectionEnd
 
+Function .onInstSuccess
+    ${If} $RestartNeeded == 1
+        SetErrorLevel 3010
+    ${EndIf}
+FunctionEnd
+
 Function .onInit
+    Call RefuseForeignAccount
     StrCpy $RestartNeeded 0
     ; No settings yet: the settings key has no value and there is no macro key.
     ClearErrors
@@ -220,16 +371,18 @@ Section "un.Zolvik32" UnSecProgram
     !insertmacro UNINSTALL_FILE "Zolvik64.exe"
     !insertmacro UNINSTALL_FILE "Zolhook.dll"
     !insertmacro UNINSTALL_FILE "Zolhook64.dll"
-    Delete "$INSTDIR\*.neu"
+    Delete "$INSTDIR\*${NEW_SUFFIX}"
     RMDir /r "$INSTDIR\Beispiele"
     RMDir /r "$INSTDIR\Dokumentation"
     Delete "$INSTDIR\${UNINSTALLER}"
     RMDir "$INSTDIR"
     RMDir /r "${STARTMENU}"
     ReadRegStr $0 HKCU "${RUN_KEY}" "Zolvik32"
-    ${If} $0 == '"$INSTDIR\Zolvik32.exe"'
+    ${If} $0 == '${START_COMMAND}'
+    ${OrIf} $0 == '${REPLACE_COMMAND}'
         DeleteRegValue HKCU "${RUN_KEY}" "Zolvik32"
     ${EndIf}
+    DeleteRegValue HKCU "${RUNONCE_KEY}" "${REPLACE_VALUE}"
     DeleteRegValue HKCU "${RUNONCE_KEY}" "Zolvik32 Zolhook.dll"
     DeleteRegValue HKCU "${RUNONCE_KEY}" "Zolvik32 Zolhook64.dll"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
@@ -255,8 +408,50 @@ Section /o "un.Einstellungen und Makros entfernen" UnSecSettings
     !insertmacro REMOVE_EVENT_LABEL "EasyTab"
 SectionEnd
 
+; At the logon after an installation that had to leave its files waiting:
+; while an old library is still in use the old files all stay as they are;
+; otherwise every waiting file takes its place. The tray program starts
+; afterwards when the Run value says so, which then says so again in the
+; form the configuration program writes.
+!macro TAKE_NEW_FILE name
+    ${If} ${FileExists} "$INSTDIR\${name}${NEW_SUFFIX}"
+        StrCpy $R9 "$INSTDIR\${name}"
+        Call un.RemoveFile
+        Rename "$INSTDIR\${name}${NEW_SUFFIX}" "$INSTDIR\${name}"
+    ${EndIf}
+!macroend
+
+Function un.PutNewFilesInPlace
+    ReadRegStr $0 HKCU "${RUN_KEY}" "Zolvik32"
+    StrCpy $R5 0
+    ${If} ${FileExists} "$INSTDIR\Zolvik32.exe${NEW_SUFFIX}"
+        Call un.ClearLibraries
+        ${If} $R5 == 0
+            !insertmacro TAKE_NEW_FILE "Zolhook.dll"
+            !insertmacro TAKE_NEW_FILE "Zolhook64.dll"
+            !insertmacro TAKE_NEW_FILE "Zolvik32.exe"
+            !insertmacro TAKE_NEW_FILE "Zolvik64.exe"
+            !insertmacro TAKE_NEW_FILE "Zolsetup.exe"
+        ${ElseIf} $0 != '${REPLACE_COMMAND}'
+            WriteRegStr HKCU "${RUNONCE_KEY}" "${REPLACE_VALUE}" '${REPLACE_COMMAND}'
+        ${EndIf}
+    ${EndIf}
+    ${If} $0 == '${REPLACE_COMMAND}'
+        ${If} $R5 == 0
+            WriteRegStr HKCU "${RUN_KEY}" "Zolvik32" '${START_COMMAND}'
+        ${EndIf}
+        Exec '${START_COMMAND}'
+    ${EndIf}
+FunctionEnd
+
 Function un.onInit
     ${GetParameters} $R0
+    ClearErrors
+    ${GetOptions} $R0 "${REPLACE_OPTION}" $R1
+    ${IfNot} ${Errors}
+        Call un.PutNewFilesInPlace
+        Quit
+    ${EndIf}
     ClearErrors
     ${GetOptions} $R0 "/REMOVESETTINGS" $R1
     ${IfNot} ${Errors}

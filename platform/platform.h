@@ -1,5 +1,6 @@
 #pragma once
-// The platform seam: the ANSI Win32 calls the system makes, grouped by concern.
+// The platform seam: the Win32 calls the system makes, grouped by concern:
+// the ANSI ones, and the wide ones where a path must hold any character.
 // Each method has the Win32 function's name, arguments and results (Windows
 // error codes included), so the real backend is a one-line pass-through and
 // the simulated backend can be held to the same contract.
@@ -88,6 +89,11 @@ public:
     virtual std::uint32_t MsgWaitForMultipleObjects(std::uint32_t count, const Handle* handles,
                                                     bool waitAll, std::uint32_t milliseconds,
                                                     std::uint32_t wakeMask) = 0;
+    virtual std::uint32_t RegisterWindowMessageA(const char* name) = 0;
+    virtual std::uint32_t CharUpperBuffA(char* text, std::uint32_t length) = 0;
+    // The extended-result argument is always null.
+    virtual bool ChangeWindowMessageFilterEx(Window window, std::uint32_t message,
+                                             std::uint32_t action) = 0;
 };
 
 // shell32
@@ -97,10 +103,13 @@ public:
     virtual bool Shell_NotifyIconA(std::uint32_t message, NotifyIconData* data) = 0;
     virtual Instance ShellExecuteA(Window owner, const char* verb, const char* file,
                                    const char* parameters, const char* directory, int show) = 0;
+    virtual Instance ShellExecuteW(Window owner, const wchar_t* verb, const wchar_t* file,
+                                   const wchar_t* parameters, const wchar_t* directory,
+                                   int show) = 0;
 };
 
 // kernel32 (and WaitForInputIdle of user32): version, waits, module, clock,
-// locale, the instance mutex, processes and events
+// locale, the instance mutex, processes, threads and events
 class SystemApi {
 public:
     virtual ~SystemApi() = default;
@@ -111,6 +120,8 @@ public:
     virtual std::uint32_t WaitForInputIdle(Handle process, std::uint32_t milliseconds) = 0;
     virtual Handle GetCurrentProcess() = 0;
     virtual std::uint32_t GetModuleFileNameA(Instance module, char* buffer, std::uint32_t size) = 0;
+    virtual std::uint32_t GetModuleFileNameW(Instance module, wchar_t* buffer,
+                                             std::uint32_t size) = 0;
     virtual Instance GetModuleHandleA(const char* moduleName) = 0;
     virtual void GetLocalTime(SystemTime* time) = 0;
     virtual std::uint32_t GetThreadLocale() = 0;
@@ -134,6 +145,9 @@ public:
     virtual std::uint32_t WaitForSingleObject(Handle handle, std::uint32_t milliseconds) = 0;
     virtual std::uint32_t WaitForMultipleObjects(std::uint32_t count, const Handle* handles,
                                                  bool waitAll, std::uint32_t milliseconds) = 0;
+    // A thread of this process that runs proc(param) with the default
+    // stack; its handle is signalled when it ends.
+    virtual Handle CreateThread(ThreadProc proc, void* param, std::uint32_t* threadId) = 0;
     virtual Instance LoadLibraryA(const char* fileName) = 0;
     // A function exported by name or by ordinal; null when the module has
     // none.

@@ -13,6 +13,7 @@ inline constexpr std::int32_t ERROR_SUCCESS = 0;
 inline constexpr std::int32_t ERROR_FILE_NOT_FOUND = 2;
 inline constexpr std::int32_t ERROR_ACCESS_DENIED = 5;
 inline constexpr std::int32_t ERROR_INVALID_HANDLE = 6;
+inline constexpr std::int32_t ERROR_NOT_SUPPORTED = 50;
 inline constexpr std::int32_t ERROR_INVALID_PARAMETER = 87;
 inline constexpr std::int32_t ERROR_BAD_PATHNAME = 161;
 inline constexpr std::int32_t ERROR_ALREADY_EXISTS = 183;
@@ -97,6 +98,7 @@ inline constexpr std::uint32_t WM_LBUTTONDOWN = 0x0201;
 inline constexpr std::uint32_t WM_LBUTTONUP = 0x0202;
 inline constexpr std::uint32_t WM_RBUTTONUP = 0x0205;
 inline constexpr std::uint32_t WM_USER = 0x0400;
+inline constexpr std::uint32_t WM_APP = 0x8000;
 
 // Windows, beeps and boxes
 inline constexpr std::int32_t SW_HIDE = 0;
@@ -119,6 +121,11 @@ inline constexpr std::uint32_t NIF_MESSAGE = 1;
 inline constexpr std::uint32_t NIF_ICON = 2;
 inline constexpr std::uint32_t NIF_TIP = 4;
 
+// User Interface Privilege Isolation
+inline constexpr std::uint32_t MSGFLT_RESET = 0;
+inline constexpr std::uint32_t MSGFLT_ALLOW = 1;
+inline constexpr std::uint32_t MSGFLT_DISALLOW = 2;
+
 // Processes, events and waits
 inline constexpr std::uint32_t SYNCHRONIZE = 0x00100000;
 inline constexpr std::uint32_t INFINITE = 0xFFFFFFFFu;
@@ -130,6 +137,7 @@ inline constexpr std::uint32_t QS_ALLINPUT = 0x04FF;
 inline constexpr std::uint32_t PM_REMOVE = 0x0001;
 
 // Sound
+inline constexpr std::uint32_t SND_ASYNC = 0x00000001;
 inline constexpr std::uint32_t SND_FILENAME = 0x00020000;
 
 // Locale

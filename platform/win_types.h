@@ -26,6 +26,7 @@ using LResult = std::intptr_t;
 
 using WindowProc = LResult(ZV_STDCALL*)(Window, std::uint32_t, WParam, LParam);
 using HookProc = LResult(ZV_STDCALL*)(int, WParam, LParam);
+using ThreadProc = std::uint32_t(ZV_STDCALL*)(void*);
 using ProcAddress = void (*)();
 
 // OSVERSIONINFOA: 148 bytes, the size field must say so.

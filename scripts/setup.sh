@@ -9,8 +9,8 @@ windows=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools)
 wine=(wine wine32:i386 wine64 xvfb xdotool x11-utils x11-xkb-utils x11-xserver-utils locales)
 # The fuzzing build (clang with libFuzzer) and the benchmarks.
 checks=(clang-14 libclang-rt-14-dev libbenchmark-dev)
-# The installer.
-installer=(nsis)
+# The installer, and the user guide's HTML pages it ships.
+installer=(nsis lowdown)
 
 missing=()
 have_package() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }

@@ -1,9 +1,8 @@
 #include "setup/key_combo.h"
 
-#include <cstdio>
 
-#include "hook/key_event.h"
-#include "hook/macro_store.h"
+#include "common/key_bits.h"
+#include "common/number_text.h"
 
 namespace {
 
@@ -28,18 +27,17 @@ constexpr NamedKey NamedKeys[] = {
     {0x2D | Extended, "Einfg"}, {0x2E | Extended, "Entf"},
     {0x21, "Num 9"}, {0x22, "Num 3"}, {0x23, "Num 1"}, {0x24, "Num 7"}, {0x25, "Num 4"},
     {0x26, "Num 8"}, {0x27, "Num 6"}, {0x28, "Num 2"}, {0x2D, "Num 0"}, {0x2E, "Num Komma"},
-    {0x5B | Extended, "Win links"}, {0x5D | Extended, "Men\xFC"},
+    {0x5D | Extended, "Men\xFC"},
     {0x6A, "Num *"}, {0x6B, "Num +"}, {0x6D, "Num -"}, {0x6E, "Num Komma"},
     {0x6F | Extended, "Num /"}, {0x90, "Num"}, {0x90 | Extended, "Num"}, {0x91, "Rollen"},
     {0xBA, "\xDC"}, {0xBB, "+"}, {0xBC, ","}, {0xBD, "-"}, {0xBE, "."}, {0xBF, "#"},
     {0xC0, "\xD6"}, {0xDB, "\xDF"}, {0xDC, "^"}, {0xDD, "\xB4"}, {0xDE, "\xC4"}, {0xE2, "<"},
 };
 
-bool IsModifier(std::uint16_t virtualKey) {
-    return virtualKey == 0x10 || virtualKey == 0x11 || virtualKey == 0x12 || virtualKey == 0x5C;
-}
+constexpr std::uint16_t LeftWindowsKey = 0x5B;
+constexpr std::uint16_t CapsLockKey = 0x14;
 
-std::string ModifierNames(TKeyFlags flags) {
+std::string ModifierNames(TKeyFlags flags, bool leftWin = false) {
     std::string names;
     if (flags.Contains(kfAltGr)) {
         names += "AltGr+";
@@ -50,28 +48,11 @@ std::string ModifierNames(TKeyFlags flags) {
     if (flags.Contains(kfShift)) names += "Umschalt+";
     if (flags.Contains(kfCapsLock)) names += "Feststelltaste+";
     if (flags.Contains(kfWin)) names += "Win+";
+    if (leftWin) names += "Win links+";
     return names;
 }
 
 }  // namespace
-
-std::optional<TKeyCombo> ParseValueName(const std::string& name) {
-    if (name.size() != 8) return std::nullopt;
-    std::uint32_t value = 0;
-    for (char c : name) {
-        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                  : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-        if (digit < 0) return std::nullopt;
-        value = value * 16 + static_cast<std::uint32_t>(digit);
-    }
-    if (value >> 24) return std::nullopt;
-    TKeyCombo combo;
-    combo.KeyCode = static_cast<std::uint16_t>(value & 0xFFFF);
-    combo.Flags.Bits = static_cast<std::uint8_t>(value >> 16);
-    return combo;
-}
-
-std::string ValueNameOf(const TKeyCombo& combo) { return MacroValueName(combo.KeyCode, combo.Flags); }
 
 std::string KeyName(std::uint16_t keyCode) {
     for (const NamedKey& key : NamedKeys) {
@@ -87,18 +68,16 @@ std::string KeyName(std::uint16_t keyCode) {
     } else if (virtualKey >= 0x70 && virtualKey <= 0x87) {
         name = "F" + std::to_string(virtualKey - 0x70 + 1);
     } else {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "Taste 0x%02X", virtualKey);
-        name = hex;
+        name = "Taste 0x" + HexDigits(virtualKey, 2);
     }
     return extended ? name + " (erweitert)" : name;
 }
 
-std::string ComboName(const TKeyCombo& combo) {
+std::string ComboName(const TMacroKey& combo) {
     return ModifierNames(combo.Flags) + KeyName(combo.KeyCode);
 }
 
-bool TKeyCapture::Key(std::uint16_t virtualKey, std::uint32_t keyData, bool capsLockOn) {
+bool TKeyCapture::Key(std::uint16_t virtualKey, std::uint32_t keyData) {
     bool press = !(keyData & TransitionBit);
     switch (virtualKey) {
         case 0x10: SetKeyFlag(flags_, kfShift, press); return false;
@@ -108,30 +87,37 @@ bool TKeyCapture::Key(std::uint16_t virtualKey, std::uint32_t keyData, bool caps
             SetKeyFlag(flags_, kfAltGr, (keyData & ExtendedKeyBit) && flags_.Contains(kfAlt));
             return false;
         case 0x5C: SetKeyFlag(flags_, kfWin, press); return false;
+        case LeftWindowsKey: leftWin_ = press; return false;
+        case CapsLockKey: return false;
         default: break;
     }
-    // Caps Lock sets the state the combination is read with; pressed in
-    // the field it is not itself the key.
-    if (!press || IsModifier(virtualKey) || virtualKey == 0x14) return false;
-    TKeyCombo combo;
+    if (!press) return false;
+    TMacroKey combo;
     combo.KeyCode = static_cast<std::uint16_t>((virtualKey & 0xFF) | (keyData & ExtendedKeyBit ? Extended : 0));
     combo.Flags = flags_;
-    // The AltGr lookup counts Caps Lock as Shift; the hook's own Alt member
-    // and the value name's rule for AltGr do the rest.
-    if (capsLockOn) SetKeyFlag(combo.Flags, kfShift, true);
-    SetKeyFlag(combo.Flags, kfCapsLock, false);
-    if (combo.Flags.Contains(kfAltGr)) combo.Flags.Bits &= 0xF9;
-    SetKeyFlag(combo.Flags, kfAlt, false);
-    combo_ = combo;
+    shown_ = ModifierNames(combo.Flags, leftWin_) + KeyName(combo.KeyCode);
+    refusal_.clear();
+    combo_.reset();
+    std::string key = KeyName(combo.KeyCode);
+    if (combo.Flags.Contains(kfAlt) && !combo.Flags.Contains(kfAltGr)) {
+        refusal_ = shown_ + " geht nicht: Zolvik32 unterscheidet Alt nicht, die Belegung "
+                   "w\xFC" "rde ohne Alt gelten. AltGr, Strg oder die rechte Windows-Taste nehmen.";
+    } else if (leftWin_) {
+        refusal_ = shown_ + " geht nicht: nur die rechte Windows-Taste z\xE4hlt, die Belegung "
+                   "w\xFC" "rde ohne sie gelten.";
+    } else {
+        if (combo.Flags.Contains(kfAltGr)) combo.Flags.Bits &= 0xF9;
+        combo_ = combo;
+    }
     return true;
 }
 
-std::string TKeyCapture::Held() const {
-    TKeyFlags shown = flags_;
-    return ModifierNames(shown);
-}
+std::string TKeyCapture::Held() const { return ModifierNames(flags_, leftWin_); }
 
 void TKeyCapture::Clear() {
     flags_ = TKeyFlags{};
+    leftWin_ = false;
+    shown_.clear();
     combo_.reset();
+    refusal_.clear();
 }

@@ -1,115 +1,88 @@
 #include "setup/macro_text.h"
 
-#include <cstdio>
-
-#include "hook/macro_store.h"
+#include "common/cp1252.h"
+#include "macro/dollar_escapes.h"
+#include "macro/macro_steps.h"
+#include "setup/key_combo.h"
 
 namespace {
 
-struct Formats {
-    std::string date;
-    std::string time;
-    std::string custom;
-};
+constexpr unsigned char EscapeByte = 0xFF;
+constexpr unsigned char Enter = 0x0D;
+constexpr unsigned char Tab = 0x09;
+constexpr wchar_t KeptByte = 0xF000;
+constexpr wchar_t SmallYDiaeresis = 0xFF;
+// The keystroke escape's modifier byte: with bit 7 the key that types the
+// character, without it a virtual key.
+constexpr unsigned char TypedCharacterBit = 0x80;
 
-class TStepReader {
-public:
-    TStepReader(const TRegionalFormats& regional, const win::SystemTime& now)
-        : regional_(regional), now_(now) {}
+wchar_t Kept(unsigned char byte) { return static_cast<wchar_t>(KeptByte + byte); }
+bool IsKept(wchar_t c) { return c >= KeptByte && c <= KeptByte + 0xFF; }
 
-    std::vector<TMacroStep> Read(const std::string& text) {
-        steps_.clear();
-        if (text.empty()) return steps_;
-        formats_ = Formats{regional_.RegionalLongDate, regional_.RegionalLongTime, std::string()};
-        if (text[0] != '^') {
-            Add(TMacroStepKind::Type, text);
-            return steps_;
-        }
-        std::string segment = "^";
-        for (std::size_t i = 1; i < text.size(); ++i) {
-            if (text[i] == '*') {
-                if (i + 1 == text.size()) continue;
-                Command(text, i);
-                segment.clear();
-            } else if (text[i] == '^') {
-                Segment(segment);
-                segment = "^";
+std::string Expanded(const std::string& storedText) { return ExpandDollarEscapes(storedText); }
+
+// Escape sequences of the keystroke text: 0xFF 0xFF c is c as an Alt code,
+// 0xFF s c a key with modifiers.
+std::size_t EscapeLength(std::string_view bytes, std::size_t i) {
+    return std::min<std::size_t>(3, bytes.size() - i);
+}
+
+std::string ModifierNames(unsigned char modifiers) {
+    std::string names;
+    if (modifiers & 0x02) names += "Strg+";
+    if (modifiers & 0x04) names += "Alt+";
+    if (modifiers & 0x01) names += "Umschalt+";
+    if (modifiers & 0x40) names += "Win+";
+    return names;
+}
+
+// The key that types a character, named as on the keyboard.
+std::string CharacterKeyName(unsigned char character) {
+    switch (character) {
+        case Tab: return "Tab";
+        case Enter: return "Eingabe";
+        case 0x08: return "R\xFC" "cktaste";
+        case 0x1B: return "Esc";
+        case ' ': return "Leertaste";
+        default: break;
+    }
+    if (character >= 'a' && character <= 'z') return std::string(1, static_cast<char>(character - 0x20));
+    return std::string(1, static_cast<char>(character));
+}
+
+std::string PreviewTyped(std::string_view bytes) {
+    std::string preview;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte == EscapeByte && i + 2 < bytes.size()) {
+            auto modifiers = static_cast<unsigned char>(bytes[i + 1]);
+            auto key = static_cast<unsigned char>(bytes[i + 2]);
+            i += 2;
+            if (modifiers == EscapeByte) {
+                preview += static_cast<char>(key);
+            } else if (modifiers & TypedCharacterBit) {
+                preview += "[" + ModifierNames(modifiers & 0x7F) + CharacterKeyName(key) + "]";
             } else {
-                segment += text[i];
+                preview += "[" + ModifierNames(modifiers) + KeyName(key) + "]";
             }
-        }
-        Segment(segment);
-        return steps_;
-    }
-
-private:
-    void Add(TMacroStepKind kind, const std::string& text) {
-        // Pieces typed one after the other read as one text.
-        if (kind == TMacroStepKind::Type && !steps_.empty() &&
-            steps_.back().Kind == TMacroStepKind::Type) {
-            steps_.back().Text += text;
+        } else if (byte == Enter) {
+            preview += "\r\n";
+        } else if (byte < 0x20 || byte == EscapeByte) {
+            preview += "[" + CharacterKeyName(byte) + "]";
         } else {
-            steps_.push_back(TMacroStep{kind, text});
+            preview += bytes[i];
         }
     }
+    return preview;
+}
 
-    void Segment(const std::string& segment) {
-        if (segment.size() >= 2 && segment[0] == '^') {
-            Add(TMacroStepKind::Open, segment.substr(1));
-        } else if (!segment.empty()) {
-            Add(TMacroStepKind::Type, segment);
-        }
-    }
-
-    void Command(const std::string& text, std::size_t& i) {
-        switch (text[++i]) {
-            case '2': Add(TMacroStepKind::UmlautAscii, ""); break;
-            case '3': Add(TMacroStepKind::UmlautHtml, ""); break;
-            case '7': Add(TMacroStepKind::EasyTab, ""); break;
-            case '8': Add(TMacroStepKind::NumDot, ""); break;
-            case '9': Add(TMacroStepKind::Shutdown, ""); break;
-            case '4': DateCommand(text, i); break;
-            default: break;
-        }
-    }
-
-    void DateCommand(const std::string& text, std::size_t& i) {
-        std::size_t last = text.size() - 1;
-        if (i >= last) return;
-        switch (text[++i]) {
-            case '0':
-                if (!formats_.custom.empty()) formats_.date = formats_.custom;
-                Add(TMacroStepKind::Date, FormatTimestamp(regional_, formats_.date, now_));
-                break;
-            case '1':
-                if (!formats_.custom.empty()) formats_.time = formats_.custom;
-                Add(TMacroStepKind::Time, FormatTimestamp(regional_, formats_.time, now_));
-                break;
-            case '9':
-                ++i;
-                if (i >= last) break;
-                formats_.custom.clear();
-                if (text[i] != '"') break;
-                for (++i; i <= last && text[i] != '"'; ++i) formats_.custom += text[i];
-                break;
-            default:
-                break;
-        }
-    }
-
-    const TRegionalFormats& regional_;
-    win::SystemTime now_;
-    Formats formats_;
-    std::vector<TMacroStep> steps_;
-};
-
-// Text shown in the list: control characters and the typing escapes of the
-// keystroke encoding (0xFF) as dots, long texts cut.
-std::string Excerpt(const std::string& text) {
+// Text shown in the list, in one line: keys as in the preview, a line break
+// as a pilcrow, long texts cut.
+std::string Excerpt(const std::wstring& text) {
     std::string shown;
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        shown += byte < 0x20 || byte == 0xFF ? '.' : c;
+    for (char c : PreviewTyped(WideToCp1252(text))) {
+        if (c == '\n') continue;
+        shown += c == '\r' ? '\xB6' : c;
         if (shown.size() >= 40) return "\"" + shown + "...\"";
     }
     return "\"" + shown + "\"";
@@ -120,7 +93,7 @@ std::string StepDescription(const TMacroStep& step) {
         case TMacroStepKind::Type: return "tippt " + Excerpt(step.Text);
         case TMacroStepKind::Date: return "f\xFCgt das Datum ein";
         case TMacroStepKind::Time: return "f\xFCgt die Uhrzeit ein";
-        case TMacroStepKind::Open: return "\xF6" "ffnet " + step.Text;
+        case TMacroStepKind::Open: return "\xF6" "ffnet " + WideToCp1252(step.Text);
         case TMacroStepKind::UmlautAscii: return "schaltet die Umlautwandlung um (ASCII)";
         case TMacroStepKind::UmlautHtml: return "schaltet die Umlautwandlung um (HTML)";
         case TMacroStepKind::EasyTab: return "schaltet EasyTab um";
@@ -130,93 +103,168 @@ std::string StepDescription(const TMacroStep& step) {
     return std::string();
 }
 
-bool IsTyped(TMacroStepKind kind) {
-    return kind == TMacroStepKind::Type || kind == TMacroStepKind::Date ||
-           kind == TMacroStepKind::Time;
-}
-
-std::string Join(const std::vector<std::string>& parts) {
-    std::string joined;
-    for (const std::string& part : parts) joined += (joined.empty() ? "" : ", ") + part;
-    return joined;
+// Pieces typed one after the other read as one text.
+std::vector<TMacroStep> StepsToShow(const std::string& storedText) {
+    std::vector<TMacroStep> steps;
+    for (TMacroStep& step : ReadMacroSteps(Cp1252ToWide(Expanded(storedText)))) {
+        if (step.Kind == TMacroStepKind::Type && !steps.empty() && steps.back().Kind == TMacroStepKind::Type) {
+            steps.back().Text += step.Text;
+        } else {
+            steps.push_back(std::move(step));
+        }
+    }
+    return steps;
 }
 
 }  // namespace
 
-std::vector<TMacroStep> MacroSteps(const std::string& storedText, const TRegionalFormats& regional,
-                                   const win::SystemTime& now) {
-    return TStepReader(regional, now).Read(ExpandDollarEscapes(storedText));
+std::wstring ShownText(const std::string& storedText) {
+    std::string bytes = Expanded(storedText);
+    std::wstring shown;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte == EscapeByte) {
+            std::size_t length = EscapeLength(bytes, i);
+            if (bytes.compare(i, length, "\xFF\xFF\xFF") == 0) {
+                shown += SmallYDiaeresis;
+            } else {
+                for (std::size_t k = 0; k < length; ++k) shown += Kept(static_cast<unsigned char>(bytes[i + k]));
+            }
+            i += length - 1;
+        } else if (byte == Enter) {
+            shown += L"\r\n";
+        } else if (byte < 0x20 && byte != Tab) {
+            shown += Kept(byte);
+        } else {
+            shown += static_cast<wchar_t>(Cp1252ToCodePoint(byte));
+        }
+    }
+    return shown;
+}
+
+// "ÿ" is 0xFF, which starts a keystroke escape: it is typed by its Alt code.
+TStoredText StoreShownText(std::wstring_view shownText) {
+    TStoredText result;
+    result.Refused = CharactersOutsideCp1252(shownText);
+    std::string bytes;
+    for (std::size_t i = 0; i < shownText.size(); ++i) {
+        wchar_t c = shownText[i];
+        if (c == L'\r' || c == L'\n') {
+            if (c == L'\r' && i + 1 < shownText.size() && shownText[i + 1] == L'\n') ++i;
+            bytes += static_cast<char>(Enter);
+        } else if (c == SmallYDiaeresis) {
+            bytes += "\xFF\xFF\xFF";
+        } else if (IsKept(c)) {
+            bytes += static_cast<char>(c - KeptByte);
+        } else {
+            bytes += WideToCp1252(std::wstring_view(&shownText[i], 1));
+        }
+    }
+    // Kept bytes count as characters of their own; they are no refusal.
+    std::wstring refused;
+    for (wchar_t c : result.Refused) {
+        if (!IsKept(c)) refused += c;
+    }
+    result.Refused = refused;
+    result.Text = EscapeDollars(bytes);
+    return result;
+}
+
+std::wstring RefusedCharactersMessage(const std::wstring& refused) {
+    std::wstring message = L"Zolvik32 kann diese Zeichen noch nicht tippen:";
+    for (wchar_t c : refused) {
+        message += (c >= 0xDC00 && c <= 0xDFFF) ? L"" : L" ";
+        message += c;
+    }
+    return message;
 }
 
 std::string DescribeMacro(const std::string& storedText) {
-    std::vector<std::string> parts;
-    for (const TMacroStep& step : MacroSteps(storedText, TRegionalFormats{}, win::SystemTime{})) {
-        parts.push_back(StepDescription(step));
+    std::string description;
+    for (const TMacroStep& step : StepsToShow(storedText)) {
+        description += (description.empty() ? "" : ", ") + StepDescription(step);
     }
-    return parts.empty() ? "tut nichts" : Join(parts);
+    return description.empty() ? "tut nichts" : description;
+}
+
+std::string DescribeCommands(const std::string& storedText) {
+    std::string description;
+    for (const TMacroStep& step : StepsToShow(storedText)) {
+        if (!IsTypingStep(step.Kind)) description += (description.empty() ? "" : ", ") + StepDescription(step);
+    }
+    return description;
+}
+
+std::string OneLineText(const std::string& storedText) {
+    std::string line;
+    for (wchar_t c : ShownText(storedText)) {
+        if (c == L'\n') continue;
+        line += c == L'\r' ? '\xB6' : IsKept(c) ? '\xB7' : WideToCp1252(std::wstring_view(&c, 1))[0];
+    }
+    return line;
 }
 
 std::string PreviewMacro(const std::string& storedText, const TRegionalFormats& regional,
                          const win::SystemTime& now) {
     std::string preview;
-    for (const TMacroStep& step : MacroSteps(storedText, regional, now)) {
-        preview += IsTyped(step.Kind) ? step.Text : "[" + StepDescription(step) + "]";
+    for (const TMacroStep& step : StepsToShow(storedText)) {
+        switch (step.Kind) {
+            case TMacroStepKind::Type: preview += PreviewTyped(WideToCp1252(step.Text)); break;
+            case TMacroStepKind::Date:
+            case TMacroStepKind::Time: {
+                const std::string& regionalFormat =
+                    step.Kind == TMacroStepKind::Date ? regional.RegionalLongDate : regional.RegionalLongTime;
+                std::string format = step.Format ? WideToCp1252(*step.Format) : regionalFormat;
+                preview += FormatTimestamp(regional, format, now);
+                break;
+            }
+            default: preview += "[" + StepDescription(step) + "]"; break;
+        }
     }
     return preview;
 }
 
-std::string StoredPlainText(const std::string& text) {
-    std::string stored;
-    char escape[4];
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        if (c == '$') {
-            stored += "$$";
-        } else if (byte < 0x20 || byte == 0xFF) {
-            std::snprintf(escape, sizeof escape, "$%02X", byte);
-            stored += escape;
-        } else {
-            stored += c;
-        }
+TCommandArgument ArgumentOf(TMacroCommand command) {
+    switch (command) {
+        case TMacroCommand::DateFormat:
+        case TMacroCommand::TimeFormat: return TCommandArgument::Format;
+        case TMacroCommand::Open: return TCommandArgument::File;
+        default: return TCommandArgument::None;
     }
-    return stored;
 }
 
-TCommandResult AppendCommand(const std::string& storedText, TMacroCommand command,
-                             const std::string& argument) {
-    std::string piece;
+TCommandResult AppendCommand(std::wstring_view shownText, TMacroCommand command,
+                             std::wstring_view argument) {
+    std::wstring text(shownText);
+    std::wstring piece;
     switch (command) {
-        case TMacroCommand::Date: piece = "^*40"; break;
-        case TMacroCommand::Time: piece = "^*41"; break;
+        case TMacroCommand::Date: piece = L"^*40"; break;
+        case TMacroCommand::Time: piece = L"^*41"; break;
         case TMacroCommand::DateFormat:
         case TMacroCommand::TimeFormat:
-            if (argument.find('"') != std::string::npos) {
-                return {false, storedText, "Ein eigenes Format kann kein \" enthalten."};
+            if (argument.find(L'"') != std::wstring_view::npos) {
+                return {false, text, "Ein eigenes Format kann kein \" enthalten."};
             }
-            piece = "^*49\"" + argument + "\"" + (command == TMacroCommand::DateFormat ? "*40" : "*41");
+            piece = L"^*49\"" + std::wstring(argument) + L"\"" + (command == TMacroCommand::DateFormat ? L"*40" : L"*41");
             break;
         case TMacroCommand::Open:
-            if (argument.empty()) return {false, storedText, "Kein Programm oder Dokument gew\xE4hlt."};
-            if (argument.find_first_of("^*") != std::string::npos) {
-                return {false, storedText, "Ein Pfad mit ^ oder * kann nicht ge\xF6" "ffnet werden."};
+            if (argument.empty()) return {false, text, "Kein Programm oder Dokument gew\xE4hlt."};
+            if (argument.find_first_of(L"^*") != std::wstring_view::npos) {
+                return {false, text, "Ein Pfad mit ^ oder * kann nicht ge\xF6" "ffnet werden."};
             }
-            piece = "^" + StoredPlainText(argument);
+            piece = L"^" + std::wstring(argument);
             break;
-        case TMacroCommand::UmlautAscii: piece = "^*2"; break;
-        case TMacroCommand::UmlautHtml: piece = "^*3"; break;
-        case TMacroCommand::EasyTab: piece = "^*7"; break;
-        case TMacroCommand::NumDot: piece = "^*8"; break;
-        case TMacroCommand::Shutdown: piece = "^*9"; break;
+        case TMacroCommand::UmlautAscii: piece = L"^*2"; break;
+        case TMacroCommand::UmlautHtml: piece = L"^*3"; break;
+        case TMacroCommand::EasyTab: piece = L"^*7"; break;
+        case TMacroCommand::NumDot: piece = L"^*8"; break;
+        case TMacroCommand::Shutdown: piece = L"^*9"; break;
     }
-    // The text is stored anew: a "$" that ended it would otherwise take the
-    // command's first characters as an escape.
-    std::string expanded = ExpandDollarEscapes(storedText);
-    if (expanded.empty() || expanded[0] == '^') return {true, StoredPlainText(expanded) + piece, ""};
+    if (text.empty() || text[0] == L'^') return {true, text + piece, ""};
     // A plain text is typed first: after "*0", a command that does nothing,
     // text is typed up to the next "^".
-    if (expanded.find_first_of("^*") != std::string::npos) {
-        return {false, storedText,
-                "Ein Text mit ^ oder * kann nicht mit Befehlen verbunden werden."};
+    if (text.find_first_of(L"^*") != std::wstring::npos) {
+        return {false, text, "Ein Text mit ^ oder * kann nicht mit Befehlen verbunden werden."};
     }
-    return {true, "^*0" + StoredPlainText(expanded) + piece, ""};
+    return {true, L"^*0" + text + piece, ""};
 }

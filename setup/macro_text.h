@@ -1,29 +1,43 @@
 #pragma once
-// What a macro text does, read the way the hook library runs it, for the
-// list of bindings (a short description) and the text field (what it will
-// type, today's date included), and the commands the text field offers.
+// Macro texts as the configuration program shows them: in the text field
+// as the user means them (no "$" escapes, line breaks as lines), in the list
+// as a short description, and as a preview of what they type with today's
+// date filled in. Texts are read by the one reader of the macro language.
 #include <string>
-#include <vector>
+#include <string_view>
 
-#include "hook/datetime_format.h"
+#include "macro/datetime_format.h"
 #include "platform/win_types.h"
 
-enum class TMacroStepKind { Type, Date, Time, Open, UmlautAscii, UmlautHtml, EasyTab, NumDot, Shutdown };
+// The text field's form of a stored text: the "$" escapes expanded, a line
+// break for each Enter the text types, "ÿ" for its Alt code. Bytes that are
+// no character of their own (the keystroke escapes, control bytes) are kept
+// as the private-use characters U+F000 + byte, so that they come back
+// unchanged.
+std::wstring ShownText(const std::string& storedText);
 
-struct TMacroStep {
-    TMacroStepKind Kind;
-    std::string Text;  // the typed text (the date, the time), the program or document opened
+struct TStoredText {
+    std::string Text;       // the stored form: what expands to the shown text
+    std::wstring Refused;   // characters the system cannot type yet; Text is
+                            // then not to be used
 };
+TStoredText StoreShownText(std::wstring_view shownText);
+// "Zolvik32 kann diese Zeichen noch nicht tippen: Ł →", for a message box.
+std::wstring RefusedCharactersMessage(const std::wstring& refused);
 
-// The steps of a stored text, "$" escapes expanded, dates and times filled
-// in with the moment given.
-std::vector<TMacroStep> MacroSteps(const std::string& storedText, const TRegionalFormats& regional,
-                                   const win::SystemTime& now);
-
-// "tippt \"Mit freundlichen Grüßen\"", "öffnet calc.exe, fügt das Datum ein".
+// "tippt \"Mit freundlichen Grüßen\"", "öffnet calc.exe, fügt das Datum ein";
+// code page 1252.
 std::string DescribeMacro(const std::string& storedText);
-// Everything the text types, one after the other; the other steps in
-// brackets ("[öffnet calc.exe]").
+// What the text does besides typing ("öffnet calc.exe, fährt Windows
+// herunter"), which a trial in the test field shows instead of running;
+// empty when it only types.
+std::string DescribeCommands(const std::string& storedText);
+// The text in one line for the list: a line break as "¶", a byte that is
+// no character as "·".
+std::string OneLineText(const std::string& storedText);
+// Everything the text types, one after the other, Enter as a line break;
+// keystroke escapes as the keys they press ("[Umschalt+Tab]"), and the
+// other steps in brackets ("[öffnet calc.exe]"). Code page 1252.
 std::string PreviewMacro(const std::string& storedText, const TRegionalFormats& regional,
                          const win::SystemTime& now);
 
@@ -41,18 +55,18 @@ enum class TMacroCommand {
     Shutdown,
 };
 
+// What the command's argument is: nothing, a format or a file.
+enum class TCommandArgument { None, Format, File };
+TCommandArgument ArgumentOf(TMacroCommand command);
+
 struct TCommandResult {
     bool Ok = false;
-    std::string Text;    // the new macro text
-    std::string Reason;  // why the command cannot be added
+    std::wstring Text;   // the new text, in the field's form
+    std::string Reason;  // why the command cannot be added (code page 1252)
 };
 
-// Appends a command to a macro text. A plain text becomes a command
-// sequence that types it first; the argument is the format or the path.
-TCommandResult AppendCommand(const std::string& storedText, TMacroCommand command,
-                             const std::string& argument = std::string());
-
-// A text as it must be stored to give exactly that text after the "$"
-// escapes: "$" doubled, control bytes and 0xFF as escapes. (A text that
-// starts with "^" is a command sequence all the same.)
-std::string StoredPlainText(const std::string& text);
+// Appends a command to a text in the field's form. A plain text becomes a
+// command sequence that types it first; the argument is the format or the
+// path.
+TCommandResult AppendCommand(std::wstring_view shownText, TMacroCommand command,
+                             std::wstring_view argument = std::wstring_view());

@@ -42,9 +42,11 @@ const TSlot& TSettingsPage::FlagSlot(TOption option) const {
 bool TSettingsPage::Flag(TOption option) const { return FlagSlot(option).IsOn(); }
 void TSettingsPage::SetFlag(TOption option, bool on) { FlagSlot(option).SetOn(on); }
 
-// A missing "UmlautMode" and every byte but 0 and 1 select no table.
+// A missing "UmlautMode" is the table the library reads then, ASCII; every
+// byte but 0 and 1 selects none, and so does a value the library cannot read.
 TUmlautTable TSettingsPage::UmlautTable() const {
-    if (!umlautMode_.Exists() || !umlautMode_.Problem().empty()) return TUmlautTable::None;
+    if (!umlautMode_.Problem().empty()) return TUmlautTable::None;
+    if (!umlautMode_.HasValue()) return TUmlautTable::Ascii;
     std::uint8_t mode = umlautMode_.Byte();
     return mode == 0 ? TUmlautTable::Ascii : mode == 1 ? TUmlautTable::Html : TUmlautTable::None;
 }

@@ -6,8 +6,9 @@
 
 using namespace win;
 
-TSetupConfig::TSetupConfig(const Platform& platform, const std::string& programFolder)
-    : Settings(programFolder), platform_(platform), registry_(platform.registry, HKEY_CURRENT_USER) {}
+TSetupConfig::TSetupConfig(const Platform& platform, const std::string& programFolder, TBackupFolder& backups)
+    : Settings(programFolder), platform_(platform), registry_(platform.registry, HKEY_CURRENT_USER),
+      backups_(backups) {}
 
 void TSetupConfig::Load() {
     Settings.Load(registry_);
@@ -31,11 +32,22 @@ bool TSetupConfig::HasChanges() {
     return false;
 }
 
+std::string TSetupConfig::TakeBackup(std::string& backup) {
+    backup = ExportConfiguration(registry_, TExportKind::FullBackup);
+    SystemTime now{};
+    platform_.system.GetLocalTime(&now);
+    std::string failure = KeepBackup(backups_, now, backup);
+    return failure.empty() ? failure : "Die Sicherung konnte nicht geschrieben werden: " + failure;
+}
+
 std::string TSetupConfig::Save() {
+    if (!HasChanges()) return std::string();
+    std::string backup;
+    std::string failure = TakeBackup(backup);
+    if (!failure.empty()) return failure;
     bool iconChanging = Settings.HideIconChanged();
     bool soundsChanged = false;
     for (TSlot* slot : Sounds.Slots()) soundsChanged = soundsChanged || slot->Changed();
-    std::string failure;
     for (TSlot* slot : AllSlots()) {
         std::int32_t status = slot->Save(registry_);
         if (status != ERROR_SUCCESS) {
@@ -45,15 +57,35 @@ std::string TSetupConfig::Save() {
     }
     // The icon setting may have been written before a later write failed.
     if (iconChanging && !Settings.HideIconChanged()) RefreshTrayIcon();
+    if (failure.empty()) Macros.Saved();
     if (failure.empty() && soundsChanged) failure = RegisterSoundEvents(registry_, platform_.system);
     return failure;
 }
 
-std::string TSetupConfig::Import(const std::string& fileName, std::string_view bytes) {
-    std::string failure = ImportConfiguration(platform_.registry, fileName, bytes);
+TImportPlan TSetupConfig::PlanImport(const std::string& fileName, std::string_view bytes) {
+    return ::PlanImport(registry_, fileName, bytes);
+}
+
+std::string TSetupConfig::Import(const TImportPlan& plan) {
+    if (!plan.Failure.empty()) return plan.Failure;
+    std::string backup;
+    std::string failure = TakeBackup(backup);
+    if (failure.empty()) failure = ImportPlanned(registry_, plan, backup);
     Load();
     RefreshTrayIcon();
     return failure;
+}
+
+std::vector<std::string> TSetupConfig::Backups() { return BackupNames(backups_); }
+
+TImportPlan TSetupConfig::PlanRestore(const std::string& backup) {
+    std::optional<std::string> bytes = backups_.Read(backup);
+    if (!bytes) {
+        TImportPlan plan;
+        plan.Failure = backup + ": die Sicherung kann nicht gelesen werden.";
+        return plan;
+    }
+    return PlanImport(backup, *bytes);
 }
 
 void TSetupConfig::RefreshTrayIcon() {
@@ -74,6 +106,7 @@ TRuleState TSetupConfig::Rules() {
     rules.EasyBackslash = Settings.Flag(opEasyBackslash);
     rules.NumDot = Settings.Flag(opNumDot);
     rules.EasyTab = Settings.Flag(opEasyTab);
+    rules.LayoutCharacters = ReadLayoutCharacters(platform_.keyboard);
     TUmlautTable table = Settings.UmlautTable();
     if (Settings.Flag(opUmlautConversion) && table != TUmlautTable::None) {
         int index = table == TUmlautTable::Ascii ? 0 : 1;
@@ -82,6 +115,10 @@ TRuleState TSetupConfig::Rules() {
                 TSlot& cell = Umlauts.Cell(index, key, variant);
                 if (!cell.Text().empty()) rules.UmlautNames.insert(cell.Name());
             }
+        }
+        for (const TOtherUmlautEntry& other : Umlauts.Others()) {
+            std::optional<TMacroKey> key = ParseValueName(other.Slot.Name());
+            if (other.Table == index && key && !other.Slot.Text().empty()) rules.UmlautNames.insert(ValueNameOf(*key));
         }
     }
     return rules;

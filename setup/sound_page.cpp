@@ -1,8 +1,9 @@
 #include "setup/sound_page.h"
 
-#include <cstdio>
+#include <algorithm>
 
 #include "common/control_messages.h"
+#include "common/tone_series.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -43,13 +44,11 @@ TToneSpec TSoundPage::ToneSpec(TSoundEvent event) {
 }
 
 void TSoundPage::SetToneSpec(TSoundEvent event, const TToneSpec& spec) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%d,%d,%d,%d", static_cast<int>(spec.Frequency),
-                  static_cast<int>(spec.Duration), static_cast<int>(spec.Count),
-                  static_cast<int>(spec.Pause));
+    std::string text = std::to_string(spec.Frequency) + "," + std::to_string(spec.Duration) + "," +
+                       std::to_string(spec.Count) + "," + std::to_string(spec.Pause);
     // The same tones written otherwise ("440, 200,1,0") stay as they are.
     if (ToneSpec(event) == spec && !Tones(event).Text().empty()) return;
-    Tones(event).SetText(spec == TToneSpec{} ? std::string() : std::string(text));
+    Tones(event).SetText(spec == TToneSpec{} ? std::string() : text);
 }
 
 std::vector<TSlot*> TSoundPage::Slots() {
@@ -80,7 +79,7 @@ std::string RegisterSoundEvents(const TRegAccess& registry, SystemApi& system) {
 }
 
 void PlaySoundEvent(const Platform& platform, TSoundEvent event, bool useSpeaker, TSoundPage& page,
-                    bool unsaved) {
+                    bool unsaved, const std::atomic<bool>& stop) {
     Window control = FindControlWindow(platform.windows);
     if (control != 0 && !unsaved) {
         platform.windows.PostMessageA(control, UM_PLAYSOUND, event, 0);
@@ -92,9 +91,12 @@ void PlaySoundEvent(const Platform& platform, TSoundEvent event, bool useSpeaker
         return;
     }
     TToneSpec spec = page.ToneSpec(event);
-    for (std::int32_t i = 1; i <= spec.Count && spec.Duration >= 0; ++i) {
+    std::int32_t count = std::min(spec.Count, MaxToneCount);
+    TWaitBudget budget;
+    for (std::int32_t i = 1; i <= count && spec.Duration >= 0 && !stop; ++i) {
         platform.sound.Beep(static_cast<std::uint16_t>(spec.Frequency),
-                            static_cast<std::uint32_t>(spec.Duration));
-        if (i < spec.Count && spec.Pause > 0) platform.system.Sleep(static_cast<std::uint32_t>(spec.Pause));
+                            static_cast<std::uint32_t>(budget.Take(spec.Duration)));
+        std::int32_t pause = i < count ? budget.Take(spec.Pause) : 0;
+        if (pause > 0 && !stop) platform.system.Sleep(static_cast<std::uint32_t>(pause));
     }
 }

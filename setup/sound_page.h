@@ -3,6 +3,7 @@
 // scheme and the PC-speaker tones, and a way to hear them. The scheme's
 // application key and the events' display names make the events appear in
 // Windows' own sound settings.
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,8 @@ std::string RegisterSoundEvents(const TRegAccess& registry, win::SystemApi& syst
 // Plays an event as the tray program would: through the running tray
 // program when the stored setting is to be heard, otherwise in this
 // process with the values shown (the speaker's tones as beeps, since a
-// program may not drive the speaker's ports itself).
+// program may not drive the speaker's ports itself), a tone series bounded
+// as the tray program bounds it. Stopped between two tones when `stop` is
+// set; meant to run beside the window, which stays usable.
 void PlaySoundEvent(const win::Platform& platform, TSoundEvent event, bool useSpeaker,
-                    TSoundPage& page, bool unsaved);
+                    TSoundPage& page, bool unsaved, const std::atomic<bool>& stop);

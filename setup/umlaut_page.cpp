@@ -1,7 +1,12 @@
 #include "setup/umlaut_page.h"
 
+#include <algorithm>
+
+#include "common/cp1252.h"
 #include "common/key_flags.h"
-#include "hook/macro_store.h"
+#include "common/registry_paths.h"
+#include "macro/value_name.h"
+#include "setup/key_combo.h"
 
 namespace {
 
@@ -50,6 +55,26 @@ TUmlautPage::TUmlautPage() {
 
 void TUmlautPage::Load(const TRegAccess& registry) {
     for (TSlot& cell : cells_) cell.Load(registry);
+    others_.clear();
+    for (int table = 0; table < 2; ++table) {
+        std::vector<std::string> names = registry.ValueNames(TableKey(table));
+        std::sort(names.begin(), names.end(),
+                  [](const std::string& a, const std::string& b) { return UpperCase(a) < UpperCase(b); });
+        for (const std::string& name : names) {
+            bool usual = std::any_of(cells_.begin(), cells_.end(), [&](const TSlot& cell) {
+                return cell.Path() == TableKey(table) && UpperCase(cell.Name()) == UpperCase(name);
+            });
+            if (usual) continue;
+            others_.push_back({table, TSlot(TableKey(table), name, TSlotKind::Text)});
+            others_.back().Slot.Load(registry);
+        }
+    }
+}
+
+std::string TUmlautPage::OtherLabel(const TOtherUmlautEntry& entry) {
+    std::optional<TMacroKey> key = ParseValueName(entry.Slot.Name());
+    std::string name = key ? ComboName(*key) : ShownName(entry.Slot.Name());
+    return std::string(entry.Table == 0 ? "ASCII: " : "HTML: ") + name;
 }
 
 TSlot& TUmlautPage::Cell(int table, int key, int variant) {
@@ -75,5 +100,6 @@ void TUmlautPage::RestoreUsualTables() {
 std::vector<TSlot*> TUmlautPage::Slots() {
     std::vector<TSlot*> slots;
     for (TSlot& cell : cells_) slots.push_back(&cell);
+    for (TOtherUmlautEntry& other : others_) slots.push_back(&other.Slot);
     return slots;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The page "Umlaute": the two conversion tables, each key's replacement for
-// the key alone, with Shift, with Caps Lock and with both, and the usual
-// tables to restore. Other entries of the tables are kept as they are.
+// the key alone, with Shift, with Caps Lock and with both, the usual tables
+// to restore, and every other value of the tables, to change or remove.
 #include <array>
 #include <string>
 #include <vector>
@@ -21,6 +21,12 @@ struct TUmlautCell {
 TUmlautCell UmlautCell(int key, int variant);
 std::string UmlautCellLabel(int key, int variant);
 
+// A value of a table that is none of the usual cells.
+struct TOtherUmlautEntry {
+    int Table;  // 0 ASCII, 1 HTML
+    TSlot Slot;
+};
+
 class TUmlautPage {
 public:
     TUmlautPage();
@@ -29,9 +35,15 @@ public:
     // table 0 is ASCII, 1 HTML.
     TSlot& Cell(int table, int key, int variant);
     void RestoreUsualTables();
+    // The other values, by table and name.
+    std::vector<TOtherUmlautEntry>& Others() { return others_; }
+    // "ASCII: Umschalt+Feststelltaste+#"; a name that is no key
+    // combination as it is.
+    static std::string OtherLabel(const TOtherUmlautEntry& entry);
 
     std::vector<TSlot*> Slots();
 
 private:
     std::vector<TSlot> cells_;
+    std::vector<TOtherUmlautEntry> others_;
 };

@@ -30,6 +30,8 @@ public:
     // naming the value ("Ungültiger Datentyp für 'EasyTab'").
     const std::string& Problem() const { return problem_; }
     bool Exists() const { return loaded_.has_value(); }
+    // The page has a value for it (not deleted, not missing).
+    bool HasValue() const { return value_.has_value(); }
 
     // What the page shows: missing and unreadable values show as off, 0 or
     // empty.

@@ -11,13 +11,7 @@ using namespace win;
 
 namespace {
 
-constexpr const char* SetupProgram = "Zolsetup.exe";
-
-void PlayRequestedSound(TTrayProgram& program, WParam event) {
-    if (program.Library.PlaySound(static_cast<std::uint8_t>(event & 0xFF))) return;
-    TLibraryError error{};
-    if (program.Library.TakeLibraryError(error)) throw ELibraryError(error);
-}
+constexpr const wchar_t* SetupProgram = L"Zolsetup.exe";
 
 void Shutdown(TTrayProgram& program, WParam flags) {
     if (!program.Api.windows.ExitWindowsEx(static_cast<std::uint32_t>(flags), 0)) {
@@ -36,8 +30,14 @@ LResult HandleMessage(TTrayProgram& program, Window window, std::uint32_t messag
                LParam lParam) {
     WindowApi& windows = program.Api.windows;
     // Before the icon is made, and after it was freed while the error box's
-    // own message loop still serves this window, no request is served.
-    if (!program.TrayIcon && message >= WM_USER) return 0;
+    // own message loop still serves this window, no request is served; and
+    // the window's end asks for no quit then, which would close the box.
+    if (!program.TrayIcon && (message >= WM_USER || message == WM_DESTROY)) return 0;
+    if (message == program.TaskbarCreated && message != 0) {
+        program.TrayIcon->ShellRestarted();
+        RefreshTrayIcon(program, window);
+        return windows.DefWindowProcA(window, message, wParam, lParam);
+    }
     switch (message) {
         case WM_DESTROY:
             windows.PostQuitMessage(0);
@@ -47,7 +47,10 @@ LResult HandleMessage(TTrayProgram& program, Window window, std::uint32_t messag
         case UM_GETHOOK:
             return static_cast<LResult>(program.TrayHookHandle);
         case UM_PLAYSOUND:
-            PlayRequestedSound(program, wParam);
+            program.Sounds->Request(static_cast<std::uint8_t>(wParam & 0xFF));
+            break;
+        case UM_SOUNDFAILED:
+            program.Sounds->RaiseError();
             break;
         case UM_REFRESHICON:
             RefreshTrayIcon(program, window);
@@ -99,5 +102,5 @@ void RefreshTrayIcon(TTrayProgram& program, Window window) {
 
 bool StartSetup(TTrayProgram& program) {
     return ShellOpen(program.Api,
-                     DirectoryPart(ModulePath(program.Api.system, program.Module)) + SetupProgram);
+                     DirectoryPart(WideModulePath(program.Api.system, program.Module)) + SetupProgram);
 }

@@ -15,11 +15,3 @@ void RefreshTrayIcon(TTrayProgram& program, win::Window window);
 // Starts the configuration program from the program's own folder; false
 // when it cannot be started.
 bool StartSetup(TTrayProgram& program);
-
-// An error the hook library carried out as data, raised in the tray program.
-class ELibraryError : public std::exception {
-public:
-    explicit ELibraryError(const TLibraryError& error) : Error(error) {}
-    const char* what() const noexcept override { return Error.Message; }
-    TLibraryError Error;
-};

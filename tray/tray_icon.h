@@ -18,6 +18,9 @@ public:
     void Hide();
     // A tip longer than szTip holds (63 characters) is cut to fit.
     void SetTip(const std::string& text);
+    // The shell has started anew without the icon (Explorer restarted, or
+    // the taskbar came up only after a failed add): it is not shown.
+    void ShellRestarted() { Shown = false; }
 
     win::Window Wnd;
     win::IconHandle Icon;

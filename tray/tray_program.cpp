@@ -48,6 +48,17 @@ Window CreateControlWindow(TTrayProgram& program) {
                                                nullptr);
 }
 
+// Programs of a lower integrity level (a browser's sandbox, a Store app)
+// reach the window only with the messages it lets through: the library's
+// sound requests and its question for the hook, never the master switch or
+// the shutdown. Explorer, which announces its taskbar, runs at the medium
+// level, above which a tray program started elevated would not hear it.
+void AllowMessagesFromBelow(TTrayProgram& program) {
+    for (std::uint32_t message : {UM_PLAYSOUND, UM_GETHOOK, program.TaskbarCreated}) {
+        program.Api.windows.ChangeWindowMessageFilterEx(program.ControlWindow, message, MSGFLT_ALLOW);
+    }
+}
+
 void RaisePendingError(TTrayProgram& program) {
     if (program.PendingError) std::rethrow_exception(std::exchange(program.PendingError, nullptr));
 }
@@ -69,7 +80,8 @@ int RunMessageLoop(TTrayProgram& program) {
 }
 
 // However the message loop ends, the icon leaves the tray, the hook is
-// removed and the 64-bit host is ended.
+// removed and the 64-bit host is ended; only then does the sound thread
+// end, once the sound it plays has ended.
 int RunWithIconAndHook(TTrayProgram& program) {
     struct Shutdown {
         TTrayProgram& program;
@@ -77,9 +89,11 @@ int RunWithIconAndHook(TTrayProgram& program) {
             program.TrayIcon.reset();
             program.Library.Install(0);
             EndCompanion(program);
+            program.Sounds.reset();
         }
     } shutdown{program};
     StartCompanion(program);
+    program.Sounds = std::make_unique<TSoundPlayer>(program.Api, program.Library, program.ControlWindow);
     program.TrayIcon = std::make_unique<TTrayIcon>(program.Api, program.WindowClass.icon,
                                                    program.ControlWindow, ControlWindowProc);
     RefreshTrayIcon(program, program.ControlWindow);
@@ -97,6 +111,8 @@ int RunMainSteps(TTrayProgram& program, const std::string& commandLine) {
     // Without the window nothing could reach the program: not the hook
     // library, not the shell, not the request to end.
     if (program.ControlWindow == 0) return ExitNoControlWindow;
+    program.TaskbarCreated = program.Api.windows.RegisterWindowMessageA("TaskbarCreated");
+    AllowMessagesFromBelow(program);
     if (FirstArgument(commandLine) == "/h") program.OptionsRegistry.WriteOption(opHideIcon, 1);
     program.TrayHookHandle = program.Library.Install(1);
     if (program.TrayHookHandle == 0) return ExitNoHook;
@@ -124,6 +140,15 @@ TLibraryError Describe(TTrayProgram& program, std::exception_ptr raised) {
                             reinterpret_cast<const void*>(&RunTrayProgram));
 }
 
+// Windows' modal loops end at once at a WM_QUIT in the queue, such as the
+// one that ended the message loop after an error in a posted message: the
+// box would close before anyone could read it.
+void DiscardQuitMessages(WindowApi& windows) {
+    Message quit{};
+    while (windows.PeekMessageA(&quit, 0, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
 void ReportUncaughtError(TTrayProgram& program, std::exception_ptr raised) {
     TLibraryError error = Describe(program, raised);
     std::size_t length = std::strlen(error.Message);
@@ -132,6 +157,7 @@ void ReportUncaughtError(TTrayProgram& program, std::exception_ptr raised) {
     std::snprintf(text, sizeof text, "Exception %s in Modul %s bei %08lX.\n%s%s", error.ClassName,
                   error.ModuleName, static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(error.Address)),
                   error.Message, stop);
+    DiscardQuitMessages(program.Api.windows);
     program.Api.windows.MessageBoxA(0, text, ErrorCaption, MB_ICONERROR | MB_TASKMODAL);
 }
 
@@ -141,7 +167,7 @@ TTrayProgram::TTrayProgram(Platform& platform, Instance module, HookLibrary& lib
     : Api(platform),
       Module(module),
       Library(library),
-      PrevInstance(CheckPrevInstance(platform.system, module)),
+      PrevInstance(CheckPrevInstance(platform, module)),
       OptionsRegistry(platform.registry, HKEY_CURRENT_USER) {
     OpenSettingsKey(OptionsRegistry);
 }

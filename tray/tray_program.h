@@ -7,6 +7,7 @@
 #include "settings/options_registry.h"
 #include "tray/companion.h"
 #include "tray/hook_library.h"
+#include "tray/sound_player.h"
 #include "tray/tray_icon.h"
 
 // Exit codes of the tray program besides the WM_QUIT parameter.
@@ -31,6 +32,10 @@ public:
     win::Window ControlWindow = 0;
     win::HookHandle TrayHookHandle = 0;
     std::unique_ptr<TTrayIcon> TrayIcon;
+    std::unique_ptr<TSoundPlayer> Sounds;
+    // The message the shell sends to every top-level window when its
+    // taskbar is made, at its start and whenever Explorer starts anew.
+    std::uint32_t TaskbarCreated = 0;
     TCompanion Companion;
     // An error raised in the window procedure, carried out of the platform's
     // message dispatch to the message loop, which it ends.

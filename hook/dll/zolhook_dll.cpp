@@ -6,6 +6,7 @@
 
 #include "common/library_error.h"
 #include "hook/hook_procedure.h"
+#include "hook/macro_commands.h"
 #include "hook/sound_playback.h"
 #include "hook/this_process.h"
 #include "platform/win32/win32_platform.h"
@@ -74,12 +75,25 @@ extern "C" std::uint8_t ZV_STDCALL ZolhookTakeLibraryError(TLibraryError* error)
     return 1;
 }
 
-// Exported as "SetCaptureWindow", ordinal 15: the configuration program
-// names its capture field in its own process (0 when it closes).
-extern "C" void ZV_STDCALL ZolhookSetCaptureWindow(win::Window window) {
+// Exported as "StepAside", ordinal 15: the configuration program asks the
+// system to act on no key in its own process for as long as it runs, except
+// in its test field.
+extern "C" void ZV_STDCALL ZolhookStepAside(win::Window testField) {
     try {
-        ThisProcess().CaptureWindow = window;
+        TStepAside& rule = ThisProcess().StepAside;
+        rule.Active = true;
+        rule.TestField = testField;
     } catch (...) {
         // Without its state the library acts on no key in this process.
+    }
+}
+
+// Exported as "TryMacro", ordinal 16: the configuration program's test
+// field, which has the focus, gets a stored macro text typed.
+extern "C" void ZV_STDCALL ZolhookTryMacro(const char* storedText) {
+    try {
+        TryMacro(ThisProcess(), storedText ? storedText : "");
+    } catch (...) {
+        // Nothing is typed.
     }
 }

@@ -15,6 +15,10 @@ SimMachine::SimMachine() {
     hooks.AttachSystem(system);
     keyboard.AttachDesktop(system, windows);
     registry.AttachSystem(system);
+    threads.AttachSystem(system);
+    system.AttachThreads(threads);
+    windows.AttachThreads(threads);
+    sound.AttachThreads(threads);
     appWindow_ = AddAppWindows();
     windows.SetFocus(appWindow_);
 }

@@ -12,6 +12,7 @@
 #include "platform/sim/sim_shell.h"
 #include "platform/sim/sim_sound.h"
 #include "platform/sim/sim_system.h"
+#include "platform/sim/sim_threads.h"
 #include "platform/sim/sim_windows.h"
 
 namespace sim {
@@ -42,6 +43,8 @@ public:
     SimPorts ports;
     SimHooks hooks;
     win::Platform platform{registry, keyboard, windows, shell, system, sound, ports, hooks};
+    // Last, so that its threads are ended before the rest goes.
+    SimThreads threads;
 
     void SetLayout(KeyboardLayout layout);
     // Key data of events in a dialog box carry the dialog-mode bit.

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -7,10 +8,17 @@
 
 namespace sim {
 
+class SimThreads;
+
 struct PlaySoundCall {
     std::string sound;
     win::Instance module;
     std::uint32_t flags;
+    // When it started and ended on the machine's clock.
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;
+    // Another sound cut it off before its end.
+    bool cutShort = false;
 };
 
 struct BeepCall {
@@ -18,18 +26,30 @@ struct BeepCall {
     std::uint32_t milliseconds;
 };
 
-// Sound output, recorded in the order it was asked for.
+// Sound output, recorded in the order it was asked for. A sound takes its
+// length on the machine's clock: PlaySoundA returns at its end, or at once
+// with SND_ASYNC; the next call of the process, a null sound too, cuts off
+// one that still plays. Beep holds
+// its caller for the tone's length, as on Windows NT.
 class SimSound final : public win::SoundApi {
 public:
     bool PlaySoundA(const char* sound, win::Instance module, std::uint32_t flags) override;
     bool Beep(std::uint32_t frequency, std::uint32_t milliseconds) override;
 
+    void AttachThreads(SimThreads& threads) { threads_ = &threads; }
+    // Sounds last half a second unless set otherwise.
+    void SetLength(const std::string& sound, std::uint32_t milliseconds) { lengths_[sound] = milliseconds; }
     const std::vector<PlaySoundCall>& Played() const { return played_; }
     const std::vector<BeepCall>& Beeps() const { return beeps_; }
 
 private:
+    std::uint64_t Now() const;
+    void Wait(std::uint32_t milliseconds);
+
     std::vector<PlaySoundCall> played_;
     std::vector<BeepCall> beeps_;
+    std::map<std::string, std::uint32_t> lengths_;
+    SimThreads* threads_ = nullptr;
 };
 
 // The speaker's I/O ports: each port reads what was last written to it (or

@@ -6,6 +6,8 @@
 #include <stdexcept>
 
 #include "platform/sim/sim_locale.h"
+#include "platform/sim/sim_threads.h"
+#include "common/cp1252.h"
 #include "platform/win_constants.h"
 
 namespace sim {
@@ -28,7 +30,17 @@ bool SimSystem::GetVersionExA(OsVersionInfo* info) {
 
 void SimSystem::Sleep(std::uint32_t milliseconds) {
     sleeps_.push_back(milliseconds);
-    ticks_ += milliseconds;
+    if (threads_) threads_->Sleep(milliseconds);
+}
+
+// Windows' tick count wraps after 49.7 days; the machine's clock does too.
+std::uint32_t SimSystem::GetTickCount() {
+    return threads_ ? static_cast<std::uint32_t>(threads_->Now()) : 0;
+}
+
+void SimSystem::AdvanceClock(std::uint32_t milliseconds) {
+    if (!threads_) throw std::logic_error("a clock needs the machine's threads");
+    threads_->Sleep(milliseconds);
 }
 
 std::uint32_t SimSystem::WaitForInputIdle(Handle, std::uint32_t) {
@@ -39,18 +51,37 @@ std::uint32_t SimSystem::WaitForInputIdle(Handle, std::uint32_t) {
 // The pseudo handle of the current process, as Windows gives it.
 Handle SimSystem::GetCurrentProcess() { return static_cast<Handle>(-1); }
 
+void SimSystem::SetModuleFileName(Instance module, const std::string& path) {
+    modules_[module] = Cp1252ToWide(path);
+}
+
+namespace {
+
 // A buffer that is too small gets the path cut off without its NUL, and the
 // result is the buffer size (Windows XP and later).
+template <class Text>
+std::uint32_t CopyModulePath(const Text& path, typename Text::value_type* buffer,
+                             std::uint32_t size) {
+    if (path.size() >= size) {
+        std::copy_n(path.data(), size, buffer);
+        return size;
+    }
+    std::copy_n(path.c_str(), path.size() + 1, buffer);
+    return static_cast<std::uint32_t>(path.size());
+}
+
+}  // namespace
+
 std::uint32_t SimSystem::GetModuleFileNameA(Instance module, char* buffer, std::uint32_t size) {
     auto found = modules_.find(module);
     if (found == modules_.end() || size == 0) return 0;
-    const std::string& path = found->second;
-    if (path.size() >= size) {
-        std::memcpy(buffer, path.data(), size);
-        return size;
-    }
-    std::memcpy(buffer, path.c_str(), path.size() + 1);
-    return static_cast<std::uint32_t>(path.size());
+    return CopyModulePath(WideToCp1252(found->second), buffer, size);
+}
+
+std::uint32_t SimSystem::GetModuleFileNameW(Instance module, wchar_t* buffer, std::uint32_t size) {
+    auto found = modules_.find(module);
+    if (found == modules_.end() || size == 0) return 0;
+    return CopyModulePath(found->second, buffer, size);
 }
 
 // Only ntdll.dll is looked for, and only Wine's has wine_get_version.
@@ -154,6 +185,17 @@ bool SimSystem::CreateProcessA(const char* applicationName, char* commandLine,
     return true;
 }
 
+// The thread runs once the running one waits (SimThreads).
+Handle SimSystem::CreateThread(ThreadProc proc, void* param, std::uint32_t* threadId) {
+    if (!threads_) {
+        lastError_ = ERROR_NOT_SUPPORTED;
+        return 0;
+    }
+    std::uint32_t id = threads_->Start([proc, param] { proc(param); });
+    if (threadId) *threadId = id;
+    return AddObject(Object{Kind::Thread, "", id});
+}
+
 Handle SimSystem::CreateEventA(bool, bool manualReset, bool initialState, const char*) {
     return AddObject(Object{Kind::Event, "", 0, manualReset, initialState});
 }
@@ -230,6 +272,7 @@ bool SimSystem::IsSignaled(Handle handle) const {
     switch (object.kind) {
         case Kind::Event: return object.signaled;
         case Kind::Process: return HasEnded(object.processId);
+        case Kind::Thread: return threads_->HasEnded(object.processId);
         case Kind::Mutex: {
             std::uint32_t owner = mutexes_.at(object.name).owner;
             return owner == 0 || owner == current_ || HasEnded(owner);
@@ -261,24 +304,31 @@ std::uint32_t SimSystem::WaitForMultipleObjects(std::uint32_t count, const Handl
             return WAIT_FAILED;
         }
     }
-    auto signaled = [&](std::uint32_t i) { return IsSignaled(handles[i]); };
-    std::uint32_t first = count;
-    for (std::uint32_t i = 0; i < count && first == count; ++i) {
-        if (signaled(i)) first = i;
+    auto ready = [&] { return Satisfied(count, handles, waitAll); };
+    bool satisfied = threads_ ? threads_->Wait(ready, milliseconds) == WaitEnd::Ready : ready();
+    if (!satisfied) {
+        if (!threads_ && milliseconds == INFINITE) throw std::logic_error("the wait would never end");
+        if (milliseconds != 0) ++timeouts_;
+        return WAIT_TIMEOUT;
     }
+    std::uint32_t first = 0;
+    while (!waitAll && !IsSignaled(handles[first])) ++first;
+    bool abandoned = false;
+    for (std::uint32_t i = waitAll ? 0 : first; i < (waitAll ? count : first + 1); ++i) {
+        abandoned = Acquire(objects_.at(handles[i])) || abandoned;
+    }
+    return (abandoned ? WAIT_ABANDONED : WAIT_OBJECT_0) + (waitAll ? 0 : first);
+}
+
+bool SimSystem::Satisfied(std::uint32_t count, const Handle* handles, bool waitAll) const {
+    bool any = false;
     bool all = true;
-    for (std::uint32_t i = 0; i < count; ++i) all = all && signaled(i);
-    if (waitAll ? all : first < count) {
-        bool abandoned = false;
-        for (std::uint32_t i = waitAll ? 0 : first; i < (waitAll ? count : first + 1); ++i) {
-            abandoned = Acquire(objects_.at(handles[i])) || abandoned;
-        }
-        std::uint32_t index = waitAll ? 0 : first;
-        return (abandoned ? WAIT_ABANDONED : WAIT_OBJECT_0) + index;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        bool signaled = IsSignaled(handles[i]);
+        any = any || signaled;
+        all = all && signaled;
     }
-    if (milliseconds == INFINITE) throw std::logic_error("the wait would never end");
-    if (milliseconds != 0) ++timeouts_;
-    return WAIT_TIMEOUT;
+    return waitAll ? all : any;
 }
 
 // The texts of a German Windows for the errors the registry gives, with the

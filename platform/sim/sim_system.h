@@ -9,6 +9,8 @@
 
 namespace sim {
 
+class SimThreads;
+
 // A program that CreateProcessA started.
 struct Launch {
     std::string applicationName;
@@ -19,17 +21,19 @@ struct Launch {
 };
 
 // Version, waits, module names, clock, locale, named mutexes, processes and
-// events. The simulation runs one thread at a time: a wait that nothing
-// could ever end is a fault of the test, and a wait with a time limit that
-// nothing ends returns WAIT_TIMEOUT at once.
+// events, threads. Waits and sleeps take their time on the machine's clock
+// (SimThreads), where the machine's other threads run meanwhile; a wait
+// that nothing could ever end is a fault of the test.
 class SimSystem : public win::SystemApi {
 public:
     bool GetVersionExA(win::OsVersionInfo* info) override;
     void Sleep(std::uint32_t milliseconds) override;
-    std::uint32_t GetTickCount() override { return ticks_; }
+    std::uint32_t GetTickCount() override;
     std::uint32_t WaitForInputIdle(win::Handle process, std::uint32_t milliseconds) override;
     win::Handle GetCurrentProcess() override;
     std::uint32_t GetModuleFileNameA(win::Instance module, char* buffer,
+                                     std::uint32_t size) override;
+    std::uint32_t GetModuleFileNameW(win::Instance module, wchar_t* buffer,
                                      std::uint32_t size) override;
     win::Instance GetModuleHandleA(const char* moduleName) override;
     void GetLocalTime(win::SystemTime* time) override;
@@ -51,6 +55,7 @@ public:
     std::uint32_t WaitForSingleObject(win::Handle handle, std::uint32_t milliseconds) override;
     std::uint32_t WaitForMultipleObjects(std::uint32_t count, const win::Handle* handles,
                                          bool waitAll, std::uint32_t milliseconds) override;
+    win::Handle CreateThread(win::ThreadProc proc, void* param, std::uint32_t* threadId) override;
     win::Instance LoadLibraryA(const char* fileName) override;
     win::ProcAddress GetProcAddress(win::Instance module, const char* name) override;
     win::ProcAddress GetProcAddress(win::Instance module, std::uint16_t ordinal) override;
@@ -80,6 +85,8 @@ public:
     void AddLibrary(const std::string& path, win::Instance module,
                     std::map<std::uint16_t, win::ProcAddress> exports);
     bool IsSignaled(win::Handle handle) const;
+    // Whether a wait for the handles would end now.
+    bool Satisfied(std::uint32_t count, const win::Handle* handles, bool waitAll) const;
     std::size_t OpenHandleCount() const { return objects_.size(); }
     // The waits with a time limit that ended by it.
     std::size_t TimedOutWaits() const { return timeouts_; }
@@ -89,15 +96,20 @@ public:
 
     void SetWindowsNT(bool nt) { windowsNT_ = nt; }
     bool IsWindowsNT() const { return windowsNT_; }
-    void SetModuleFileName(win::Instance module, std::string path) { modules_[module] = path; }
+    void SetModuleFileName(win::Instance module, const std::string& path);
+    // A path with characters the ANSI code page lacks, which the ANSI call
+    // reports as "?".
+    void SetModuleFileName(win::Instance module, std::wstring path) { modules_[module] = path; }
+    void AttachThreads(SimThreads& threads) { threads_ = &threads; }
     void SetLocalTime(const win::SystemTime& time) { now_ = time; }
     void SetThreadLocale(std::uint32_t locale) { locale_ = locale; }
     // Windows as Wine makes it: its ntdll exports wine_get_version.
     void SetWine(bool wine) { wine_ = wine; }
 
-    // The clock behind GetTickCount: Sleep moves it on by the time asked
-    // for, and so does a test for the time that passes between its steps.
-    void AdvanceClock(std::uint32_t milliseconds) { ticks_ += milliseconds; }
+    // The time that passes between a test's steps, on the machine's one
+    // clock (SimThreads), which GetTickCount reads: the other threads run
+    // meanwhile, as they do while a thread sleeps.
+    void AdvanceClock(std::uint32_t milliseconds);
 
     std::uint64_t SleepCount() const { return sleeps_.size(); }
     // The waits asked for, in milliseconds, in order.
@@ -111,11 +123,11 @@ private:
         bool ended = false;
         std::uint32_t exitCode = 0;
     };
-    enum class Kind { Mutex, Event, Process };
+    enum class Kind { Mutex, Event, Process, Thread };
     struct Object {
         Kind kind;
         std::string name;               // a mutex's name
-        std::uint32_t processId = 0;    // a process's id, or the mutex's owner
+        std::uint32_t processId = 0;    // a process's or thread's id, or the mutex's owner
         bool manualReset = false;       // an event's
         bool signaled = false;          // an event's
     };
@@ -136,7 +148,8 @@ private:
     std::vector<Launch> launches_;
     std::map<win::Handle, Object> objects_;
     std::size_t timeouts_ = 0;
-    std::map<win::Instance, std::string> modules_;
+    std::map<win::Instance, std::wstring> modules_;
+    SimThreads* threads_ = nullptr;
     win::SystemTime now_{2026, 12, 1, 7, 14, 5, 9, 0};
     std::uint32_t locale_ = 0x0407;
     struct Mutex {
@@ -147,7 +160,6 @@ private:
     win::Handle nextHandle_ = 0x1000;
     std::uint32_t lastError_ = 0;
     std::vector<std::uint32_t> sleeps_;
-    std::uint32_t ticks_ = 0;
     std::uint64_t idleWaits_ = 0;
     bool wine_ = false;
 };

@@ -4,7 +4,9 @@
 #include <stdexcept>
 
 #include "platform/sim/sim_system.h"
+#include "platform/sim/sim_threads.h"
 #include "platform/win_constants.h"
+#include "common/cp1252.h"
 
 namespace sim {
 
@@ -33,7 +35,7 @@ Window SimWindows::AddWindow(const std::string& className, const std::string& ti
     Window window = nextWindow_;
     nextWindow_ += 0x10;
     windows_[window] =
-        SimWindow{className, title, parent, std::move(handler), nullptr, true, CurrentProcess()};
+        SimWindow{className, title, parent, std::move(handler), nullptr, true, CurrentProcess(), {}};
     return window;
 }
 
@@ -54,7 +56,7 @@ Window SimWindows::FindWindowA(const char* className, const char* windowName) {
 
 bool SimWindows::PostMessageA(Window window, std::uint32_t message, WParam wParam,
                               LParam lParam) {
-    if (!windows_.count(window)) return false;
+    if (!windows_.count(window) || !PassesIsolation(window, message)) return false;
     posted_.push_back({window, message, wParam, lParam});
     if (windows_[window].proc) queue_.push_back(Message{window, message, wParam, lParam, 0, 0, 0});
     return true;
@@ -62,15 +64,40 @@ bool SimWindows::PostMessageA(Window window, std::uint32_t message, WParam wPara
 
 LResult SimWindows::SendMessageA(Window window, std::uint32_t message, WParam wParam,
                                  LParam lParam) {
-    if (!windows_.count(window)) return 0;
+    if (!windows_.count(window) || !PassesIsolation(window, message)) return 0;
     return Deliver(window, message, wParam, lParam);
+}
+
+// Windows lets a few system messages through as well; nothing here sends
+// those across levels.
+bool SimWindows::PassesIsolation(Window window, std::uint32_t message) const {
+    auto level = [this](std::uint32_t process) {
+        auto found = integrity_.find(process);
+        return found == integrity_.end() ? Integrity::Medium : found->second;
+    };
+    const SimWindow& target = windows_.at(window);
+    return level(CurrentProcess()) >= level(target.process) ||
+           target.allowedFromBelow.count(message) > 0;
 }
 
 LResult SimWindows::Deliver(Window window, std::uint32_t message, WParam wParam, LParam lParam) {
     SimWindow& record = windows_.at(window);
-    if (record.proc) return record.proc(window, message, wParam, lParam);
-    if (record.handler) return record.handler(message, wParam, lParam);
-    return DefWindowProcA(window, message, wParam, lParam);
+    if (!record.proc) {
+        if (record.handler) return record.handler(message, wParam, lParam);
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    std::uint64_t start = threads_ ? threads_->Now() : 0;
+    LResult result = record.proc(window, message, wParam, lParam);
+    if (threads_) {
+        std::uint64_t& longest = longestCall_[window];
+        longest = std::max(longest, threads_->Now() - start);
+    }
+    return result;
+}
+
+std::uint64_t SimWindows::LongestCall(Window window) const {
+    auto found = longestCall_.find(window);
+    return found == longestCall_.end() ? 0 : found->second;
 }
 
 Window SimWindows::GetParent(Window window) {
@@ -140,11 +167,20 @@ bool SimWindows::RunIdleStep() {
     return true;
 }
 
-// The simulation has no other thread to wait for: a loop that would block
-// on an empty queue is a fault of the test, not a message.
-int SimWindows::GetMessageA(Message* message, Window, std::uint32_t, std::uint32_t) {
-    while (queue_.empty() && RunIdleStep()) {
+// While the queue is empty the machine's other threads run, and once none
+// of them can go on, what other programs do comes next.
+void SimWindows::WaitForMessage() {
+    while (queue_.empty()) {
+        auto arrived = [this] { return !queue_.empty(); };
+        if (threads_ && threads_->Wait(arrived, INFINITE, true) == WaitEnd::Ready) return;
+        if (!RunIdleStep()) return;
     }
+}
+
+// A loop that would block on a queue that nothing fills any more is a fault
+// of the test, not a message.
+int SimWindows::GetMessageA(Message* message, Window, std::uint32_t, std::uint32_t) {
+    WaitForMessage();
     if (queue_.empty()) throw std::logic_error("GetMessageA would wait forever");
     *message = queue_.front();
     queue_.pop_front();
@@ -205,20 +241,22 @@ bool SimWindows::MessageBeep(std::uint32_t type) {
 
 // While the box is up its own message loop serves the thread's windows:
 // what other programs send or post meanwhile arrives. The user closes it
-// once nothing more comes; WM_QUIT closes it too and stays queued for the
-// caller's loop.
+// once nothing more comes; a WM_QUIT closes it first and stays queued for
+// the caller's loop.
 int SimWindows::MessageBoxA(Window owner, const char* text, const char* caption,
                             std::uint32_t type) {
+    std::size_t box = boxes_.size();
     boxes_.push_back({owner, Text(text), Text(caption), type});
-    RunBoxLoop();
+    bool closedByQuit = RunBoxLoop();
+    boxes_[box].closedByQuit = closedByQuit;
     return IDOK;
 }
 
-void SimWindows::RunBoxLoop() {
+bool SimWindows::RunBoxLoop() {
     for (;;) {
-        while (queue_.empty() && RunIdleStep()) {
-        }
-        if (queue_.empty() || queue_.front().message == WM_QUIT) return;
+        WaitForMessage();
+        if (queue_.empty()) return false;
+        if (queue_.front().message == WM_QUIT) return true;
         Message message = queue_.front();
         queue_.pop_front();
         DispatchMessageA(&message);
@@ -254,29 +292,68 @@ bool SimWindows::PostThreadMessageA(std::uint32_t threadId, std::uint32_t messag
     return true;
 }
 
-bool SimWindows::PeekMessageA(Message* message, Window, std::uint32_t, std::uint32_t,
-                              std::uint32_t remove) {
-    if (queue_.empty()) return false;
-    *message = queue_.front();
-    if (remove & PM_REMOVE) queue_.pop_front();
+// WM_QUIT passes every filter.
+bool SimWindows::PeekMessageA(Message* message, Window, std::uint32_t filterMin,
+                              std::uint32_t filterMax, std::uint32_t remove) {
+    auto wanted = [&](const Message& queued) {
+        return (filterMin == 0 && filterMax == 0) || queued.message == WM_QUIT ||
+               (queued.message >= filterMin && queued.message <= filterMax);
+    };
+    auto found = std::find_if(queue_.begin(), queue_.end(), wanted);
+    if (found == queue_.end()) return false;
+    *message = *found;
+    if (remove & PM_REMOVE) queue_.erase(found);
     return true;
 }
 
-// Objects first, then the queue; while neither is ready, what other programs
-// do runs, as in GetMessageA.
+// Objects first, then the queue; while neither is ready, the machine's other
+// threads and then what other programs do run, as in GetMessageA, and only
+// then does the wait's own time pass.
 std::uint32_t SimWindows::MsgWaitForMultipleObjects(std::uint32_t count, const Handle* handles,
                                                     bool waitAll, std::uint32_t milliseconds,
                                                     std::uint32_t) {
+    auto ready = [&] {
+        return !queue_.empty() || (count > 0 && system_->Satisfied(count, handles, waitAll));
+    };
     for (;;) {
         if (count > 0) {
             std::uint32_t result = system_->WaitForMultipleObjects(count, handles, waitAll, 0);
             if (result != WAIT_TIMEOUT) return result;
         }
         if (!queue_.empty()) return WAIT_OBJECT_0 + count;
+        if (threads_ && threads_->Wait(ready, INFINITE, true) == WaitEnd::Ready) continue;
         if (RunIdleStep()) continue;
-        if (milliseconds == INFINITE) throw std::logic_error("the wait would never end");
+        if (!threads_ && milliseconds == INFINITE) throw std::logic_error("the wait would never end");
+        if (threads_ && threads_->Wait(ready, milliseconds) == WaitEnd::Ready) continue;
         return WAIT_TIMEOUT;
     }
+}
+
+// Message names share the atom table with class names, so the numbers come
+// from the same range; a name registered again gets its number again.
+std::uint32_t SimWindows::RegisterWindowMessageA(const char* name) {
+    std::string key = Text(name);
+    for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    auto [found, added] = registeredMessages_.try_emplace(key, nextAtom_);
+    if (added) ++nextAtom_;
+    return found->second;
+}
+
+std::uint32_t SimWindows::CharUpperBuffA(char* text, std::uint32_t length) {
+    std::string upper = UpperCase(std::string_view(text, length));
+    std::copy(upper.begin(), upper.end(), text);
+    return length;
+}
+
+bool SimWindows::ChangeWindowMessageFilterEx(Window window, std::uint32_t message,
+                                             std::uint32_t action) {
+    auto found = windows_.find(window);
+    if (found == windows_.end()) return false;
+    std::set<std::uint32_t>& allowed = found->second.allowedFromBelow;
+    if (action == MSGFLT_ALLOW) allowed.insert(message);
+    if (action == MSGFLT_DISALLOW) allowed.erase(message);
+    if (action == MSGFLT_RESET) allowed.clear();
+    return true;
 }
 
 bool SimWindows::IsVisible(Window window) const {

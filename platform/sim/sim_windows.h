@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,11 @@
 namespace sim {
 
 class SimSystem;
+class SimThreads;
+
+// A process's integrity level, which User Interface Privilege Isolation
+// compares.
+enum class Integrity { Low, Medium, High };
 
 struct PostedMessage {
     win::Window window;
@@ -32,6 +38,9 @@ struct MessageBoxCall {
     std::string text;
     std::string caption;
     std::uint32_t type;
+    // A WM_QUIT waiting in the queue ended the box's loop, before the user
+    // could read it.
+    bool closedByQuit = false;
 };
 
 // Windows, classes, messages, beeps and boxes. A test window answers sent
@@ -80,11 +89,24 @@ public:
     std::uint32_t MsgWaitForMultipleObjects(std::uint32_t count, const win::Handle* handles,
                                             bool waitAll, std::uint32_t milliseconds,
                                             std::uint32_t wakeMask) override;
+    std::uint32_t RegisterWindowMessageA(const char* name) override;
+    // The letters of code page 1252.
+    std::uint32_t CharUpperBuffA(char* text, std::uint32_t length) override;
+    bool ChangeWindowMessageFilterEx(win::Window window, std::uint32_t message,
+                                     std::uint32_t action) override;
 
     // Test setup and observation. Windows belong to the process that is
     // current when they are made; each process has one thread, whose id is
     // the process id.
     void AttachSystem(SimSystem& system) { system_ = &system; }
+    void AttachThreads(SimThreads& threads) { threads_ = &threads; }
+    // Messages from a process of a lower level to a window of a higher one
+    // are dropped unless the window's message filter allows them. Processes
+    // run at the medium level unless set otherwise.
+    void SetIntegrity(std::uint32_t processId, Integrity level) { integrity_[processId] = level; }
+    // The longest time, on the machine's clock, that the window's procedure
+    // took to handle one message.
+    std::uint64_t LongestCall(win::Window window) const;
     win::Window AddWindow(const std::string& className, const std::string& title,
                           win::Window parent = 0, Handler handler = nullptr);
     // The messages posted to threads, whatever became of them.
@@ -118,6 +140,7 @@ private:
         win::WindowProc proc = nullptr;
         bool visible = false;
         std::uint32_t process = 1;
+        std::set<std::uint32_t> allowedFromBelow;
     };
     struct SimClass {
         win::WindowClass record;
@@ -125,7 +148,9 @@ private:
         std::string menuName;
     };
     static bool SameName(const std::string& a, const std::string& b);
-    void RunBoxLoop();
+    bool RunBoxLoop();
+    void WaitForMessage();
+    bool PassesIsolation(win::Window window, std::uint32_t message) const;
     win::LResult Deliver(win::Window window, std::uint32_t message, win::WParam wParam,
                          win::LParam lParam);
     void Destroy(win::Window window);
@@ -140,6 +165,10 @@ private:
     std::vector<PostedMessage> posted_;
     std::vector<ThreadPost> threadPosts_;
     SimSystem* system_ = nullptr;
+    SimThreads* threads_ = nullptr;
+    std::map<std::uint32_t, Integrity> integrity_;
+    std::map<win::Window, std::uint64_t> longestCall_;
+    std::map<std::string, std::uint32_t> registeredMessages_;
     std::deque<win::Message> queue_;
     std::deque<std::function<void()>> idleSteps_;
     std::vector<std::uint32_t> beeps_;

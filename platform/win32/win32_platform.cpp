@@ -206,6 +206,16 @@ public:
         return ::MsgWaitForMultipleObjects(count, reinterpret_cast<const HANDLE*>(handles), waitAll,
                                            milliseconds, wakeMask);
     }
+    std::uint32_t RegisterWindowMessageA(const char* name) override {
+        return ::RegisterWindowMessageA(name);
+    }
+    std::uint32_t CharUpperBuffA(char* text, std::uint32_t length) override {
+        return ::CharUpperBuffA(text, length);
+    }
+    bool ChangeWindowMessageFilterEx(Window window, std::uint32_t message,
+                                     std::uint32_t action) override {
+        return ::ChangeWindowMessageFilterEx(ToHwnd(window), message, action, nullptr);
+    }
 
 private:
     static Message FromMsg(const MSG& msg) {
@@ -235,6 +245,11 @@ public:
         return reinterpret_cast<Instance>(
             ::ShellExecuteA(ToHwnd(owner), verb, file, parameters, directory, show));
     }
+    Instance ShellExecuteW(Window owner, const wchar_t* verb, const wchar_t* file,
+                           const wchar_t* parameters, const wchar_t* directory, int show) override {
+        return reinterpret_cast<Instance>(
+            ::ShellExecuteW(ToHwnd(owner), verb, file, parameters, directory, show));
+    }
 };
 
 class Win32SystemApi final : public SystemApi {
@@ -250,6 +265,9 @@ public:
     Handle GetCurrentProcess() override { return reinterpret_cast<Handle>(::GetCurrentProcess()); }
     std::uint32_t GetModuleFileNameA(Instance module, char* buffer, std::uint32_t size) override {
         return ::GetModuleFileNameA(reinterpret_cast<HMODULE>(module), buffer, size);
+    }
+    std::uint32_t GetModuleFileNameW(Instance module, wchar_t* buffer, std::uint32_t size) override {
+        return ::GetModuleFileNameW(reinterpret_cast<HMODULE>(module), buffer, size);
     }
     void GetLocalTime(SystemTime* time) override {
         ::GetLocalTime(reinterpret_cast<SYSTEMTIME*>(time));
@@ -318,6 +336,14 @@ public:
         return ::WaitForMultipleObjects(count, reinterpret_cast<const HANDLE*>(handles), waitAll,
                                         milliseconds);
     }
+    Handle CreateThread(ThreadProc proc, void* param, std::uint32_t* threadId) override {
+        DWORD id = 0;
+        HANDLE thread = ::CreateThread(nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(
+                                                       reinterpret_cast<void (*)()>(proc)),
+                                       param, 0, &id);
+        if (threadId) *threadId = id;
+        return reinterpret_cast<Handle>(thread);
+    }
     Instance LoadLibraryA(const char* fileName) override {
         return reinterpret_cast<Instance>(::LoadLibraryA(fileName));
     }
@@ -384,14 +410,13 @@ struct Win32Backend {
     Platform platform{registry, keyboard, windows, shell, system, sound, ports, hooks};
 };
 
-Win32Backend& Backend() {
-    static Win32Backend backend;
-    return backend;
-}
+// Initialised as the program file is loaded, before any code runs: no
+// thread can find it half made, and no run-time guard is linked for it.
+constinit Win32Backend Backend;
 
 }  // namespace
 
-Platform& Win32Platform() { return Backend().platform; }
+Platform& Win32Platform() { return Backend.platform; }
 
 
 }  // namespace win

@@ -1,27 +1,41 @@
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
 #include <optional>
 #include <vector>
 
+#include "common/control_messages.h"
+#include "common/cp1252.h"
 #include "platform/win32/win32_platform.h"
 #include "setup/macro_text.h"
+#include "setup/win32/library.h"
 #include "setup/win32/pages.h"
 
 namespace {
 
 enum : int {
-    ListId = 300,
+    SearchId = 300,
+    ListId,
     CaptureId,
     ConflictId,
     TextId,
     DoesId,
     PreviewId,
     CommandId,
+    InsertId,
+    ArgumentLabelId,
     ArgumentId,
     BrowseId,
-    InsertId,
+    SampleId,
     NewId,
     EnterId,
     DeleteId,
-    SampleId,
+    UndoId,
+    TestId,
+    PlayId,
+    UntriedId,
+    FirstLabelId,
 };
 
 struct TCommandChoice {
@@ -42,102 +56,199 @@ const TCommandChoice Commands[] = {
     {"Windows herunterfahren", TMacroCommand::Shutdown},
 };
 
+// The controls below the list, from its lower edge down, in dialog units.
+constexpr int FormHeight = 176;
+
 win::SystemTime Now() {
     win::SystemTime now{};
     win::Win32Platform().system.GetLocalTime(&now);
     return now;
 }
 
-// Printable in one line of a list box.
-std::string OneLine(const std::string& text) {
-    std::string line;
-    for (char c : text) line += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
-    return line.size() > 48 ? line.substr(0, 48) + "..." : line;
+bool Contains(const std::string& text, const std::string& part) {
+    return UpperCase(text).find(UpperCase(part)) != std::string::npos;
 }
 
 class TMacroPageUi final : public TPage {
 public:
-    TMacroPageUi(TSetupConfig& config, HWND& captureField)
-        : TPage(config), captureField_(captureField),
-          regional_(ReadRegionalFormats(win::Win32Platform().system)) {}
+    TMacroPageUi(TSetupConfig& config, TPageHost& host)
+        : TPage(config, host), regional_(ReadRegionalFormats(win::Win32Platform().system)) {}
 
     const char* Title() const override { return "Makros"; }
+    const char* HelpTopic() const override { return "9-makros"; }
+    HWND KeyCaptureField() const override { return GetDlgItem(Window, CaptureId); }
+    HWND TestField() const override { return GetDlgItem(Window, TestId); }
 
+    // Made in tab order: the search, the list, the binding being edited,
+    // its buttons, the test field.
     void Build() override {
-        AddLabel(Window, "&Liste der Tastenbelegungen:", 6, 4, 200);
-        AddControl(Window, "LISTBOX", "", LBS_NOTIFY | LBS_USETABSTOPS | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
-                   6, 14, 298, 62, ListId);
-        int stops[] = {64, 150};
-        SendDlgItemMessageA(Window, ListId, LB_SETTABSTOPS, 2, reinterpret_cast<LPARAM>(stops));
-        AddLabel(Window, "Tasten&kombination (hier dr\xFC" "cken):", 6, 82, 130);
-        captureField_ = AddControl(Window, "EDIT", "", ES_READONLY | WS_TABSTOP, 136, 80, 100, 12, CaptureId);
+        Label("S&uchen:", 0);
+        AddWideControl(Window, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, 0, 0, 10, 12, SearchId);
+        HWND list = AddControl(Window, WC_LISTVIEWA, "", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
+                               0, 0, 10, 10, ListId);
+        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+        AddColumn(list, 0, "Taste", 80);
+        AddColumn(list, 1, "Text/Befehl", 150);
+        AddColumn(list, 2, "Beschreibung", 200);
+        Label("Tasten&kombination:", 1);
+        HWND capture = AddControl(Window, "EDIT", "", ES_READONLY | WS_TABSTOP, 0, 0, 10, 12, CaptureId);
         original_ = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(captureField_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CaptureProc)));
-        SetWindowLongPtrA(captureField_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        AddControl(Window, "STATIC", "", SS_LEFT | SS_NOPREFIX, 6, 95, 298, 8, ConflictId);
-        AddLabel(Window, "Te&xt:", 6, 108, 30);
-        AddControl(Window, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, 36, 106, 268, 12, TextId);
-        AddLabel(Window, "Tut:", 6, 122, 30);
-        AddControl(Window, "STATIC", "", SS_LEFT | SS_NOPREFIX, 36, 122, 268, 8, DoesId);
-        AddLabel(Window, "Tippt:", 6, 132, 30);
-        AddControl(Window, "STATIC", "", SS_LEFT | SS_NOPREFIX, 36, 132, 268, 8, PreviewId);
-        AddLabel(Window, "Be&fehl:", 6, 148, 30);
-        HWND list = AddControl(Window, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 36, 146, 130,
-                               120, CommandId);
+            SetWindowLongPtrA(capture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CaptureProc)));
+        SetWindowLongPtrA(capture, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        AddControl(Window, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0, 0, 10, 10, ConflictId);
+        Label("Te&xt:", 2);
+        AddWideControl(Window, L"EDIT", ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, 0, 0,
+                       10, 10, TextId);
+        Label("Tut:", 3);
+        AddControl(Window, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0, 0, 10, 8, DoesId);
+        Label("Tippt:", 4);
+        AddControl(Window, "EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0, 0, 10, 10,
+                   PreviewId);
+        Label("Be&fehl:", 5);
+        HWND commands = AddControl(Window, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, 0, 10, 120,
+                                   CommandId);
         for (const TCommandChoice& choice : Commands) {
-            SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.Name));
+            SendMessageA(commands, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice.Name));
         }
-        SendMessageA(list, CB_SETCURSEL, 0, 0);
-        AddControl(Window, "BUTTON", "&Einf\xFCgen", BS_PUSHBUTTON | WS_TABSTOP, 170, 146, 50, 13, InsertId);
-        AddLabel(Window, "Fo&rmat/Datei:", 6, 164, 48);
-        AddControl(Window, "EDIT", "dd.mm.yyyy", ES_AUTOHSCROLL | WS_TABSTOP, 56, 162, 164, 12, ArgumentId);
-        AddControl(Window, "BUTTON", "&Durchsuchen...", BS_PUSHBUTTON | WS_TABSTOP, 224, 161, 60, 13, BrowseId);
-        AddControl(Window, "STATIC", "", SS_LEFT | SS_NOPREFIX, 56, 176, 240, 8, SampleId);
-        AddControl(Window, "BUTTON", "&Neu", BS_PUSHBUTTON | WS_TABSTOP, 6, 188, 50, 13, NewId);
-        AddControl(Window, "BUTTON", "Ein&tragen", BS_PUSHBUTTON | WS_TABSTOP, 60, 188, 60, 13, EnterId);
-        AddControl(Window, "BUTTON", "L\xF6s&chen", BS_PUSHBUTTON | WS_TABSTOP, 124, 188, 50, 13, DeleteId);
-        ShowSample();
+        SendMessageA(commands, CB_SETCURSEL, 0, 0);
+        AddControl(Window, "BUTTON", "&Einf\xFCgen", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 13, InsertId);
+        AddControl(Window, "STATIC", "Fo&rmat:", SS_LEFT, 0, 0, 10, 8, ArgumentLabelId);
+        AddWideControl(Window, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, 0, 0, 10, 12, ArgumentId);
+        AddControl(Window, "BUTTON", "&Durchsuchen...", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 13, BrowseId);
+        AddControl(Window, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0, 0, 10, 8, SampleId);
+        AddControl(Window, "BUTTON", "&Neu", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 13, NewId);
+        AddControl(Window, "BUTTON", "E&intragen", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 13, EnterId);
+        AddControl(Window, "BUTTON", "&L\xF6schen", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 13, DeleteId);
+        AddControl(Window, "BUTTON", "R\xFC" "ckg\xE4ngi&g", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 13, UndoId);
+        Label("&Testen:", 6);
+        AddWideControl(Window, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, 0, 0, 10, 12, TestId);
+        AddControl(Window, "BUTTON", "Ab&spielen", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 13, PlayId);
+        AddControl(Window, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0, 0, 10, 8, UntriedId);
+        ShowArgument();
+        Layout();
+    }
+
+    void Layout() override {
+        SIZE size = DialogUnits(Window);
+        int w = std::max<int>(size.cx, 300);
+        int form = std::max<int>(size.cy - FormHeight, 60);
+        int field = w - 44;
+        Place(Window, FirstLabelId, 4, 6, 30, 8);
+        Place(Window, SearchId, 40, 4, w - 44, 12);
+        Place(Window, ListId, 4, 20, w - 8, form - 22);
+        int y = form + 2;
+        Place(Window, FirstLabelId + 1, 4, y + 2, 70, 8);
+        Place(Window, CaptureId, 76, y, 110, 12);
+        Place(Window, ConflictId, 190, y, w - 194, 16);
+        y += 18;
+        Place(Window, FirstLabelId + 2, 4, y + 2, 34, 8);
+        Place(Window, TextId, 40, y, field, 34);
+        y += 37;
+        Place(Window, FirstLabelId + 3, 4, y, 34, 8);
+        Place(Window, DoesId, 40, y, field, 8);
+        y += 10;
+        Place(Window, FirstLabelId + 4, 4, y + 2, 34, 8);
+        Place(Window, PreviewId, 40, y, field, 22);
+        y += 26;
+        Place(Window, FirstLabelId + 5, 4, y + 2, 34, 8);
+        Place(Window, CommandId, 40, y, 150, 120);
+        Place(Window, InsertId, 194, y, 50, 13);
+        y += 16;
+        Place(Window, ArgumentLabelId, 4, y + 2, 34, 8);
+        Place(Window, ArgumentId, 40, y, field - 62, 12);
+        Place(Window, BrowseId, w - 62, y, 58, 13);
+        y += 14;
+        Place(Window, SampleId, 40, y, field, 8);
+        y += 11;
+        Place(Window, NewId, 40, y, 48, 13);
+        Place(Window, EnterId, 92, y, 48, 13);
+        Place(Window, DeleteId, 144, y, 48, 13);
+        Place(Window, UndoId, 196, y, 56, 13);
+        y += 18;
+        Place(Window, FirstLabelId + 6, 4, y + 2, 34, 8);
+        Place(Window, TestId, 40, y, field - 62, 12);
+        Place(Window, PlayId, w - 62, y, 58, 13);
+        y += 14;
+        Place(Window, UntriedId, 40, y, field, 8);
     }
 
     void Show() override {
-        HWND list = GetDlgItem(Window, ListId);
-        SendMessageA(list, LB_RESETCONTENT, 0, 0);
-        for (const auto& entry : Config.Macros.Entries()) {
-            std::string what = entry->Slot.Problem().empty() ? DescribeMacro(entry->Slot.Text())
-                                                             : entry->Slot.Problem();
-            std::string line = ComboName(entry->Combo) + "\t" + OneLine(entry->Slot.Text()) + "\t" + OneLine(what);
-            SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-        }
-        Select(-1);
+        FillList();
+        Select(nullptr);
     }
 
     void Command(int id, int code, HWND) override {
         switch (id) {
-            case ListId:
-                if (code == LBN_SELCHANGE) Select(static_cast<int>(SendDlgItemMessageA(Window, ListId, LB_GETCURSEL, 0, 0)));
+            case SearchId:
+                if (code == EN_CHANGE) FillList();
                 break;
             case TextId:
                 if (code != EN_CHANGE) break;
-                // The text of a binding in the list changes with the field.
-                if (TMacroEntry* entry = Selected()) Config.Macros.SetText(*entry, ItemText(Window, TextId));
+                textEdited_ = true;
                 ShowText();
                 break;
             case ArgumentId:
                 if (code == EN_CHANGE) ShowSample();
                 break;
             case CommandId:
-                if (code == CBN_SELCHANGE) ShowSample();
+                if (code == CBN_SELCHANGE) ShowArgument();
                 break;
             case InsertId: InsertCommand(); break;
             case BrowseId: Browse(); break;
-            case NewId: Select(-1); SetFocus(captureField_); break;
-            case EnterId: Enter(); break;
+            case NewId:
+                if (LeaveBinding()) Select(nullptr);
+                SetFocus(GetDlgItem(Window, CaptureId));
+                break;
+            case EnterId: EnterBinding(); break;
             case DeleteId: Delete(); break;
+            case UndoId: Undo(); break;
+            case PlayId: TryOut(); break;
             default: break;
         }
     }
 
+    void Notify(const NMHDR& header) override {
+        if (header.idFrom != ListId || header.code != LVN_ITEMCHANGED || filling_) return;
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+        if (!(change.uNewState & LVIS_SELECTED) || (change.uOldState & LVIS_SELECTED)) return;
+        auto entry = reinterpret_cast<TMacroEntry*>(change.lParam);
+        if (entry == selected_) return;
+        LeaveBinding();
+        Select(Config.Macros.Find(entry->Combo));
+    }
+
+    bool Enter(HWND focus, bool ctrl) override {
+        if (focus == GetDlgItem(Window, TextId) && !ctrl) return false;
+        if (focus == GetDlgItem(Window, SearchId)) {
+            SetFocus(GetDlgItem(Window, ListId));
+            return true;
+        }
+        char className[16] = {};
+        GetClassNameA(focus, className, sizeof className);
+        if (std::string(className) == "Button") return false;
+        EnterBinding();
+        return true;
+    }
+
+    bool HasPending() const override {
+        std::wstring text = WideItemText(Window, TextId);
+        if (!selected_) return draftKey_.has_value() || !text.empty();
+        return textEdited_ || !draftKey_ || ValueNameOf(*draftKey_) != ValueNameOf(selected_->Combo);
+    }
+
+    bool EnterPending() override { return !HasPending() || EnterBinding(); }
+
 private:
+    void Label(const char* text, int index) { AddControl(Window, "STATIC", text, SS_LEFT, 0, 0, 10, 8, FirstLabelId + index); }
+
+    static void AddColumn(HWND list, int index, const char* title, int width) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<char*>(title);
+        column.cx = width;
+        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+    }
+
     static LRESULT CALLBACK CaptureProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
         auto page = reinterpret_cast<TMacroPageUi*>(GetWindowLongPtrA(field, GWLP_USERDATA));
         switch (message) {
@@ -167,56 +278,189 @@ private:
     }
 
     void Captured(std::uint16_t virtualKey, std::uint32_t keyData) {
-        bool done = capture_.Key(virtualKey, keyData, GetKeyState(VK_CAPITAL) & 1);
-        if (!done) {
+        HWND field = GetDlgItem(Window, CaptureId);
+        if (!capture_.Key(virtualKey, keyData)) {
             // Modifiers going down show as they are held; releasing them
             // leaves the recorded combination in view.
             bool press = !(keyData & 0x80000000u);
-            if (press && !capture_.Held().empty()) SetWindowTextA(captureField_, capture_.Held().c_str());
+            if (press && !capture_.Held().empty()) SetWindowTextA(field, capture_.Held().c_str());
             return;
         }
-        combo_ = capture_.Combo();
-        SetWindowTextA(captureField_, ComboName(*combo_).c_str());
-        // A new binding for keys that are bound already changes that one.
-        int bound = BindingOf(*combo_);
-        if (!Selected() && bound >= 0) {
-            Select(bound);
-            SetItemText(Window, ConflictId, ComboName(*combo_) + " ist schon belegt; hier den Text \xE4ndern.");
+        SetWindowTextA(field, capture_.Shown().c_str());
+        draftKey_ = capture_.Combo();
+        if (!draftKey_) {
+            SetItemText(Window, ConflictId, capture_.Refusal());
             return;
         }
-        TConflict conflict = Config.Macros.Check(*combo_, Config.Rules(), Selected());
-        SetItemText(Window, ConflictId, conflict.Reason);
-    }
-
-    int BindingOf(const TKeyCombo& combo) const {
-        const auto& entries = Config.Macros.Entries();
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (entries[i]->Slot.Name() == ValueNameOf(combo)) return static_cast<int>(i);
+        TMacroEntry* bound = Config.Macros.Find(*draftKey_);
+        if (bound && !selected_) {
+            // Keys that are bound already select that binding; the text
+            // being typed stays and replaces its text when entered.
+            selected_ = bound;
+            SelectInList(bound);
+            if (WideItemText(Window, TextId).empty()) {
+                ShowStoredText(bound->Slot.Text());
+                textEdited_ = false;
+            }
+            SetItemText(Window, ConflictId, ComboName(*draftKey_) + " ist schon belegt (" +
+                                                 DescribeMacro(bound->Slot.Text()) + "); Eintragen ersetzt den Text.");
+            return;
         }
-        return -1;
+        SetItemText(Window, ConflictId, Config.Macros.Check(*draftKey_, Config.Rules(), selected_).Reason);
     }
 
-    TMacroEntry* Selected() const {
-        return selected_ >= 0 ? Config.Macros.Entries()[static_cast<std::size_t>(selected_)].get() : nullptr;
+    void FillList() {
+        filling_ = true;
+        HWND list = GetDlgItem(Window, ListId);
+        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+        std::string search = WideToCp1252(WideItemText(Window, SearchId));
+        int row = 0;
+        for (const auto& entry : Config.Macros.Entries()) {
+            std::string key = ComboName(entry->Combo);
+            std::string text = OneLineText(entry->Slot.Text());
+            std::string what = entry->Slot.Problem().empty() ? DescribeMacro(entry->Slot.Text()) : entry->Slot.Problem();
+            if (!search.empty() && !Contains(key, search) && !Contains(text, search) && !Contains(what, search)) continue;
+            LVITEMA item{};
+            item.mask = LVIF_TEXT | LVIF_PARAM;
+            item.iItem = row++;
+            item.pszText = key.data();
+            item.lParam = reinterpret_cast<LPARAM>(entry.get());
+            int index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+            SetCell(list, index, 1, text);
+            SetCell(list, index, 2, what);
+        }
+        SelectInList(selected_);
+        filling_ = false;
     }
 
-    void Select(int index) {
-        Showing = true;
-        selected_ = index;
-        SendDlgItemMessageA(Window, ListId, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-        TMacroEntry* entry = Selected();
-        combo_ = entry ? std::optional<TKeyCombo>(entry->Combo) : std::nullopt;
-        SetWindowTextA(captureField_, entry ? ComboName(entry->Combo).c_str() : "");
-        SetItemText(Window, TextId, entry ? entry->Slot.Text() : "");
+    static void SetCell(HWND list, int row, int column, std::string text) {
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = text.data();
+        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+
+    void SelectInList(const TMacroEntry* entry) {
+        bool filling = filling_;
+        filling_ = true;
+        HWND list = GetDlgItem(Window, ListId);
+        LVITEMA state{};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+        int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; entry && row < count; ++row) {
+            LVITEMA item{};
+            item.mask = LVIF_PARAM;
+            item.iItem = row;
+            SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            if (reinterpret_cast<const TMacroEntry*>(item.lParam) != entry) continue;
+            state.state = LVIS_SELECTED | LVIS_FOCUSED;
+            SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+            SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+        }
+        filling_ = filling;
+    }
+
+    // Shows a binding in the fields, or empty fields for a new one.
+    void Select(TMacroEntry* entry) {
+        selected_ = entry;
+        draftKey_ = entry ? std::optional<TMacroKey>(entry->Combo) : std::nullopt;
+        capture_.Clear();
+        SelectInList(entry);
+        SetItemText(Window, CaptureId, entry ? ComboName(entry->Combo) : "");
+        ShowStoredText(entry ? entry->Slot.Text() : std::string());
         SetItemText(Window, ConflictId, entry ? entry->Slot.Problem() : "");
-        Showing = false;
+        SetItemText(Window, UntriedId, "");
+        textEdited_ = false;
+        EnableWindow(GetDlgItem(Window, DeleteId), entry != nullptr);
+        EnableWindow(GetDlgItem(Window, UndoId), Config.Macros.CanUndoRemove());
+    }
+
+    void ShowStoredText(const std::string& storedText) {
+        bool showing = Showing;
+        Showing = true;
+        SetWideItemText(Window, TextId, ShownText(storedText));
+        Showing = showing;
         ShowText();
     }
 
+    // The stored form of the text field; none, with a message, when it
+    // holds characters the system cannot type.
+    std::optional<std::string> StoredText() {
+        TStoredText stored = StoreShownText(WideItemText(Window, TextId));
+        if (!stored.Refused.empty()) {
+            AskWide(Window, RefusedCharactersMessage(stored.Refused), MB_OK | MB_ICONEXCLAMATION);
+            return std::nullopt;
+        }
+        return stored.Text;
+    }
+
     void ShowText() {
-        std::string text = ItemText(Window, TextId);
-        SetItemText(Window, DoesId, DescribeMacro(text));
-        SetItemText(Window, PreviewId, OneLine(PreviewMacro(text, regional_, Now())));
+        TStoredText stored = StoreShownText(WideItemText(Window, TextId));
+        if (!stored.Refused.empty()) {
+            SetItemText(Window, DoesId, "");
+            SetWideItemText(Window, PreviewId, RefusedCharactersMessage(stored.Refused));
+            return;
+        }
+        SetItemText(Window, DoesId, DescribeMacro(stored.Text));
+        SetItemText(Window, PreviewId, PreviewMacro(stored.Text, regional_, Now()));
+    }
+
+    // Before another binding is shown: the changes to this one are entered
+    // when the user wants them.
+    bool LeaveBinding() {
+        if (!HasPending()) return true;
+        if (Ask(Window, "Die \xC4nderungen an der Belegung eintragen?", MB_YESNO | MB_ICONQUESTION) != IDYES) {
+            return true;
+        }
+        return EnterBinding();
+    }
+
+    bool EnterBinding() {
+        std::optional<std::string> text = StoredText();
+        if (!text) return false;
+        if (!draftKey_) {
+            std::string reason = capture_.Refusal().empty() ? "Zuerst die Tastenkombination im Feld dr\xFC" "cken."
+                                                            : capture_.Refusal();
+            return Refuse(reason);
+        }
+        TConflict conflict = Config.Macros.Check(*draftKey_, Config.Rules(), selected_);
+        if (conflict.Refused) return Refuse(conflict.Reason);
+        if (!conflict.Reason.empty() &&
+            Ask(Window, conflict.Reason + "\r\n\r\nTrotzdem eintragen?", MB_YESNO | MB_ICONWARNING) != IDYES) {
+            return false;
+        }
+        std::string refused = selected_ ? Config.Macros.Rebind(*selected_, *draftKey_, Config.Rules())
+                                        : Config.Macros.Add(*draftKey_, *text, Config.Rules());
+        if (!refused.empty()) return Refuse(refused);
+        TMacroEntry* entry = Config.Macros.Find(*draftKey_);
+        Config.Macros.SetText(*entry, *text);
+        selected_ = entry;
+        FillList();
+        Select(entry);
+        return true;
+    }
+
+    bool Refuse(const std::string& reason) {
+        MessageBeep(MB_ICONEXCLAMATION);
+        SetItemText(Window, ConflictId, reason);
+        return false;
+    }
+
+    void Delete() {
+        if (!selected_) return;
+        Config.Macros.Remove(*selected_);
+        selected_ = nullptr;
+        FillList();
+        Select(nullptr);
+    }
+
+    void Undo() {
+        std::string reason;
+        TMacroEntry* entry = Config.Macros.UndoRemove(reason);
+        FillList();
+        Select(entry);
+        if (!reason.empty()) Refuse(reason);
     }
 
     TMacroCommand ChosenCommand() const {
@@ -224,68 +468,68 @@ private:
         return Commands[index < 0 ? 0 : index].Command;
     }
 
+    // The argument field fits the command: a format, a file, or nothing.
+    void ShowArgument() {
+        TCommandArgument argument = ArgumentOf(ChosenCommand());
+        SetItemText(Window, ArgumentLabelId, argument == TCommandArgument::File ? "D&atei:" : "Fo&rmat:");
+        SetWideItemText(Window, ArgumentId, L"");
+        EnableWindow(GetDlgItem(Window, ArgumentLabelId), argument != TCommandArgument::None);
+        EnableWindow(GetDlgItem(Window, ArgumentId), argument != TCommandArgument::None);
+        EnableWindow(GetDlgItem(Window, BrowseId), argument == TCommandArgument::File);
+        ShowSample();
+    }
+
     // The own format's live example: today, in the format being typed.
     void ShowSample() {
-        TMacroCommand command = ChosenCommand();
         std::string sample;
-        if (command == TMacroCommand::DateFormat || command == TMacroCommand::TimeFormat) {
-            sample = "Heute: " + FormatTimestamp(regional_, ItemText(Window, ArgumentId), Now());
+        if (ArgumentOf(ChosenCommand()) == TCommandArgument::Format) {
+            sample = "Heute: " + FormatTimestamp(regional_, WideToCp1252(WideItemText(Window, ArgumentId)), Now());
         }
         SetItemText(Window, SampleId, sample);
     }
 
     void InsertCommand() {
-        TCommandResult result = AppendCommand(ItemText(Window, TextId), ChosenCommand(), ItemText(Window, ArgumentId));
+        TCommandResult result =
+            AppendCommand(WideItemText(Window, TextId), ChosenCommand(), WideItemText(Window, ArgumentId));
         if (!result.Ok) {
-            MessageBeep(MB_ICONEXCLAMATION);
-            SetItemText(Window, ConflictId, result.Reason);
+            Refuse(result.Reason);
             return;
         }
-        SetItemText(Window, TextId, result.Text);
+        SetWideItemText(Window, TextId, result.Text);
     }
 
     void Browse() {
         std::string path = AskOpenFile(Window, "Programme und Dokumente\0*.*\0", "Programm oder Dokument");
-        if (path.empty()) return;
-        SetItemText(Window, ArgumentId, path);
-        SendDlgItemMessageA(Window, CommandId, CB_SETCURSEL, 4, 0);
-        ShowSample();
+        if (!path.empty()) SetWideItemText(Window, ArgumentId, Cp1252ToWide(path));
     }
 
-    void Enter() {
-        std::string text = ItemText(Window, TextId);
-        std::string refused;
-        if (!combo_) {
-            refused = "Zuerst die Tastenkombination im Feld dr\xFC" "cken.";
-        } else if (TMacroEntry* entry = Selected()) {
-            refused = Config.Macros.Rebind(*entry, *combo_, Config.Rules());
-            if (refused.empty()) Config.Macros.SetText(*entry, text);
-        } else {
-            refused = Config.Macros.Add(*combo_, text, Config.Rules());
-        }
-        if (!refused.empty()) {
-            MessageBeep(MB_ICONEXCLAMATION);
-            SetItemText(Window, ConflictId, refused);
+    // The running system types the text into the test field; what else it
+    // would do is named beside it.
+    void TryOut() {
+        std::optional<std::string> text = StoredText();
+        if (!text) return;
+        if (FindControlWindow(win::Win32Platform().windows) == 0) {
+            SetItemText(Window, UntriedId, "Zolvik32 l\xE4uft nicht; zum Testen Zolvik32 starten.");
             return;
         }
-        Show();
+        std::string untried = DescribeCommands(*text);
+        SetItemText(Window, UntriedId, untried.empty() ? "" : "Nicht ausgef\xFChrt: " + untried);
+        SetWideItemText(Window, TestId, L"");
+        SetFocus(GetDlgItem(Window, TestId));
+        TryMacroInLibrary(*text);
     }
 
-    void Delete() {
-        if (TMacroEntry* entry = Selected()) Config.Macros.Remove(*entry);
-        Show();
-    }
-
-    HWND& captureField_;
-    WNDPROC original_ = nullptr;
     TRegionalFormats regional_;
+    WNDPROC original_ = nullptr;
     TKeyCapture capture_;
-    std::optional<TKeyCombo> combo_;
-    int selected_ = -1;
+    std::optional<TMacroKey> draftKey_;
+    TMacroEntry* selected_ = nullptr;
+    bool textEdited_ = false;
+    bool filling_ = false;
 };
 
 }  // namespace
 
-std::unique_ptr<TPage> MakeMacroPage(TSetupConfig& config, HWND& captureField) {
-    return std::make_unique<TMacroPageUi>(config, captureField);
+std::unique_ptr<TPage> MakeMacroPage(TSetupConfig& config, TPageHost& host) {
+    return std::make_unique<TMacroPageUi>(config, host);
 }

@@ -16,6 +16,7 @@ public:
     using TPage::TPage;
 
     const char* Title() const override { return "Einstellungen"; }
+    const char* HelpTopic() const override { return "9-einstellungen"; }
 
     void Build() override {
         int y = 6;
@@ -67,6 +68,6 @@ public:
 
 }  // namespace
 
-std::unique_ptr<TPage> MakeSettingsPage(TSetupConfig& config) {
-    return std::make_unique<TSettingsPageUi>(config);
+std::unique_ptr<TPage> MakeSettingsPage(TSetupConfig& config, TPageHost& host) {
+    return std::make_unique<TSettingsPageUi>(config, host);
 }

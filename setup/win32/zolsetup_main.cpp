@@ -7,49 +7,26 @@
 
 #include "common/module_path.h"
 #include "platform/win32/win32_platform.h"
+#include "setup/win32/files.h"
+#include "setup/win32/library.h"
 #include "setup/win32/main_window.h"
 
 namespace {
 
-// A second start shows the window that is open, restored if need be. The
-// open copy brings itself to the front too: it owns the window, and Windows
-// may refuse the foreground to a program that has no window yet.
+// The class of every dialog box.
+constexpr const char* DialogClass = "#32770";
+
+// A second start shows the window that is open, restored if need be: the
+// dialog of that class and title, not an Explorer folder named alike. The
+// open copy brings itself to the front too: it owns the window, and
+// Windows may refuse the foreground to a program that has no window yet.
 bool ShowRunningCopy() {
-    HWND running = FindWindowA(nullptr, ProgramTitle);
+    HWND running = FindWindowA(DialogClass, ProgramTitle);
     if (!running) return false;
     if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
     SetForegroundWindow(running);
     PostMessageA(running, UM_SHOWSETUP, 0, 0);
     return true;
-}
-
-// Keys pressed in the capture field go to it alone: the dialog manager
-// would take Alt+key for a mnemonic and Enter for OK. Tab still leaves it.
-bool IsCaptureKey(const MSG& message, HWND captureField) {
-    bool key = message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
-    bool tab = message.wParam == VK_TAB && (message.message == WM_KEYDOWN || message.message == WM_KEYUP);
-    return key && !tab && message.hwnd == captureField && captureField != nullptr;
-}
-
-// The hook library lets every key pass to the capture field of this
-// process, so that a combination bound to a macro or claimed by a rule of
-// the running system is recorded instead of run. It is the library beside
-// this program, which the system maps into this process anyway; without it
-// nothing needs to pass.
-void NameCaptureField(const std::string& folder, HWND field) {
-    HMODULE library = GetModuleHandleA("Zolhook.dll");
-    if (!library) library = LoadLibraryA((folder + "Zolhook.dll").c_str());
-    if (!library) return;
-    using SetCaptureWindow = void(WINAPI*)(HWND);
-    // GetProcAddress gives every export the same type; the cast through
-    // void* to the export's own is how Windows means it to be used.
-    auto set = reinterpret_cast<SetCaptureWindow>(
-        reinterpret_cast<void*>(GetProcAddress(library, "SetCaptureWindow")));
-    if (set) set(field);
-}
-
-bool IsPageTurn(const MSG& message) {
-    return message.message == WM_KEYDOWN && message.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0;
 }
 
 }  // namespace
@@ -61,32 +38,32 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
         for (int tries = 0; tries < 50 && !ShowRunningCopy(); ++tries) Sleep(100);
         return 0;
     }
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
 
     win::Platform& platform = win::Win32Platform();
     std::string folder = FolderOf(ModulePath(platform.system, 0));
-    TSetupConfig config(platform, folder);
+    TWin32BackupFolder backups;
+    TSetupConfig config(platform, folder, backups);
     config.Load();
-    TMainWindow main(config);
+    TMainWindow main(config, folder);
     HWND window = main.Create();
     if (!window) return 1;
-    NameCaptureField(folder, main.CaptureField());
+    LoadLibraryBeside(folder);
+    StepAsideInLibrary(main.TestField());
     ShowWindow(window, show);
     SetForegroundWindow(window);
 
+    // Unicode messages, so that a character typed into a text field that
+    // code page 1252 lacks reaches it and can be named.
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (IsCaptureKey(message, main.CaptureField())) {
-            DispatchMessageA(&message);
-        } else if (IsPageTurn(message)) {
-            main.TurnPage(GetKeyState(VK_SHIFT) < 0 ? -1 : 1);
-        } else if (!IsDialogMessageA(window, &message)) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (main.PreTranslate(message)) continue;
+        if (!IsDialogMessageW(window, &message)) {
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            DispatchMessageW(&message);
         }
     }
-    NameCaptureField(folder, nullptr);
     CloseHandle(instance);
     return 0;
 }

@@ -178,12 +178,13 @@ class Session:
         self.window_id = self.xdotool("search", "--name", f"^{title}$").split()[0]
         self.focus_window()
 
-    def start_tray(self, *args, setup=False, companion=("Zolvik64.exe", "Zolhook64.dll")):
+    def start_tray(self, *args, setup=False, companion=("Zolvik64.exe", "Zolhook64.dll"),
+                   folder_name="app"):
         """Zolvik32.exe with Zolhook.dll beside it, in a folder of the
         scenario's own (with a test Zolsetup.exe that records its start, when
         asked; in a 64-bit prefix with the files of the 64-bit companion);
         returns once the control window answers."""
-        folder = self.work / "app"
+        folder = self.work / folder_name
         folder.mkdir(exist_ok=True)
         for name in ("Zolvik32.exe", "Zolhook.dll"):
             shutil.copy(BIN32 / name, folder / name)

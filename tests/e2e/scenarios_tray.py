@@ -171,26 +171,36 @@ def error_box_shown(session):
     return result.returncode == 0 and result.stdout.strip() != ""
 
 
-@scenario
-def error_in_a_sent_message_ends_with_the_error_box(session):
-    # A sent UM_REFRESHICON reads a wrongly typed icon setting. Windows
-    # handles a sent message inside GetMessageA, and no posted message
-    # follows: the error ends the program all the same. While the box is
-    # up its own message loop serves the control window, whose icon and
-    # hook are gone by then: what arrives is not served.
+def icon_setting_error(session, delivery):
+    """A UM_REFRESHICON, sent or posted, reads a wrongly typed icon
+    setting; returns the tray program once its error box is up."""
     session.use_keymap("us")
     tray = session.start_tray()
     session.import_registry(f'[{SETTINGS}]\n"Zolvik-Symbol verstecken"=dword:00000001\n')
-    session.probe("send", UM_REFRESHICON, 0, 0)
+    session.probe(delivery, UM_REFRESHICON, 0, 0)
     wait_until(lambda: error_box_shown(session), "the error box")
-    session.probe("post", UM_REFRESHICON, 0, 0)
-    session.probe("send", UM_REFRESHICON, 0, 0)
-    check(session.control_hook() == 0, "no hook handle is given while the box is up")
-    check(tray.poll() is None and not tray_area_shown(session), "the box is up, the icon gone")
+    return tray
+
+
+def icon_setting_error_box_closed(session, tray):
     text = answer_error_box(session)
     check("Exception ERegistryException in Modul Zolvik32.exe bei" in text, f"the box said {text}")
     check("Ung\xfcltiger Datentyp f\xfcr 'Zolvik-Symbol verstecken'." in text, f"the box said {text}")
     check(exit_code(tray) == 1, "exit code 1")
+
+
+@scenario
+def error_in_a_sent_message_ends_with_the_error_box(session):
+    # Windows handles a sent message inside GetMessageA, and no posted
+    # message follows: the error ends the program all the same. While the
+    # box is up its own message loop serves the control window, whose icon
+    # and hook are gone by then: what arrives is not served.
+    tray = icon_setting_error(session, "send")
+    session.probe("post", UM_REFRESHICON, 0, 0)
+    session.probe("send", UM_REFRESHICON, 0, 0)
+    check(session.control_hook() == 0, "no hook handle is given while the box is up")
+    check(tray.poll() is None and not tray_area_shown(session), "the box is up, the icon gone")
+    icon_setting_error_box_closed(session, tray)
 
 
 @scenario
@@ -208,5 +218,56 @@ def caps_lock_sounds_are_played_by_the_tray_program(session):
     sounds = heard(capture)
     check([event for event, _, _ in sounds] == [CAPS_LOCK, ON], f"heard {sounds}")
     session.keys("Caps_Lock")
+    session.probe("post", WM_CLOSE, 0, 0)
+    check(exit_code(tray) == 0, "exit code 0")
+
+
+@scenario
+def error_box_of_a_posted_message_stays_until_closed(session):
+    # The box must not take the program's own quit request, still queued
+    # after the posted message, for the user's answer.
+    tray = icon_setting_error(session, "post")
+    time.sleep(2)
+    check(tray.poll() is None and error_box_shown(session), "the box stays up")
+    icon_setting_error_box_closed(session, tray)
+
+
+@scenario
+def icon_comes_back_when_the_taskbar_is_made_anew(session):
+    # A restarting shell loses every icon and then announces its new
+    # taskbar to every top-level window; a hidden icon stays hidden.
+    tray = session.start_tray()
+    wait_until(lambda: tray_area_shown(session), "the icon")
+    check(session.probe("untray") == ["RESULT 1"], "the icon taken out of the tray")
+    wait_until(lambda: not tray_area_shown(session), "the icon to go")
+    session.probe("broadcast", "TaskbarCreated")
+    wait_until(lambda: tray_area_shown(session), "the icon to come back")
+    session.import_registry(f'[{SETTINGS}]\n"Zolvik-Symbol verstecken"=hex:01\n')
+    session.probe("send", UM_REFRESHICON, 0, 0)
+    wait_until(lambda: not tray_area_shown(session), "the icon to be hidden")
+    session.probe("broadcast", "TaskbarCreated")
+    time.sleep(1)
+    check(not tray_area_shown(session), "a hidden icon stays hidden")
+    session.probe("post", WM_CLOSE, 0, 0)
+    check(exit_code(tray) == 0, "exit code 0")
+
+
+@scenario
+def works_from_a_folder_whose_name_the_code_page_lacks(session):
+    # "\u0141" has no byte in code page 1252, Wine's ANSI code page here: an
+    # ANSI path names another folder. Wine reads Unix file names in the
+    # Unix locale's character set, so this scenario's is UTF-8.
+    session.use_keymap("us")
+    session.lang = "C.UTF-8"
+    log = Log(session.work / "recorder.log")
+    session.extra_env["ZOLVIK_RECORDER_LOG"] = str(log.path)
+    macro(session, "Mit freundlichen Gruessen")
+    tray = session.start_tray(setup=True, folder_name="Zolvik32 \u0141ukasz")
+    window = session.start_window()
+    session.xdotool("keydown", RIGHT_ALT, "key", "e", "keyup", RIGHT_ALT)
+    window.wait_for(lambda lines: window.characters() == "Mit freundlichen Gruessen", "the macro")
+    session.probe("send", UM_TRAYICON, 0, WM_LBUTTONUP)
+    lines = log.wait_for(lambda lines: len(lines) == 1, "Zolsetup.exe to start")
+    check("zolsetup.exe" in lines[0].lower(), f"started {lines[0]}")
     session.probe("post", WM_CLOSE, 0, 0)
     check(exit_code(tray) == 0, "exit code 0")

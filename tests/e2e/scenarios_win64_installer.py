@@ -1,19 +1,28 @@
 """The installer, Zolvik32-Setup.exe, run silently as an administrator
 would, in the 64-bit prefix: what it installs, the configuration it brings
-or keeps, an upgrade over the running system, and the uninstaller. Each
-scenario starts from a prefix without an installation."""
+or keeps, an upgrade over the running system, libraries still in use, the
+next logon, and the uninstaller; and the accounts it refuses. Each scenario
+starts from a prefix without an installation."""
 import filecmp
+import os
 import pathlib
+import shlex
 import shutil
 import subprocess
 
-from harness import BIN, BIN32, REPO, check, scenario, wait_until
+from harness import BIN, BIN32, PREFIX, REPO, check, scenario, wait_until
 from scenarios_rules import ALTGR, SETTINGS, altgr, registry
 
 SETUP = BIN / "Zolvik32-Setup.exe"
 RUN = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 RUNONCE = r"HKCU\Software\Microsoft\Windows\CurrentVersion\RunOnce"
+ENVIRONMENT = r"HKCU\Environment"
 CLEANUP = "Zolvik32 alte Dateien"
+REPLACE = "Zolvik32 neue Dateien"
+# Wine hands a Windows exit code to Unix, which keeps its low 8 bits: 3010
+# arrives as 194.
+RESTART_NEEDED = 3010 & 0xFF
+REFUSED = 2
 UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zolvik32"
 PROGRAMS = {"Zolvik32.exe": BIN32, "Zolhook.dll": BIN32, "Zolvik64.exe": BIN, "Zolhook64.dll": BIN}
 SHORTCUTS = ["Zolvik32.lnk", "Benutzerhandbuch.lnk", "Zolvik32 deinstallieren.lnk"]
@@ -51,16 +60,91 @@ def remove_installation(session):
     shutil.rmtree(start_menu(session), ignore_errors=True)
     wine_reg(session, "delete", RUN, "/v", "Zolvik32", "/f")
     wine_reg(session, "delete", UNINSTALL, "/f")
-    wine_reg(session, "delete", RUNONCE, "/v", CLEANUP, "/f")
-    shutil.rmtree(unix_folder(session, "TEMP", "Zolvik32-alt"), ignore_errors=True)
+    for name in (CLEANUP, REPLACE):
+        wine_reg(session, "delete", RUNONCE, "/v", name, "/f")
+    for folder in aside_folders(session):
+        if folder.is_dir():
+            shutil.rmtree(folder)
+        else:
+            folder.unlink(missing_ok=True)
 
 
-def run_setup(session, program, *options):
+def run_setup(session, program, *options, expect=0):
     """Runs the installer or uninstaller silently; the system it starts
     keeps running, so nothing waits for its output."""
     result = subprocess.run(["wine", str(program), "/S", *options], env=session.env(),
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-    check(result.returncode == 0, f"{program.name} ended with {result.returncode}")
+    check(result.returncode == expect, f"{program.name} ended with {result.returncode}")
+
+
+def registry_value(session, key, name):
+    """The value's data as `reg query` shows it; None when it is missing."""
+    output = session.query_registry(key, name)
+    if output is None:
+        return None
+    line = next(line for line in output.splitlines() if line.strip().startswith(name))
+    return line.split("    ", 3)[-1].strip()
+
+
+def windows_command(command):
+    """A command line as Windows splits it: double quotes group, backslashes
+    are plain characters."""
+    lexer = shlex.shlex(command, posix=True)
+    lexer.whitespace_split = True
+    lexer.escape = ""
+    return list(lexer)
+
+
+def log_on_anew(session):
+    """What the next logon does for the system: the programs of the session
+    end, then Windows runs the Run commands and the RunOnce commands, which
+    it deletes first."""
+    subprocess.run(["wineserver", "-k"], env=session.env())
+    subprocess.run(["wineserver", "-w"], env=session.env())
+    commands = [registry_value(session, RUN, "Zolvik32")]
+    for name in (CLEANUP, REPLACE):
+        commands.append(registry_value(session, RUNONCE, name))
+        wine_reg(session, "delete", RUNONCE, "/v", name, "/f")
+    for command in filter(None, commands):
+        session.start(*windows_command(command))
+
+
+class TempOnAnotherVolume:
+    """The user's temporary folder on drive D:, a file system of its own (a
+    RAM disk): Windows moves a file that is in use only within its volume."""
+
+    def __init__(self, session):
+        self.session = session
+        self.disk = pathlib.Path("/dev/shm") / f"zolvik-{os.getpid()}"
+        self.drive = PREFIX / "dosdevices" / "d:"
+
+    def __enter__(self):
+        shutil.rmtree(self.disk, ignore_errors=True)
+        (self.disk / "temp").mkdir(parents=True)
+        self.drive.unlink(missing_ok=True)
+        self.drive.symlink_to(self.disk)
+        for name in ("TEMP", "TMP"):
+            wine_reg(self.session, "add", ENVIRONMENT, "/v", name, "/d", r"D:\temp", "/f")
+        return self
+
+    def __exit__(self, *exception):
+        for name in ("TEMP", "TMP"):
+            wine_reg(self.session, "add", ENVIRONMENT, "/v", name, "/d", r"C:\users\%USERNAME%\Temp",
+                     "/t", "REG_EXPAND_SZ", "/f")
+        subprocess.run(["wineserver", "-k"], env=self.session.env())
+        self.drive.unlink(missing_ok=True)
+        shutil.rmtree(self.disk, ignore_errors=True)
+
+
+def aside_folders(session):
+    return [unix_folder(session, "TEMP", "Zolvik32-alt"),
+            install_folder(session).parent / "Zolvik32-alt"]
+
+
+def check_cleanup_scheduled(session):
+    cleanup = registry_value(session, RUNONCE, CLEANUP) or ""
+    windows_folders = [part for part in windows_command(cleanup) if part.endswith("Zolvik32-alt")]
+    check(len(windows_folders) == 2, f"both folders aside removed at the next logon: {cleanup!r}")
 
 
 def tray_pids():
@@ -157,3 +241,132 @@ def uninstall_option_removes_the_settings(session):
     wait_until(lambda: not install_folder(session).exists(), "the installation folder to go")
     check(wine_reg(session, "query", r"HKCU\Software\Quendlin\Zolvik32").returncode != 0,
           "the settings and macros removed")
+
+
+def built_setup(session, name, *defines, bin32=BIN32, bin64=BIN):
+    """An installer of the scenario's own, from the same script."""
+    program = session.work / f"{name}.exe"
+    result = subprocess.run(
+        ["makensis", "-V1", "-XSetCompress off", *(f"-D{define}" for define in defines),
+         "-DVERSION=1.1.0", f"-DSOURCE={REPO}", f"-DBIN32={bin32}", f"-DBIN64={bin64}",
+         f"-DOUTFILE={program}", str(REPO / "installer" / "zolvik32.nsi")], capture_output=True, text=True)
+    check(result.returncode == 0, f"makensis: {result.stdout} {result.stderr}")
+    return program
+
+
+def test_setup(session, elevation, sid):
+    """The installer built for a test that names the account it runs under:
+    Wine gives every process the elevated token of an administrator."""
+    return built_setup(session, f"Setup-{elevation}-{sid}", f"TEST_ELEVATION={elevation}",
+                       f"TEST_SID={sid}")
+
+
+def older_setup(session):
+    """An installer of files that differ from the build's, as an earlier
+    version's would: each has a byte more at its end, which Windows ignores."""
+    folders = {BIN32: session.work / "older32", BIN: session.work / "older64"}
+    for folder in folders.values():
+        folder.mkdir(exist_ok=True)
+    for name, build in PROGRAMS.items():
+        older = folders[build] / name
+        older.write_bytes((build / name).read_bytes() + b"\0")
+    return built_setup(session, "Older-Setup", bin32=folders[BIN32], bin64=folders[BIN]), folders
+
+
+@scenario
+def elevated_or_system_account_is_refused(session):
+    remove_installation(session)
+    user = "S-1-5-21-1004336348-1177238915-682003330-1001"
+    elevated = test_setup(session, 2, user)
+    run_setup(session, elevated, expect=REFUSED)
+    run_setup(session, test_setup(session, 1, "S-1-5-18"), expect=REFUSED)
+    check(not install_folder(session).exists() and session.query_registry(RUN, "Zolvik32") is None,
+          "nothing installed")
+    shown = session.start(elevated)
+    answer = []
+    wait_until(lambda: answer.extend(session.probe("dialog", "Installation von Zolvik32 1.1.0")) or
+               "ANSWERED" in answer, "the refusal")
+    check(any("Administratorrechten" in line for line in answer), f"the box said {answer}")
+    check(shown.wait(timeout=30) == REFUSED, "exit code 2")
+    run_setup(session, test_setup(session, 1, user))
+    wait_until(lambda: session.control_hook() != 0, "an administrator without a split token installs")
+    run_setup(session, install_folder(session) / "Deinstallieren.exe")
+    wait_until(lambda: not install_folder(session).exists(), "the installation folder to go")
+
+
+@scenario
+def library_in_use_is_moved_within_its_volume(session):
+    # The temporary folder lies on another volume, where the library in use
+    # cannot go: it goes beside the installation, and the next logon
+    # removes it there too.
+    session.use_keymap("us")
+    remove_installation(session)
+    with TempOnAnotherVolume(session):
+        run_setup(session, SETUP)
+        check_installed(session)
+        macro_types(session, GREETING)
+        run_setup(session, SETUP)
+        check_installed(session)
+        check_cleanup_scheduled(session)
+        run_setup(session, install_folder(session) / "Deinstallieren.exe")
+        check_uninstalled(session)
+        check_cleanup_scheduled(session)
+        check(any(aside_folders(session)[1].iterdir()), "the library in use moved beside")
+        log_on_anew(session)
+        wait_until(lambda: not any(folder.exists() for folder in aside_folders(session)),
+                   "the folders aside to go at the next logon")
+
+
+@scenario
+def library_that_cannot_move_waits_with_the_new_files_for_the_next_logon(session):
+    # Neither folder aside can take the library in use: the new files wait
+    # beside the old ones, which stay as they are and keep running.
+    session.use_keymap("us")
+    remove_installation(session)
+    with TempOnAnotherVolume(session):
+        older, older_files = older_setup(session)
+        run_setup(session, older)
+        macro_types(session, GREETING)
+        folder = install_folder(session)
+        aside_folders(session)[1].write_text("a file where the folder would be")
+        run_setup(session, SETUP, expect=RESTART_NEEDED)
+        check(all(filecmp.cmp(folder / name, older_files[build] / name, shallow=False)
+                  for name, build in PROGRAMS.items()), "the older files all stay")
+        check(all(filecmp.cmp(folder / f"{name}.neu", build / name, shallow=False)
+                  for name, build in PROGRAMS.items()), "every new file waits beside its old one")
+        command = registry_value(session, RUN, "Zolvik32") or ""
+        check(command.endswith('Deinstallieren.exe" /ERSETZEN'), f"the logon command: {command!r}")
+        wait_until(lambda: session.control_hook() != 0, "the old version running on")
+        aside_folders(session)[1].unlink()
+        log_on_anew(session)
+        wait_until(lambda: not any(folder.glob("*.neu")), "the new files to take their place")
+        wait_until(lambda: session.control_hook() != 0, "the new version started")
+        check(all(filecmp.cmp(folder / name, build / name, shallow=False)
+                  for name, build in PROGRAMS.items()), "the new files in place")
+        run = registry_value(session, RUN, "Zolvik32") or ""
+        check(run.endswith('Programs\\Zolvik32\\Zolvik32.exe"'), f"the Run value as before: {run!r}")
+        run_setup(session, folder / "Deinstallieren.exe")
+        check_uninstalled(session)
+
+
+@scenario
+def works_installed_in_a_folder_whose_name_the_code_page_lacks(session):
+    # Wine reads Unix file names and arguments in the Unix locale's
+    # character set: UTF-8 here, for "\u0141".
+    session.lang = "C.UTF-8"
+    remove_installation(session)
+    folder = install_folder(session).parent / "Zolvik32 \u0141ukasz"
+    shutil.rmtree(folder, ignore_errors=True)
+    # The folder as an earlier installation left it: "/D=" takes no quotes,
+    # which Wine puts around an argument with a blank.
+    windows_folder = subprocess.run(["winepath", "-w", str(folder)], env=session.env(),
+                                    capture_output=True, text=True).stdout.strip()
+    wine_reg(session, "add", UNINSTALL, "/v", "InstallLocation", "/d", windows_folder, "/f")
+    run_setup(session, SETUP)
+    wait_until(lambda: session.control_hook() != 0, "the installed tray program")
+    session.probe("send", 1223, 0, 0x202)
+    wait_until(lambda: session.running("Zolsetup.exe"), "the configuration program")
+    subprocess.run(["wine", "taskkill", "/im", "Zolsetup.exe"], env=session.env(), capture_output=True)
+    wait_until(lambda: not session.running("Zolsetup.exe"), "the configuration program to close")
+    run_setup(session, folder / "Deinstallieren.exe")
+    wait_until(lambda: not folder.exists(), "the installation folder to go")

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "hook/datetime_format.h"
+#include "macro/datetime_format.h"
 #include "platform/sim/sim_locale.h"
 #include "platform/sim/sim_system.h"
 #include "platform/win_constants.h"

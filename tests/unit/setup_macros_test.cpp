@@ -6,8 +6,11 @@
 
 #include <functional>
 
-#include "hook/macro_store.h"
+#include "common/cp1252.h"
+#include "common/registry_paths.h"
 #include "hook_fixture.h"
+#include "macro/value_name.h"
+#include "memory_backup_folder.h"
 #include "settings/options_registry.h"
 #include "setup/macro_text.h"
 #include "setup/reg_export.h"
@@ -25,20 +28,20 @@ protected:
     }
 
     // Every key message the application received for the keys, fed to a
-    // capture field with the Caps Lock state at that message.
+    // capture field.
     TKeyCapture CaptureOf(const std::function<void()>& keys) {
         machine.ClearApp();
-        std::uint8_t state[256];
-        machine.keyboard.GetKeyboardState(state);
-        bool capsLock = state[VK_CAPITAL] & 1;
         keys();
         TKeyCapture capture;
         for (const sim::AppKeyMessage& message : machine.AppMessages()) {
-            bool press = !(message.keyData & 0x80000000u);
-            if (message.virtualKey == VK_CAPITAL && press) capsLock = !capsLock;
-            capture.Key(message.virtualKey, message.keyData, capsLock);
+            capture.Key(message.virtualKey, message.keyData);
         }
         return capture;
+    }
+    TRuleState Rules() {
+        TRuleState rules;
+        rules.LayoutCharacters = ReadLayoutCharacters(machine.keyboard);
+        return rules;
     }
 };
 
@@ -72,24 +75,12 @@ TEST_F(SetupMacrosTest, CaptureNamesCombinationsAsTheHookLooksThemUp) {
         {"the right Windows key", [](sim::SimMachine& m) {
              m.Press(VK_RWIN, true); m.Tap('E'); m.Release(VK_RWIN, true);
          }, "Win+E", "00800045"},
-        {"Caps Lock counts as Shift", [&](sim::SimMachine& m) {
-             m.Tap(VK_CAPITAL); altGr('E')(m); m.Tap(VK_CAPITAL);
-         }, "AltGr+Umschalt+E", "00090045"},
-        {"Caps Lock with Shift is Shift once", [&](sim::SimMachine& m) {
-             m.Tap(VK_CAPITAL); m.Press(VK_SHIFT); altGr('E')(m); m.Release(VK_SHIFT); m.Tap(VK_CAPITAL);
-         }, "AltGr+Umschalt+E", "00090045"},
-        {"Alt never takes part", [](sim::SimMachine& m) {
-             m.Press(VK_MENU); m.Tap(0x74); m.Release(VK_MENU);
-         }, "F5", "00000074"},
-        {"left Ctrl with left Alt is Ctrl", [](sim::SimMachine& m) {
-             m.Press(VK_CONTROL); m.Press(VK_MENU); m.Tap('E'); m.Release(VK_MENU); m.Release(VK_CONTROL);
-         }, "Strg+E", "00020045"},
         {"a German letter key", [](sim::SimMachine& m) { m.Press(VK_SHIFT); m.Tap(0xDE); m.Release(VK_SHIFT); },
          "Umschalt+\xC4", "000100DE"},
     };
     for (const CaptureCase& c : cases) {
         TKeyCapture capture = CaptureOf([&] { c.keys(machine); });
-        ASSERT_TRUE(capture.Combo()) << c.why;
+        ASSERT_TRUE(capture.Combo()) << c.why << ": " << capture.Refusal();
         EXPECT_EQ(ComboName(*capture.Combo()), c.shown) << c.why;
         EXPECT_EQ(ValueNameOf(*capture.Combo()), c.valueName) << c.why;
 
@@ -102,15 +93,50 @@ TEST_F(SetupMacrosTest, CaptureNamesCombinationsAsTheHookLooksThemUp) {
     }
 }
 
+// What a value name cannot hold is shown as pressed and refused: the
+// library would act on these keys without the modifier.
+TEST_F(SetupMacrosTest, CaptureRefusesAltAndTheLeftWindowsKey) {
+    struct Row { const char* why; std::function<void(sim::SimMachine&)> keys; const char* shown; };
+    const Row rows[] = {
+        {"Alt alone", [](sim::SimMachine& m) { m.Press(VK_MENU); m.Tap('E'); m.Release(VK_MENU); }, "Alt+E"},
+        {"left Ctrl with left Alt", [](sim::SimMachine& m) {
+             m.Press(VK_CONTROL); m.Press(VK_MENU); m.Tap('E'); m.Release(VK_MENU); m.Release(VK_CONTROL);
+         }, "Strg+Alt+E"},
+        {"the left Windows key", [](sim::SimMachine& m) { m.Press(0x5B, true); m.Tap('E'); m.Release(0x5B, true); },
+         "Win links+E"},
+    };
+    for (const Row& row : rows) {
+        TKeyCapture capture = CaptureOf([&] { row.keys(machine); });
+        EXPECT_EQ(capture.Shown(), row.shown) << row.why;
+        EXPECT_FALSE(capture.Combo()) << row.why;
+        EXPECT_EQ(capture.Refusal().rfind(std::string(row.shown) + " geht nicht: ", 0), 0u) << capture.Refusal();
+    }
+}
+
+// The library reads Caps Lock as Shift, so a binding recorded with it would
+// act only while Caps Lock is on.
+TEST_F(SetupMacrosTest, CapsLockIsNoPartOfARecordedCombination) {
+    TKeyCapture capture = CaptureOf([&] {
+        machine.Tap(VK_CAPITAL);
+        machine.PressAltGr();
+        machine.Tap('E');
+        machine.ReleaseAltGr();
+        machine.Tap(VK_CAPITAL);
+    });
+    ASSERT_TRUE(capture.Combo());
+    EXPECT_EQ(ComboName(*capture.Combo()), "AltGr+E");
+    EXPECT_EQ(ValueNameOf(*capture.Combo()), "00080045");
+}
+
 TEST_F(SetupMacrosTest, CaptureShowsTheHeldModifiersAndWaitsForAKey) {
     TKeyCapture capture;
-    capture.Key(VK_CONTROL, 0, false);
-    capture.Key(VK_SHIFT, 0, false);
+    capture.Key(VK_CONTROL, 0);
+    capture.Key(VK_SHIFT, 0);
     EXPECT_EQ(capture.Held(), "Strg+Umschalt+");
     EXPECT_FALSE(capture.Combo()) << "modifiers alone are no combination";
-    EXPECT_TRUE(capture.Key('K', 0, false));
+    EXPECT_TRUE(capture.Key('K', 0));
     EXPECT_EQ(ComboName(*capture.Combo()), "Strg+Umschalt+K");
-    EXPECT_FALSE(capture.Key('K', 0xC0000000u, false)) << "a release completes nothing";
+    EXPECT_FALSE(capture.Key('K', 0xC0000000u)) << "a release completes nothing";
 }
 
 TEST_F(SetupMacrosTest, ValueNamesReadBackAsCombinations) {
@@ -119,38 +145,61 @@ TEST_F(SetupMacrosTest, ValueNamesReadBackAsCombinations) {
         {"00080045", "AltGr+E"}, {"0003006E", "Strg+Umschalt+Num Komma"}, {"0080005A", "Win+Z"},
         {"0008802E", "AltGr+Entf"}, {"00000070", "F1"}, {"000000E9", "Taste 0xE9"},
         {"0000A3E9", "Taste 0xE9 (erweitert)"}, {"001000DE", "Feststelltaste+\xC4"},
+        {"0008004a", "AltGr+J"},
     };
     for (const Row& row : rows) {
         ASSERT_TRUE(ParseValueName(row.name)) << row.name;
         EXPECT_EQ(ComboName(*ParseValueName(row.name)), row.shown) << row.name;
-        EXPECT_EQ(ValueNameOf(*ParseValueName(row.name)), row.name);
+        EXPECT_EQ(ValueNameOf(*ParseValueName(row.name)), UpperCase(row.name));
     }
     for (const char* name : {"Kommentar", "0008004", "01080045", "0008004G", ""}) {
         EXPECT_FALSE(ParseValueName(name)) << name;
     }
 }
 
-TEST_F(SetupMacrosTest, BuiltInRulesAndExistingBindingsClaimCombinations) {
+// Refused: what can never act, keys that type on the layout (German here),
+// keys already bound. Warned: what a feature claims while it is on, AltGr
+// keys that type a character, and the shortcuts people rely on.
+TEST_F(SetupMacrosTest, BuiltInRulesTypingKeysAndExistingBindingsClaimCombinations) {
+    machine.SetLayout(sim::KeyboardLayout::German);
     TMacroPage page;
     machine.registry.PutString(AltGrMacroKey, "00080047", "Mit freundlichen Gr\xFC\xDF" "en");
+    machine.registry.PutString(AltGrMacroKey, "0008004a", "klein");
     page.Load(TRegAccess(machine.registry, HKEY_CURRENT_USER));
-    TRuleState off;
-    TRuleState on{true, true, true, {"000000DE"}};
+    TRuleState off = Rules();
+    TRuleState on = Rules();
+    on.EasyBackslash = on.NumDot = on.EasyTab = true;
+    on.UmlautNames = {"000000DE"};
     auto combo = [](const char* name) { return *ParseValueName(name); };
-    struct Row { const char* name; const TRuleState& rules; bool refused; const char* reason; };
+    const std::string typing = ": eine Taste, die Zeichen tippt, kann nicht belegt werden.";
+    const std::string replaced = "; mit der Belegung tippt es das nicht mehr.";
+    struct Row { const char* name; const TRuleState& rules; bool refused; std::string reason; };
     const Row rows[] = {
         {"00080070", off, true, "AltGr+F1 schaltet Zolvik ein und aus."},
         {"00080090", off, true, "AltGr+Num schaltet NUM Punkt um."},
         {"000800BF", off, false, ""},
         {"000800BF", on, false, "AltGr+# schreibt # (EasyBackslash)."},
-        {"000000BF", on, false, "EasyBackslash belegt die Taste #."},
-        {"000100BF", on, false, ""},
+        {"000000BF", on, true, "# tippt \"#\"" + typing},
+        {"000100BF", on, true, "Umschalt+# tippt \"'\"" + typing},
+        {"00000045", off, true, "E tippt \"e\"" + typing},
+        {"00000020", off, true, "Leertaste tippt \" \"" + typing},
+        {"000000DE", on, true, "\xC4 tippt \"\xE4\"" + typing},
         {"0000006B", on, false, "EasyTab belegt Plus und Minus des Ziffernblocks."},
         {"0001006D", on, false, ""},
         {"0001006E", on, false, "NUM Punkt belegt die Komma-Taste des Ziffernblocks."},
-        {"000000DE", on, false, "Die Umlautwandlung belegt diese Taste."},
         {"000800DE", on, false, ""},
+        {"00080051", off, false, "AltGr+Q tippt auf dieser Tastatur \"@\"" + replaced},
+        {"00080045", off, false, "AltGr+E tippt auf dieser Tastatur \"\x80\"" + replaced},
+        {"000800E2", off, false, "AltGr+< tippt auf dieser Tastatur \"|\"" + replaced},
+        {"00080037", off, false, "AltGr+7 tippt auf dieser Tastatur \"{\"" + replaced},
+        {"00080046", off, false, ""},
+        {"00000074", off, false, ""},
+        {"00000073", off, false, "F4 gilt auch f\xFCr Alt+F4, das Fenster schlie\xDF" "t: Zolvik32 unterscheidet Alt nicht."},
+        {"00020043", off, false, "Strg+C kopiert in fast allen Programmen."},
+        {"00020053", off, false, "Strg+S speichert in fast allen Programmen."},
+        {"00030043", off, false, ""},
         {"00080047", off, true, "AltGr+G ist schon belegt: tippt \"Mit freundlichen Gr\xFC\xDF" "en\""},
+        {"00080067", off, false, ""},
     };
     for (const Row& row : rows) {
         TConflict conflict = page.Check(combo(row.name), row.rules);
@@ -159,6 +208,8 @@ TEST_F(SetupMacrosTest, BuiltInRulesAndExistingBindingsClaimCombinations) {
     }
     EXPECT_EQ(page.Add(combo("00080070"), "x", off), "AltGr+F1 schaltet Zolvik ein und aus.");
     EXPECT_EQ(page.Rebind(*page.Entries()[0], combo("00080047"), off), "") << "its own combination";
+    EXPECT_EQ(page.Check(combo("0008004A"), off).Reason, "AltGr+J ist schon belegt: tippt \"klein\"")
+        << "a value name written in small letters is the same binding";
 }
 
 TEST_F(SetupMacrosTest, MacroListSavesChangedBindingsAndKeepsWhatItDoesNotKnow) {
@@ -167,12 +218,13 @@ TEST_F(SetupMacrosTest, MacroListSavesChangedBindingsAndKeepsWhatItDoesNotKnow) 
     machine.registry.Put(AltGrMacroKey, "00080047", REG_EXPAND_SZ, {'x', 0});
     machine.registry.PutString(AltGrMacroKey, "00080048", "bleibt");
     machine.registry.PutString(AltGrMacroKey, "Kommentar", "keep");
-    TSetupConfig config(machine.platform, "C:\\Z\\");
+    TMemoryBackupFolder backups;
+    TSetupConfig config(machine.platform, "C:\\Z\\", backups);
     config.Load();
     ASSERT_EQ(config.Macros.Entries().size(), 4u) << "the comment is not a binding";
     EXPECT_EQ(config.Problems(), std::vector<std::string>{"Ung\xFCltiger Datentyp f\xFCr '00080046'"});
     TRegAccess registry(machine.registry, HKEY_CURRENT_USER);
-    std::string before = ExportConfiguration(registry);
+    std::string before = ExportConfiguration(registry, TExportKind::Plain);
 
     TMacroEntry& e = *config.Macros.Entries()[0];
     TMacroEntry& g = *config.Macros.Entries()[2];
@@ -182,7 +234,7 @@ TEST_F(SetupMacrosTest, MacroListSavesChangedBindingsAndKeepsWhatItDoesNotKnow) 
     config.Macros.SetText(e, "alt");
     EXPECT_FALSE(config.HasChanges()) << "removed and made again as it was";
     EXPECT_EQ(config.Save(), "");
-    EXPECT_EQ(ExportConfiguration(registry), before);
+    EXPECT_EQ(ExportConfiguration(registry, TExportKind::Plain), before);
 
     config.Macros.SetText(e, "neu");
     EXPECT_EQ(config.Macros.Rebind(g, *ParseValueName("00080049"), config.Rules()), "");
@@ -198,76 +250,124 @@ TEST_F(SetupMacrosTest, MacroListSavesChangedBindingsAndKeepsWhatItDoesNotKnow) 
               (std::vector<std::uint8_t>{'k', 'e', 'e', 'p', 0}));
 }
 
-// What the page says a text types must be what the hook library types:
-// each text is bound to AltGr+E and run.
-TEST_F(SetupMacrosTest, PreviewTypesWhatTheHookTypesAndNamesWhatItDoes) {
-    machine.SetLayout(sim::KeyboardLayout::US);  // where "^" is no dead key
-    machine.shell.AddFile("calc.exe");
+// The table the page shows and sets is the one the library converts with,
+// a missing "UmlautMode" included.
+TEST_F(SetupMacrosTest, UmlautTableOfThePageIsTheOneTheLibraryUses) {
+    SetOption("Umlautwandlung", 1);
+    machine.registry.PutString(AsciiUmlautKey, "000000DE", "ae");
+    machine.registry.PutString(HtmlUmlautKey, "000000DE", "&auml;");
+    TMemoryBackupFolder backups;
+    TSetupConfig config(machine.platform, "C:\\Z\\", backups);
+    config.Load();
+    struct Row { TUmlautTable table; const char* typed; };
+    const Row rows[] = {{TUmlautTable::Ascii, "ae"}, {TUmlautTable::Html, "&auml;"}, {TUmlautTable::Ascii, "ae"},
+                        {TUmlautTable::None, "\xE4"}};
+    EXPECT_EQ(config.Settings.UmlautTable(), TUmlautTable::Ascii) << "shown as the library reads it";
+    for (const Row& row : rows) {
+        config.Settings.SetUmlautTable(row.table);
+        EXPECT_EQ(config.Save(), "");
+        machine.ClearApp();
+        machine.Tap(0xDE);
+        EXPECT_EQ(machine.AppText(), row.typed) << static_cast<int>(row.table);
+    }
+}
+
+TEST_F(SetupMacrosTest, DescriptionAndPreviewNameWhatATextDoes) {
+    machine.system.SetLocalTime({2026, 12, 1, 7, 14, 5, 9, 0});
     SystemTime now{};
     machine.system.GetLocalTime(&now);
     TRegionalFormats regional = ReadRegionalFormats(machine.system);
-    struct Row { const char* text; const char* description; };
+    struct Row { const char* text; const char* description; const char* preview; };
     const Row rows[] = {
-        {"Mit freundlichen Gr$FC$DFen", "tippt \"Mit freundlichen Gr\xFC\xDF" "en\""},
-        {"^calc.exe", "\xF6" "ffnet calc.exe"},
-        {"^calc.exe^", "\xF6" "ffnet calc.exe, tippt \"^\""},
-        {"^calc.exe*41", "f\xFCgt die Uhrzeit ein"},
-        {"^*49\"dd.mm.yyyy\"*40", "f\xFCgt das Datum ein"},
-        {"^*0Datum: ^*40", "tippt \"Datum: \", f\xFCgt das Datum ein"},
-        {"^*41 ok", "f\xFCgt die Uhrzeit ein, tippt \" ok\""},
-        {"^*2", "schaltet die Umlautwandlung um (ASCII)"},
-        {"^calc.exe^*9", "\xF6" "ffnet calc.exe, f\xE4hrt Windows herunter"},
-        {"^*4", "tut nichts"},
+        {"Mit freundlichen Gr$FC$DFen", "tippt \"Mit freundlichen Gr\xFC\xDF" "en\"", "Mit freundlichen Gr\xFC\xDF" "en"},
+        {"^calc.exe", "\xF6" "ffnet calc.exe", "[\xF6" "ffnet calc.exe]"},
+        {"^calc.exe^", "\xF6" "ffnet calc.exe, tippt \"^\"", "[\xF6" "ffnet calc.exe]^"},
+        {"^calc.exe*41", "f\xFCgt die Uhrzeit ein", "14:05:09"},
+        {"^*49\"dd.mm.yyyy\"*40", "f\xFCgt das Datum ein", "07.12.2026"},
+        {"^*0Datum: ^*40", "tippt \"Datum: \", f\xFCgt das Datum ein", "Datum: Montag, 7. Dezember 2026"},
+        {"^*2", "schaltet die Umlautwandlung um (ASCII)", "[schaltet die Umlautwandlung um (ASCII)]"},
+        {"^calc.exe^*9", "\xF6" "ffnet calc.exe, f\xE4hrt Windows herunter",
+         "[\xF6" "ffnet calc.exe][f\xE4hrt Windows herunter]"},
+        {"^*4", "tut nichts", ""},
+        {"Zeile$0Dzwei", "tippt \"Zeile\xB6zwei\"", "Zeile\r\nzwei"},
+        {"a$FF$81$09b$FF$02$74c", "tippt \"a[Umschalt+Tab]b[Strg+F5]c\"", "a[Umschalt+Tab]b[Strg+F5]c"},
+        {"$FF$FF$FF$FF$FF$E4", "tippt \"\xFF\xE4\"", "\xFF\xE4"},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(DescribeMacro(row.text), row.description) << row.text;
-        std::string typed;
-        std::string opened;
-        for (const TMacroStep& step : MacroSteps(row.text, regional, now)) {
-            if (step.Kind == TMacroStepKind::Type || step.Kind == TMacroStepKind::Date ||
-                step.Kind == TMacroStepKind::Time) {
-                typed += step.Text;
-            }
-            if (step.Kind == TMacroStepKind::Open) opened += step.Text;
-        }
-        machine.registry.PutString(AltGrMacroKey, "00080045", row.text);
-        machine.ClearApp();
-        std::size_t started = machine.shell.Executed().size();
-        machine.PressAltGr();
-        machine.Tap('E');
-        machine.ReleaseAltGr();
-        EXPECT_EQ(machine.AppText(), typed) << row.text;
-        std::string hookOpened;
-        for (std::size_t i = started; i < machine.shell.Executed().size(); ++i) {
-            hookOpened += machine.shell.Executed()[i].file;
-        }
-        EXPECT_EQ(hookOpened, opened) << row.text;
+        EXPECT_EQ(PreviewMacro(row.text, regional, now), row.preview) << row.text;
     }
-    EXPECT_EQ(PreviewMacro("^*49\"dd.mm.yyyy\"*40", regional, now), "07.12.2026");
-    EXPECT_EQ(PreviewMacro("^calc.exe^*49\"hh:nn\"*41", regional, now), "[\xF6" "ffnet calc.exe]14:05");
+    EXPECT_EQ(DescribeCommands("^calc.exe^*0Text^*40^*9"), "\xF6" "ffnet calc.exe, f\xE4hrt Windows herunter");
+    EXPECT_EQ(DescribeCommands("nur Text"), "");
+    EXPECT_EQ(OneLineText("Zeile$0Dzwei$FF$81$09 5$$"), "Zeile\xB6zwei\xB7\xB7\xB7 5$");
+}
+
+// The text field shows a text as the user means it and stores it with the
+// escapes it needs; what it cannot show as a character comes back unchanged.
+TEST_F(SetupMacrosTest, TextFieldShowsTextsPlainlyAndStoresThemWithTheirEscapes) {
+    struct Row { std::wstring shown; const char* stored; };
+    const Row rows[] = {
+        {L"5$ netto", "5$$ netto"},
+        {L"Mit freundlichen Gr\u00FC\u00DFen\r\nIhr Team", "Mit freundlichen Gr\xFC\xDF" "en$0DIhr Team"},
+        {L"$41 bleibt", "$$41 bleibt"},
+        {L"Ende mit $", "Ende mit $$"},
+        {L"\u00FF", "$FF$FF$FF"},
+        {L"Tab\tTab", "Tab$09Tab"},
+        {L"\u20AC 5", "\x80 5"},
+        {L"a\uF0FF\uF081\uF009b", "a$FF\x81$09b"},
+        {L"\uF00A", "$0A"},
+    };
+    for (const Row& row : rows) {
+        TStoredText stored = StoreShownText(row.shown);
+        EXPECT_TRUE(stored.Refused.empty()) << row.stored;
+        EXPECT_EQ(stored.Text, row.stored);
+        EXPECT_EQ(ShownText(stored.Text), row.shown) << row.stored;
+    }
+    EXPECT_EQ(StoreShownText(L"Zeile\nzwei").Text, "Zeile$0Dzwei") << "a line break pasted without CR";
+    EXPECT_EQ(ShownText("Zeile\r\nzwei"), L"Zeile\r\n\uF00Azwei") << "a stored LF is kept as it is";
+    EXPECT_EQ(StoreShownText(ShownText("Zeile\r\nzwei")).Text, "Zeile$0D$0Azwei");
+
+    TStoredText polish = StoreShownText(L"\u0141\u00F3d\u017A \u2192 \u0141");
+    EXPECT_EQ(polish.Refused, L"\u0141\u017A\u2192") << "each once, in order";
+    EXPECT_EQ(RefusedCharactersMessage(polish.Refused), L"Zolvik32 kann diese Zeichen noch nicht tippen: \u0141 \u017A \u2192");
+}
+
+// The text the field stores is what the hook library types.
+TEST_F(SetupMacrosTest, StoredFieldTextIsTypedAsShown) {
+    machine.SetLayout(sim::KeyboardLayout::US);
+    TStoredText stored = StoreShownText(L"5$ netto\r\n$41 \u00FC");
+    machine.registry.PutString(AltGrMacroKey, "00080045", stored.Text);
+    machine.PressAltGr();
+    machine.Tap('E');
+    machine.ReleaseAltGr();
+    EXPECT_EQ(machine.AppText(), "5$ netto\r$41 \xFC");
 }
 
 TEST_F(SetupMacrosTest, CommandsAreAppendedSoThatTheTextStillTypesFirst) {
+    machine.system.SetLocalTime({2026, 12, 1, 7, 14, 5, 9, 0});
     TRegionalFormats regional = ReadRegionalFormats(machine.system);
     SystemTime now{};
     machine.system.GetLocalTime(&now);
-    TCommandResult date = AppendCommand("Heute ist ", TMacroCommand::DateFormat, "dd.mm.yyyy");
+    TCommandResult date = AppendCommand(L"Heute ist ", TMacroCommand::DateFormat, L"dd.mm.yyyy");
     ASSERT_TRUE(date.Ok);
-    EXPECT_EQ(date.Text, "^*0Heute ist ^*49\"dd.mm.yyyy\"*40");
-    EXPECT_EQ(PreviewMacro(date.Text, regional, now), "Heute ist 07.12.2026");
+    EXPECT_EQ(date.Text, L"^*0Heute ist ^*49\"dd.mm.yyyy\"*40");
+    EXPECT_EQ(PreviewMacro(StoreShownText(date.Text).Text, regional, now), "Heute ist 07.12.2026");
 
-    TCommandResult open = AppendCommand("", TMacroCommand::Open, "C:\\Preise in $.xls");
-    EXPECT_EQ(open.Text, "^C:\\Preise in $$.xls");
-    EXPECT_EQ(DescribeMacro(open.Text), "\xF6" "ffnet C:\\Preise in $.xls");
-    EXPECT_EQ(AppendCommand(open.Text, TMacroCommand::Shutdown).Text, "^C:\\Preise in $$.xls^*9");
-    TCommandResult time = AppendCommand("50$", TMacroCommand::Time);
-    EXPECT_EQ(time.Text, "^*050$$^*41") << "the final dollar sign would take the command";
-    EXPECT_EQ(PreviewMacro(time.Text, regional, now), "50$14:05:09");
+    TCommandResult open = AppendCommand(L"", TMacroCommand::Open, L"C:\\Preise in $.xls");
+    EXPECT_EQ(open.Text, L"^C:\\Preise in $.xls");
+    EXPECT_EQ(StoreShownText(open.Text).Text, "^C:\\Preise in $$.xls");
+    EXPECT_EQ(DescribeMacro(StoreShownText(open.Text).Text), "\xF6" "ffnet C:\\Preise in $.xls");
+    EXPECT_EQ(AppendCommand(open.Text, TMacroCommand::Shutdown).Text, L"^C:\\Preise in $.xls^*9");
+    TCommandResult time = AppendCommand(L"50$", TMacroCommand::Time);
+    EXPECT_EQ(StoreShownText(time.Text).Text, "^*050$$^*41") << "the final dollar sign would take the command";
+    EXPECT_EQ(PreviewMacro(StoreShownText(time.Text).Text, regional, now), "50$14:05:09");
 
-    EXPECT_FALSE(AppendCommand("a*b", TMacroCommand::Date).Ok);
-    EXPECT_FALSE(AppendCommand("", TMacroCommand::TimeFormat, "hh\"nn").Ok);
-    EXPECT_FALSE(AppendCommand("", TMacroCommand::Open, "").Ok);
-    EXPECT_EQ(StoredPlainText("5$ und $$"), "5$$ und $$$$");
+    EXPECT_FALSE(AppendCommand(L"a*b", TMacroCommand::Date).Ok);
+    EXPECT_FALSE(AppendCommand(L"", TMacroCommand::TimeFormat, L"hh\"nn").Ok);
+    EXPECT_FALSE(AppendCommand(L"", TMacroCommand::Open, L"").Ok);
+    EXPECT_EQ(ArgumentOf(TMacroCommand::DateFormat), TCommandArgument::Format);
+    EXPECT_EQ(ArgumentOf(TMacroCommand::Open), TCommandArgument::File);
+    EXPECT_EQ(ArgumentOf(TMacroCommand::Date), TCommandArgument::None);
 }
 
 }  // namespace

@@ -10,10 +10,11 @@
 #include "hook/macro_store.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/win_constants.h"
+#include "regfile/reg_file.h"
+#include "memory_backup_folder.h"
 #include "settings/options_registry.h"
 #include "setup/reg_export.h"
 #include "setup/setup_config.h"
-#include "tools/reg_file.h"
 
 using namespace win;
 
@@ -38,7 +39,8 @@ std::string ReadSource(const std::string& relative) {
 class SetupPagesTest : public ::testing::Test {
 protected:
     sim::SimMachine machine;
-    TSetupConfig config{machine.platform, Folder};
+    TMemoryBackupFolder backups;
+    TSetupConfig config{machine.platform, Folder, backups};
 
     // The whole configuration and the Run key, as a file: comparing two
     // snapshots shows every value that changed.
@@ -48,7 +50,7 @@ protected:
         for (const std::string& name : registry.ValueNames(RunKeyPath)) {
             run += name + "=" + TextOf(registry.Read(RunKeyPath, name).Data) + "\n";
         }
-        return ExportConfiguration(registry) + run;
+        return ExportConfiguration(registry, TExportKind::Plain) + run;
     }
     void Put(const std::string& name, std::uint32_t type, std::vector<std::uint8_t> data) {
         machine.registry.Put(SettingsKeyPath, name, type, std::move(data));
@@ -63,7 +65,7 @@ TEST_F(SetupPagesTest, SettingsAreShownAsStoredAndOnlyChangesAreWrittenAsFlags) 
     config.Load();
     EXPECT_TRUE(config.Settings.Flag(opEasyTab)) << "any byte but 0 is on";
     EXPECT_FALSE(config.Settings.Flag(opEnabled)) << "a flag of zero bytes is off";
-    EXPECT_EQ(config.Settings.UmlautTable(), TUmlautTable::None) << "no UmlautMode: no table";
+    EXPECT_EQ(config.Settings.UmlautTable(), TUmlautTable::Ascii) << "no UmlautMode: the table the library reads then";
     EXPECT_EQ(config.Settings.DecimalDot(), ",");
     std::string before = Snapshot();
 
@@ -191,6 +193,31 @@ TEST_F(SetupPagesTest, RestoringTheUsualUmlautTablesGivesTheExampleTables) {
     EXPECT_EQ(TextOf(ours.Read(HtmlUmlautKey, "000000BB").Data), "&plus;");
 }
 
+// Values of the tables other than the usual cells are shown too, and can be
+// changed and removed; the rules know them as claimed keys.
+TEST_F(SetupPagesTest, EveryOtherValueOfTheUmlautTablesCanBeChangedOrRemoved) {
+    machine.registry.PutString(HtmlUmlautKey, "000000BB", "&plus;");
+    machine.registry.PutString(HtmlUmlautKey, "001100bf", "&num;");
+    machine.registry.PutString(AsciiUmlautKey, "000000de", "klein geschrieben");
+    machine.registry.PutString(AsciiUmlautKey, "Kommentar", "frei");
+    config.Load();
+    std::vector<std::string> labels;
+    for (const TOtherUmlautEntry& other : config.Umlauts.Others()) labels.push_back(TUmlautPage::OtherLabel(other));
+    EXPECT_EQ(labels, (std::vector<std::string>{"ASCII: Kommentar", "HTML: +", "HTML: Umschalt+Feststelltaste+#"}))
+        << "a usual cell written in small letters is the cell";
+    EXPECT_EQ(config.Umlauts.Cell(0, 0, 0).Text(), "klein geschrieben");
+    config.Settings.SetFlag(opUmlautConversion, true);
+    config.Settings.SetUmlautTable(TUmlautTable::Html);
+    EXPECT_TRUE(config.Rules().UmlautNames.count("001100BF"));
+
+    config.Umlauts.Others()[1].Slot.SetText("&#43;");
+    config.Umlauts.Others()[2].Slot.Remove();
+    EXPECT_EQ(config.Save(), "");
+    EXPECT_EQ(TextOf(TRegAccess(machine.registry, HKEY_CURRENT_USER).Read(HtmlUmlautKey, "000000BB").Data), "&#43;");
+    EXPECT_FALSE(machine.registry.Get(HtmlUmlautKey, "001100BF"));
+    EXPECT_TRUE(machine.registry.Get(AsciiUmlautKey, "Kommentar"));
+}
+
 TEST_F(SetupPagesTest, SoundsAreStoredAsTheSystemReadsThemAndRegisteredForWindows) {
     machine.registry.PutString(std::string(EventLabelsKey) + "\\Aus", "", "Mein Aus");
     config.Load();
@@ -220,8 +247,9 @@ TEST_F(SetupPagesTest, PlayingGoesThroughTheTrayProgramOrPlaysTheValuesShown) {
     config.Load();
     config.Sounds.SchemeFile(seOn).SetText("ding.wav");
     config.Sounds.SetToneSpec(seOff, TToneSpec{880, 50, 3, 20});
-    PlaySoundEvent(machine.platform, seOn, false, config.Sounds, true);
-    PlaySoundEvent(machine.platform, seOff, true, config.Sounds, true);
+    std::atomic<bool> stop{false};
+    PlaySoundEvent(machine.platform, seOn, false, config.Sounds, true, stop);
+    PlaySoundEvent(machine.platform, seOff, true, config.Sounds, true, stop);
     ASSERT_EQ(machine.sound.Played().size(), 1u);
     EXPECT_EQ(machine.sound.Played()[0].sound, "ding.wav");
     EXPECT_EQ(machine.sound.Played()[0].flags, SND_FILENAME);
@@ -230,10 +258,28 @@ TEST_F(SetupPagesTest, PlayingGoesThroughTheTrayProgramOrPlaysTheValuesShown) {
     EXPECT_EQ(machine.system.Sleeps(), (std::vector<std::uint32_t>{20, 20})) << "no pause after the last";
 
     Window control = machine.windows.AddWindow(ControlWindowName, ControlWindowName);
-    PlaySoundEvent(machine.platform, seCapsLock, false, config.Sounds, false);
+    PlaySoundEvent(machine.platform, seCapsLock, false, config.Sounds, false, stop);
     ASSERT_EQ(machine.windows.PostedTo(control).size(), 1u);
     EXPECT_EQ(machine.windows.PostedTo(control)[0].message, UM_PLAYSOUND);
     EXPECT_EQ(machine.windows.PostedTo(control)[0].wParam, WParam(seCapsLock));
+}
+
+// A long series is bounded as the tray program bounds it, and a stop asked
+// for ends it.
+TEST_F(SetupPagesTest, ToneSeriesIsBoundedAndStops) {
+    config.Load();
+    config.Sounds.SetToneSpec(seOff, TToneSpec{440, 300, 1000, 200});
+    std::atomic<bool> stop{false};
+    PlaySoundEvent(machine.platform, seOff, true, config.Sounds, true, stop);
+    std::uint32_t waited = 0;
+    for (const auto& beep : machine.sound.Beeps()) waited += beep.milliseconds;
+    for (std::uint32_t sleep : machine.system.Sleeps()) waited += sleep;
+    EXPECT_EQ(waited, 10000u) << "ten seconds in all";
+    EXPECT_EQ(machine.sound.Beeps().size(), 100u) << "at most a hundred tones";
+
+    stop = true;
+    PlaySoundEvent(machine.platform, seOff, true, config.Sounds, true, stop);
+    EXPECT_EQ(machine.sound.Beeps().size(), 100u) << "nothing after a stop";
 }
 
 TEST_F(SetupPagesTest, ExportReimportedGivesTheSameRegistryAndTheSameFile) {
@@ -253,13 +299,13 @@ TEST_F(SetupPagesTest, ExportReimportedGivesTheSameRegistryAndTheSameFile) {
     machine.registry.PutString("Software\\Anderes", "x", "not ours");
 
     TRegAccess original(machine.registry, HKEY_CURRENT_USER);
-    std::string exported = ExportConfiguration(original);
+    std::string exported = ExportConfiguration(original, TExportKind::Plain);
     EXPECT_EQ(exported.find("not ours"), std::string::npos);
 
     sim::SimMachine fresh;
-    EXPECT_EQ(ImportConfiguration(fresh.registry, "export.reg", exported), "");
+    TRegImporter(fresh.registry).Import(ParseRegFile("export.reg", exported));
     TRegAccess copy(fresh.registry, HKEY_CURRENT_USER);
-    EXPECT_EQ(ExportConfiguration(copy), exported);
+    EXPECT_EQ(ExportConfiguration(copy, TExportKind::Plain), exported);
     std::vector<std::string> keys = ConfigurationKeys(original);
     ASSERT_EQ(ConfigurationKeys(copy), keys);
     for (const std::string& key : keys) {
@@ -277,7 +323,7 @@ TEST_F(SetupPagesTest, ImportedFileIsShownAndTheTrayProgramRefreshesItsIcon) {
     config.Load();
     std::string file = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Settings]\r\n"
                        "\"Zolvik-Symbol verstecken\"=hex:01\r\n";
-    EXPECT_EQ(config.Import("icon.reg", file), "");
+    EXPECT_EQ(config.Import(config.PlanImport("icon.reg", file)), "");
     EXPECT_TRUE(config.Settings.Flag(opHideIcon));
     EXPECT_FALSE(config.HasChanges()) << "what was imported is stored, not pending";
     ASSERT_EQ(machine.windows.PostedTo(control).size(), 1u);
@@ -291,17 +337,145 @@ TEST_F(SetupPagesTest, ImportReadsTheUnicodeFormatOfTheRegistryEditorToo) {
     std::string file = "\xFF\xFE";  // UTF-16LE with its byte-order mark
     for (char c : text) file += std::string{c, '\0'};
     config.Load();
-    EXPECT_EQ(config.Import("unicode.reg", file), "");
+    EXPECT_EQ(config.Import(config.PlanImport("unicode.reg", file)), "");
     ASSERT_EQ(config.Macros.Entries().size(), 1u);
     EXPECT_EQ(config.Macros.Entries()[0]->Slot.Text(), "Gr\xFC\xDF" "e") << "code page 1252 in the registry";
 }
 
-TEST_F(SetupPagesTest, ImportNamesTheLineOfABadFileAndWritesNothing) {
-    std::string file = "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Settings]\r\n"
-                       "\"EasyTab\"=hex:01\r\n\"NUM Punkt\"=hex:1x\r\n";
-    std::string message = ImportConfiguration(machine.registry, "kaputt.reg", file);
-    EXPECT_EQ(message.rfind("kaputt.reg:5: ", 0), 0u) << message;
-    EXPECT_FALSE(machine.registry.Get(SettingsKeyPath, "EasyTab"));
+// A file may touch the configuration's own trees and the Run value that
+// starts Zolvik32; anything else is refused with its line, and nothing of
+// the file is written.
+TEST_F(SetupPagesTest, ImportRefusesWhatIsNotTheConfigurationAndNamesTheLine) {
+    config.Load();
+    const std::string own = "[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Settings]\r\n\"EasyTab\"=hex:01\r\n";
+    const std::string run = "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n";
+    struct Row { std::string body; std::string failure; };
+    const Row rows[] = {
+        {own + "[HKEY_CURRENT_USER\\Environment]\r\n\"Path\"=\"C:\\\\x\"\r\n",
+         "t.reg, Zeile 5: [HKEY_CURRENT_USER\\Environment] geh\xF6rt nicht zu Zolvik32; die Datei wird nicht importiert."},
+        {own + run + "\"Anderes\"=\"C:\\\\boese.exe\"\r\n",
+         "t.reg, Zeile 6: Der Wert \"Anderes\" in [HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run] "
+         "geh\xF6rt nicht zu Zolvik32; die Datei wird nicht importiert."},
+        {"[-HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n",
+         "t.reg, Zeile 3: [HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run] geh\xF6rt nicht"},
+        {"[HKEY_LOCAL_MACHINE\\Software\\Quendlin\\Zolvik32]\r\n", "t.reg, Zeile 3: [HKEY_LOCAL_MACHINE\\"},
+        {"[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik320]\r\n", "t.reg, Zeile 3: [HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik320]"},
+        {"[HKEY_CURRENT_USER\\AppEvents\\EventLabels\\SystemStart]\r\n", "t.reg, Zeile 3: [HKEY_CURRENT_USER\\AppEvents"},
+        {own + "\"NUM Punkt\"=hex:1x\r\n", "t.reg, Zeile 5: Hex-Daten: '1x'"},
+        {own + run + "\"zolvik32\"=\"\\\"C:\\\\Z\\\\Zolvik32.exe\\\"\"\r\n"
+                     "[HKEY_CURRENT_USER\\AppEvents\\EventLabels\\Ein]\r\n@=\"Zolvik32: Ein\"\r\n", ""},
+    };
+    for (const Row& row : rows) {
+        std::string before = Snapshot();
+        TImportPlan plan = config.PlanImport("t.reg", "REGEDIT4\r\n\r\n" + row.body);
+        EXPECT_EQ(plan.Failure.substr(0, row.failure.size()), row.failure) << row.body;
+        EXPECT_EQ(plan.Failure.empty(), row.failure.empty()) << plan.Failure;
+        if (!plan.Failure.empty()) {
+            EXPECT_EQ(config.Import(plan), plan.Failure);
+            EXPECT_EQ(Snapshot(), before) << "nothing written for " << row.body;
+        }
+    }
+    EXPECT_TRUE(backups.files.empty()) << "a refused file needs no backup";
+    std::string huge = "REGEDIT4\r\n" + std::string(LargestImport, ';');
+    EXPECT_EQ(config.PlanImport("gross.reg", huge).Failure,
+              "gross.reg: die Datei ist gr\xF6\xDF" "er als 1 MiB und wird nicht gelesen.");
+}
+
+TEST_F(SetupPagesTest, ImportShowsWhatWouldChangeBeforeWritingAnything) {
+    Put("EasyTab", REG_BINARY, Bytes({1}));
+    Put("NUM Punkt", REG_BINARY, Bytes({1}));
+    machine.registry.PutString(AltGrMacroKey, "00080045", "alt");
+    config.Load();
+    std::string before = Snapshot();
+    TImportPlan plan = config.PlanImport(
+        "t.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Settings]\r\n"
+                 "\"EasyTab\"=hex:01\r\n\"NUM Punkt\"=hex:00\r\n\"EasyBackslash\"=hex:01\r\n"
+                 "[-HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Macros]\r\n");
+    ASSERT_EQ(plan.Failure, "");
+    EXPECT_EQ(Snapshot(), before) << "planning writes nothing";
+    EXPECT_EQ(DescribeChanges(plan.Changes, 10),
+              "Neu: Software\\Quendlin\\Zolvik32\\Settings \"EasyBackslash\"\r\n"
+              "Ge\xE4ndert: Software\\Quendlin\\Zolvik32\\Settings \"NUM Punkt\"\r\n"
+              "Gel\xF6scht: Software\\Quendlin\\Zolvik32\\Macros\\AltGr \"00080045\"\r\n");
+    EXPECT_EQ(DescribeChanges(plan.Changes, 1), "Neu: Software\\Quendlin\\Zolvik32\\Settings \"EasyBackslash\"\r\n"
+                                                "... und 2 weitere\r\n");
+}
+
+// A write that fails half-way puts everything back as it was.
+TEST_F(SetupPagesTest, FailedImportLeavesTheConfigurationAsItWas) {
+    Put("EasyTab", REG_BINARY, Bytes({1}));
+    machine.registry.PutString(AltGrMacroKey, "00080045", "alt");
+    machine.registry.PutString(RunKeyPath, RunValueName, "\"C:\\alt\\Zolvik32.exe\"");
+    config.Load();
+    std::string before = Snapshot();
+    machine.registry.DenyAccess(HtmlUmlautKey);
+    TImportPlan plan = config.PlanImport(
+        "t.reg", "REGEDIT4\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32]\r\n"
+                 "[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Settings]\r\n\"NUM Punkt\"=hex:01\r\n"
+                 "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run]\r\n\"Zolvik32\"=-\r\n"
+                 "[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Macros\\Umlaut\\HTML]\r\n\"000000DE\"=\"x\"\r\n");
+    ASSERT_EQ(plan.Failure, "");
+    std::string failure = config.Import(plan);
+    EXPECT_EQ(failure.rfind("t.reg, Zeile 8: ", 0), 0u) << failure;
+    EXPECT_NE(failure.find("wieder, wie sie war"), std::string::npos) << failure;
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_TRUE(machine.registry.Get(RunKeyPath, RunValueName)) << "the Run value is back too";
+    EXPECT_EQ(backups.files.size(), 1u);
+}
+
+// A full backup deletes everything first and carries the Run value: after
+// any change, importing it gives the registry it was taken from.
+TEST_F(SetupPagesTest, FullBackupRestoresExactlyWhatWasSaved) {
+    for (const char* example : {"examples/german-office.reg", "examples/umlaut-tables.reg"}) {
+        TRegImporter(machine.registry).Import(ParseRegFile(example, ReadSource(example)));
+    }
+    machine.registry.Put(AltGrMacroKey, "00080041", REG_SZ, Bytes({'a', 'b'}));
+    machine.registry.PutString(RunKeyPath, RunValueName, "\"C:\\Z\\Zolvik32.exe\"");
+    config.Load();
+    std::string saved = Snapshot();
+    std::string backup = config.Export(TExportKind::FullBackup);
+    EXPECT_EQ(backup.rfind("REGEDIT4\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32]\r\n", 0), 0u);
+
+    machine.registry.PutString(AltGrMacroKey, "00080042", "neu");
+    machine.registry.CreateKey("Software\\Quendlin\\Zolvik32\\Macros\\Fremd\\Tief");
+    machine.registry.PutString(RunKeyPath, RunValueName, "anders");
+    ASSERT_EQ(config.Import(config.PlanImport("sicherung.reg", backup)), "");
+    EXPECT_EQ(Snapshot(), saved);
+    EXPECT_FALSE(machine.registry.KeyExists("Software\\Quendlin\\Zolvik32\\Macros\\Fremd"));
+
+    TRegAccess(machine.registry, HKEY_CURRENT_USER).Delete(RunKeyPath, RunValueName);
+    std::string withoutRun = config.Export(TExportKind::FullBackup);
+    machine.registry.PutString(RunKeyPath, RunValueName, "anders");
+    ASSERT_EQ(config.Import(config.PlanImport("sicherung.reg", withoutRun)), "");
+    EXPECT_FALSE(machine.registry.Get(RunKeyPath, RunValueName)) << "a missing Run value is restored as missing";
+}
+
+TEST_F(SetupPagesTest, EverySaveAndImportKeepsABackupOfTheTenNewest) {
+    machine.system.SetLocalTime({2026, 12, 1, 7, 14, 5, 9, 0});
+    config.Load();
+    EXPECT_EQ(config.Save(), "");
+    EXPECT_TRUE(backups.files.empty()) << "nothing to save, nothing to back up";
+    for (int i = 0; i < 11; ++i) {
+        config.Settings.SetFlag(opEasyTab, i % 2 == 0);
+        EXPECT_EQ(config.Save(), "");
+    }
+    std::vector<std::string> names = config.Backups();
+    ASSERT_EQ(names.size(), KeptBackups);
+    EXPECT_EQ(names.front(), "Sicherung 2026-12-07 14-05-09 (11).reg") << "newest first";
+    EXPECT_EQ(names.back(), "Sicherung 2026-12-07 14-05-09 (2).reg") << "the oldest is gone";
+    EXPECT_NE(backups.files[names.front()].find("[-HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32]"),
+              std::string::npos);
+    EXPECT_NE(backups.files[names.front()].find("\"EasyTab\"=hex:00"), std::string::npos)
+        << "taken before the last save, which switched EasyTab on";
+
+    EXPECT_TRUE(config.Settings.Flag(opEasyTab));
+    ASSERT_EQ(config.Import(config.PlanRestore(names.front())), "");
+    EXPECT_FALSE(config.Settings.Flag(opEasyTab));
+
+    backups.writesFail = true;
+    config.Settings.SetFlag(opEasyBackslash, true);
+    EXPECT_EQ(config.Save(), "Die Sicherung konnte nicht geschrieben werden: Zugriff verweigert");
+    EXPECT_FALSE(machine.registry.Get(SettingsKeyPath, "EasyBackslash")) << "no save without its backup";
 }
 
 }  // namespace

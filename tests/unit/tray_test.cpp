@@ -131,7 +131,7 @@ TEST_F(TrayTest, IconRecordHasTheOldSizeAndTheTip) {
 
 TEST_F(TrayTest, SecondCopyAsksTheFirstToRefreshThenSaysSoAndEnds) {
     Window first = machine.windows.AddWindow(ControlWindowName, ControlWindowName);
-    machine.system.CreateMutexA(nullptr, true, "Zolvik32.exe");
+    machine.system.CreateMutexA(nullptr, true, "ZOLVIK32");
     int exitCode = Start();
     EXPECT_EQ(exitCode, ExitAlreadyRunning);
     EXPECT_EQ(machine.windows.PostedTo(first),
@@ -144,24 +144,29 @@ TEST_F(TrayTest, SecondCopyAsksTheFirstToRefreshThenSaysSoAndEnds) {
     EXPECT_TRUE(machine.registry.KeyExists(SettingsKeyPath)) << "the settings key is opened all the same";
 }
 
-TEST_F(TrayTest, MutexIsNamedAfterTheFileName) {
+// The system reports the program's name as it was started: in any case,
+// with or without its extension.
+TEST_F(TrayTest, OneProgramFileHasOneMutexHoweverItWasStarted) {
     struct Case {
-        const char* path;
-        const char* name;
+        const char* first;
+        const char* second;
+        bool secondIsACopy;
     };
     const Case cases[] = {
-        {"C:\\Programme\\Zolvik32\\ZOLVIK32.EXE", "ZOLVIK32"},
-        {"C:\\Programme\\Zolvik32\\Zolvik32.exe", "Zolvik32.exe"},
-        {"C:\\A.EXE\\Kopie.EXE.bak", "Kopie.EXE"},
-        {"Zolvik32.Exe", "Zolvik32.Exe"},
+        {"C:\\Programme\\Zolvik32\\Zolvik32.exe", "C:\\Programme\\Zolvik32\\zolvik32", true},
+        {"C:\\Programme\\Zolvik32\\ZOLVIK32.EXE", "C:\\PROGRA~1\\Zolvik32\\Zolvik32.Exe", true},
+        {"C:\\Programme\\Zolvik32\\Zolvik32.exe", "C:\\Kopie\\Zolvik33.exe", false},
+        {"C:\\A.EXE\\Kopie.EXE.bak", "C:\\A.EXE\\Kopie", false},
     };
     for (const Case& c : cases) {
-        machine.system.SetModuleFileName(ProgramModule, c.path);
-        EXPECT_EQ(ExeBaseName(machine.system, ProgramModule), c.name) << c.path;
+        sim::SimMachine fresh;
+        fresh.system.SetModuleFileName(ProgramModule, c.first);
+        ASSERT_FALSE(CheckPrevInstance(fresh.platform, ProgramModule)) << c.first;
+        fresh.system.SetModuleFileName(ProgramModule, c.second);
+        EXPECT_EQ(CheckPrevInstance(fresh.platform, ProgramModule), c.secondIsACopy) << c.first << " " << c.second;
     }
-    machine.system.SetModuleFileName(ProgramModule, "C:\\Kopie\\Zolvik33.exe");
-    machine.system.CreateMutexA(nullptr, true, "Zolvik32.exe");
-    EXPECT_FALSE(CheckPrevInstance(machine.system, ProgramModule)) << "another name, another mutex";
+    machine.system.SetModuleFileName(ProgramModule, "C:\\Programme\\Zolvik32\\Zolvik32 \xC4nderung.exe");
+    EXPECT_EQ(ExeBaseName(machine.platform, ProgramModule), "ZOLVIK32 \xC4NDERUNG");
 }
 
 TEST_F(TrayTest, HideOptionOnlyAsTheExactFirstArgument) {
@@ -278,6 +283,8 @@ TEST_F(TrayTest, RefreshFollowsTheHideSetting) {
     EXPECT_FALSE(machine.windows.IsVisible(program->ControlWindow));
 }
 
+// The error comes with a posted message: the loop's own quit request is
+// still queued when the box opens, and must not close it.
 TEST_F(TrayTest, RegistryErrorInTheWindowProcedureEndsWithTheErrorBox) {
     int exitCode = Start("", {[&] {
         machine.registry.SetWritesFail(true);
@@ -288,6 +295,7 @@ TEST_F(TrayTest, RegistryErrorInTheWindowProcedureEndsWithTheErrorBox) {
     EXPECT_EQ(machine.hooks.InstalledCount(), 0u) << "hook removed";
     ASSERT_EQ(machine.windows.MessageBoxes().size(), 1u);
     const sim::MessageBoxCall& box = machine.windows.MessageBoxes()[0];
+    EXPECT_FALSE(box.closedByQuit) << "the user closed the box";
     EXPECT_EQ(box.caption, "Anwendungsfehler");
     EXPECT_EQ(box.type, MB_ICONERROR | MB_TASKMODAL);
     EXPECT_TRUE(box.text.starts_with("Exception ERegistryException in Modul Zolvik32.exe bei "))
@@ -333,7 +341,8 @@ TEST_F(TrayTest, MessagesWhileTheErrorBoxIsUpAreIgnored) {
                                   hookWhileBoxUp = SendMessageToControl(UM_GETHOOK);
                               }});
     EXPECT_EQ(exitCode, ExitUncaughtError);
-    EXPECT_EQ(machine.windows.MessageBoxes().size(), 1u);
+    ASSERT_EQ(machine.windows.MessageBoxes().size(), 1u);
+    EXPECT_FALSE(machine.windows.MessageBoxes()[0].closedByQuit) << "the window's end does not close the box";
     EXPECT_EQ(machine.shell.NotifyIconCalls().size(), shellCallsBeforeBox) << "the icon stays gone";
     EXPECT_FALSE(machine.shell.IconInTray());
     EXPECT_EQ(hookWhileBoxUp, 0) << "the hook is removed";
@@ -343,15 +352,142 @@ TEST_F(TrayTest, MessagesWhileTheErrorBoxIsUpAreIgnored) {
     EXPECT_FALSE(machine.windows.Exists(program->ControlWindow)) << "WM_CLOSE still works";
 }
 
+// The sound thread hands the library's error to the window's thread; no
+// sound plays after it.
 TEST_F(TrayTest, ErrorInsideTheLibrarysPlaySoundArrivesAsData) {
     machine.registry.Put("AppEvents\\Schemes\\Apps\\Zolvik32\\Aus\\.current", "", REG_BINARY, {1});
-    int exitCode = Start("", {[&] { Post(UM_PLAYSOUND, seOff, 0); }});
+    machine.registry.PutString("AppEvents\\Schemes\\Apps\\Zolvik32\\Ein\\.current", "", "ein.wav");
+    int exitCode = Start("", {[&] {
+        Post(UM_PLAYSOUND, seOff, 0);
+        Post(UM_PLAYSOUND, seOn, 0);
+    }});
     EXPECT_EQ(exitCode, ExitUncaughtError);
     ASSERT_EQ(machine.windows.MessageBoxes().size(), 1u);
+    EXPECT_FALSE(machine.windows.MessageBoxes()[0].closedByQuit) << "the user closed the box";
     const std::string& text = machine.windows.MessageBoxes()[0].text;
     EXPECT_TRUE(text.starts_with("Exception ERegistryException in Modul Zolhook.dll bei ")) << text;
     EXPECT_TRUE(text.ends_with(".\nUng\xFCltiger Datentyp f\xFCr ''.")) << text;
     EXPECT_EQ(machine.hooks.InstalledCount(), 0u);
+    EXPECT_TRUE(machine.sound.Played().empty());
+}
+
+// Every sound plays on a thread of its own, to its end and in the order
+// requested, tone series too: the thread that installed the hook never
+// waits, or Windows would hold back the keys of every program its hook
+// calls go to.
+TEST_F(TrayTest, SoundsPlayInOrderWhileTheWindowsThreadGoesOn) {
+    const std::string scheme = "AppEvents\\Schemes\\Apps\\Zolvik32\\";
+    machine.registry.PutString(scheme + "Gro\xDF" "schrift\\.current", "", "gross.wav");
+    machine.registry.PutString(scheme + "Ein\\.current", "", "ein.wav");
+    machine.registry.PutString(SpeakerKeyPath, "NUM Punkt", "440,3000,5,500");
+    machine.sound.SetLength("gross.wav", 800);
+    machine.sound.SetLength("ein.wav", 300);
+    LResult hook = 0;
+    int exitCode = Start("", {[&] {
+                                  Post(UM_PLAYSOUND, seCapsLock, 0);
+                                  Post(UM_PLAYSOUND, seOn, 0);
+                                  hook = SendMessageToControl(UM_GETHOOK);
+                              },
+                              [&] {
+                                  machine.registry.PutByte(SettingsKeyPath, "Speaker benutzen", 1);
+                                  Post(UM_PLAYSOUND, seNumDot, 0);
+                              }});
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_NE(hook, 0);
+    EXPECT_LE(machine.windows.LongestCall(program->ControlWindow), 50u) << "no handler holds the thread";
+    const auto& played = machine.sound.Played();
+    ASSERT_EQ(played.size(), 2u);
+    EXPECT_EQ(played[0].sound, "gross.wav");
+    EXPECT_EQ(played[1].sound, "ein.wav");
+    EXPECT_FALSE(played[0].cutShort || played[1].cutShort) << "each to its end";
+    EXPECT_EQ(played[1].start, played[0].end);
+    ASSERT_FALSE(machine.sound.Beeps().empty());
+    EXPECT_EQ(machine.sound.Beeps()[0].frequency, 440u);
+    EXPECT_EQ(machine.threads.Now(), played[1].end + 10000) << "the series is still cut to 10 seconds";
+}
+
+// The program ends as soon as it is asked to; the sound that plays then
+// ends first, and those not yet started are dropped.
+TEST_F(TrayTest, ClosingWhileASoundPlaysLetsItEnd) {
+    machine.registry.PutString("AppEvents\\Schemes\\Apps\\Zolvik32\\Ein\\.current", "", "ein.wav");
+    std::uint64_t closed = 0;
+    int exitCode = Start("", {[&] {
+        for (int i = 0; i < 3; ++i) Post(UM_PLAYSOUND, seOn, 0);
+        machine.threads.Start([&] {
+            machine.system.Sleep(100);
+            closed = machine.threads.Now();
+            Post(WM_CLOSE, 0, 0);
+        });
+    }});
+    EXPECT_EQ(exitCode, 0);
+    EXPECT_EQ(closed, 100u);
+    ASSERT_EQ(machine.sound.Played().size(), 1u);
+    EXPECT_FALSE(machine.sound.Played()[0].cutShort);
+    EXPECT_LE(machine.windows.LongestCall(program->ControlWindow), 50u);
+}
+
+// A browser's sandbox or a Store app may ask for sounds and the hook, but
+// not switch the system off or end the session.
+TEST_F(TrayTest, LowIntegrityProcessesMayOnlyAskForSoundsAndTheHook) {
+    machine.registry.PutString("AppEvents\\Schemes\\Apps\\Zolvik32\\Ein\\.current", "", "ein.wav");
+    std::uint32_t sandbox = machine.system.AddProcess(false);
+    machine.windows.SetIntegrity(sandbox, sim::Integrity::Low);
+    LResult hook = 0;
+    int exitCode = Start("", {[&] {
+        machine.system.SetCurrentProcess(sandbox);
+        Post(UM_PLAYSOUND, seOn, 0);
+        hook = SendMessageToControl(UM_GETHOOK);
+        Post(UM_SETENABLED, 0, 0);
+        Post(UM_SHUTDOWN, 1, 0);
+        Post(WM_CLOSE, 0, 0);
+        machine.system.SetCurrentProcess(1);
+    }});
+    EXPECT_EQ(exitCode, 0) << "closed by the test, not by the sandbox";
+    EXPECT_EQ(machine.sound.Played().size(), 1u);
+    EXPECT_EQ(hook, static_cast<LResult>(program->TrayHookHandle));
+    EXPECT_EQ(Setting("Zolvik eingeschaltet"), 0xEE);
+    EXPECT_TRUE(machine.windows.ExitWindowsRequests().empty());
+}
+
+// The taskbar announces itself when it comes up after the program, whose
+// first add then failed, and whenever Explorer starts anew.
+TEST_F(TrayTest, IconComesBackWhenTheTaskbarIsMade) {
+    auto announce = [&] { Post(machine.windows.RegisterWindowMessageA("TaskbarCreated"), 0, 0); };
+    std::size_t callsWhileHidden = 0;
+    machine.shell.SetNotifyIconFails(true);
+    Start("", {[&] {
+                   EXPECT_FALSE(program->TrayIcon->Shown) << "the first add failed";
+                   machine.shell.SetNotifyIconFails(false);
+                   announce();
+               },
+               [&] {
+                   EXPECT_TRUE(machine.shell.IconInTray()) << "added once the taskbar is there";
+                   machine.shell.LoseIcons();
+                   announce();
+               },
+               [&] {
+                   EXPECT_TRUE(machine.shell.IconInTray()) << "back after Explorer's restart";
+                   machine.registry.PutByte(SettingsKeyPath, "Zolvik-Symbol verstecken", 1);
+                   Post(UM_REFRESHICON, 0, 0);
+               },
+               [&] {
+                   callsWhileHidden = machine.shell.NotifyIconCalls().size();
+                   machine.shell.LoseIcons();
+                   announce();
+               }});
+    EXPECT_EQ(machine.shell.NotifyIconCalls().size(), callsWhileHidden) << "a hidden icon stays hidden";
+    EXPECT_EQ(machine.windows.Beeps(), (std::vector<std::uint32_t>{MB_SIMPLE_BEEP})) << "the failed add";
+}
+
+// The program's folder may have characters that the ANSI code page lacks.
+TEST_F(TrayTest, SetupStartsFromAFolderOfAnyName) {
+    const std::wstring folder = L"C:\\Users\\\u0141ukasz\\AppData\\Local\\Programs\\Zolvik32 \u0141ukasz\\";
+    machine.system.SetModuleFileName(ProgramModule, folder + L"Zolvik32.exe");
+    machine.shell.AddFile(folder + L"Zolsetup.exe");
+    Start("", {[&] { Post(UM_TRAYICON, 0, WM_LBUTTONUP); }});
+    ASSERT_EQ(machine.shell.Executed().size(), 1u);
+    EXPECT_EQ(machine.shell.Executed()[0].wideFile, folder + L"Zolsetup.exe");
+    EXPECT_TRUE(machine.windows.Beeps().empty()) << "started";
 }
 
 TEST(TrayIconTest, FailedShellCallsBeepAndKeepTheState) {

@@ -114,7 +114,7 @@ TEST(CommandsTest, BadInput) {
         {{"type", "x", "--layout", "fr"}, "zolvik-sim: --layout is de or us, not 'fr'"},
         {{"type", "x", "--platform", "me"}, "zolvik-sim: --platform is nt or 9x, not 'me'"},
         {{"run", "--reg", "/nonexistent/x.reg"}, "zolvik-sim: /nonexistent/x.reg: cannot read the file"},
-        {{"run", "--reg", badReg}, "zolvik-sim: " + badReg + ":4: dword: needs 1 to 8 hex digits"},
+        {{"run", "--reg", badReg}, "zolvik-sim: " + badReg + ":4: dword: braucht 1 bis 8 Hex-Ziffern"},
         {{"run", "Shfit+a"}, "zolvik-sim: script: at 'Shfit+a': unknown key name 'Shfit'"},
         {{"run", "\"\xC3\xA9\""}, "zolvik-sim: no key types U+00E9 '\xC3\xA9' on the German layout"},
         {{"run", "\"\xE2\x82\xAC\"", "--layout", "us"}, "zolvik-sim: no key types U+20AC"},

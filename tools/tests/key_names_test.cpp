@@ -2,7 +2,7 @@
 // the lookup itself, by binding a macro under it and pressing the keys.
 #include <gtest/gtest.h>
 
-#include "tools/cp1252.h"
+#include "common/cp1252.h"
 #include "tools/zolvik_sim/key_names.h"
 #include "tools/zolvik_sim/session.h"
 #include "tools/zolvik_sim/tool_error.h"

@@ -3,15 +3,15 @@
 #include <fstream>
 #include <iterator>
 
-#include "hook/datetime_format.h"
+#include "common/cp1252.h"
 #include "hook/hook_process.h"
 #include "hook/macro_store.h"
 #include "hook/typing.h"
+#include "macro/datetime_format.h"
 #include "platform/sim/sim_locale.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/win_constants.h"
-#include "tools/cp1252.h"
-#include "tools/reg_file.h"
+#include "regfile/reg_file.h"
 #include "tools/zolvik_sim/arguments.h"
 #include "tools/zolvik_sim/help.h"
 #include "tools/zolvik_sim/key_names.h"
@@ -24,6 +24,20 @@
 namespace {
 
 constexpr win::Instance LibraryModule = 0x10000000;
+
+// The reader's reasons are the system's German texts in code page 1252.
+TRegFile ReadRegFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw ToolError(path + ": cannot read the file");
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) throw ToolError(path + ": cannot read the file");
+    try {
+        return ParseRegFile(path, bytes);
+    } catch (const RegFileError& error) {
+        std::string line = error.Line() > 0 ? ":" + std::to_string(error.Line()) : std::string();
+        throw ToolError(path + line + ": " + Cp1252ToUtf8(error.Reason()));
+    }
+}
 
 std::string ToCp1252(const std::string& text, const char* what) {
     try {

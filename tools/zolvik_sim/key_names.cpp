@@ -2,11 +2,11 @@
 
 #include <cstdio>
 
+#include "common/cp1252.h"
 #include "common/key_bits.h"
 #include "common/key_flags.h"
 #include "hook/macro_store.h"
 #include "platform/win_constants.h"
-#include "tools/cp1252.h"
 #include "tools/zolvik_sim/tool_error.h"
 
 using namespace win;

@@ -1,7 +1,7 @@
 #include "tools/zolvik_sim/recorders.h"
 
+#include "common/cp1252.h"
 #include "platform/win_constants.h"
-#include "tools/cp1252.h"
 
 using namespace win;
 

@@ -80,6 +80,12 @@ public:
     bool Shell_NotifyIconA(std::uint32_t message, win::NotifyIconData* data) override;
     win::Instance ShellExecuteA(win::Window owner, const char* verb, const char* file,
                                 const char* parameters, const char* directory, int show) override;
+    // Only the tray program starts a program by a wide path; the tool runs
+    // the hook library alone.
+    win::Instance ShellExecuteW(win::Window, const wchar_t*, const wchar_t*, const wchar_t*,
+                                const wchar_t*, int) override {
+        return 2;
+    }
 
     const std::vector<TOpenedDocument>& Opened() const { return opened_; }
     void Clear() { opened_.clear(); }

@@ -4,11 +4,11 @@
 #include <sstream>
 
 #include "common/control_messages.h"
+#include "common/cp1252.h"
 #include "common/sound_events.h"
 #include "hook/key_event.h"
 #include "platform/win_constants.h"
-#include "tools/cp1252.h"
-#include "tools/reg_file.h"
+#include "regfile/reg_file.h"
 #include "tools/zolvik_sim/key_names.h"
 
 using namespace win;

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "tools/cp1252.h"
+#include "common/cp1252.h"
 #include "tools/zolvik_sim/tool_error.h"
 
 namespace {

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "common/control_messages.h"
+#include "common/cp1252.h"
 #include "hook/hook_procedure.h"
 #include "hook/this_process.h"
 #include "platform/win_constants.h"
-#include "tools/cp1252.h"
 #include "tools/zolvik_sim/tool_error.h"
 
 using namespace win;

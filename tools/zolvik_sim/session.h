@@ -14,7 +14,7 @@
 #include "hook/hook_process.h"
 #include "platform/sim/sim_locale.h"
 #include "platform/sim/sim_machine.h"
-#include "tools/reg_file.h"
+#include "regfile/reg_file.h"
 #include "tools/zolvik_sim/key_names.h"
 #include "tools/zolvik_sim/moment.h"
 #include "tools/zolvik_sim/recorders.h"

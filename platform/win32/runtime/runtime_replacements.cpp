@@ -4,7 +4,8 @@
 //   - the default terminate handler names the escaping exception's type,
 //     which links the whole name demangler; nothing in the library ends in
 //     terminate, and if something did, the process ends either way;
-//   - the helpers that std::string and std::vector call on misuse build the
+//   - the helpers that std::string, std::vector and std::function call on
+//     misuse, and std::mutex when the system refuses a lock, build the
 //     standard exception types, which link a second, copy-on-write string
 //     implementation. The system never misuses them; if it did, the error
 //     would be caught like any other where the library is entered (the key
@@ -31,4 +32,6 @@ void __throw_logic_error(const char*) { throw ContainerMisuse(); }
 void __throw_out_of_range(const char*) { throw ContainerMisuse(); }
 void __throw_out_of_range_fmt(const char*, ...) { throw ContainerMisuse(); }
 void __throw_invalid_argument(const char*) { throw ContainerMisuse(); }
+void __throw_bad_function_call() { throw ContainerMisuse(); }
+void __throw_system_error(int) { throw ContainerMisuse(); }
 }  // namespace std

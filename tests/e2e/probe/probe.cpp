@@ -17,18 +17,32 @@
 //   probe send LOG MSG WP LP   sends the message to the window "Zolvik32" and
 //                              writes "RESULT n" (or "NOWINDOW") to LOG
 //   probe post LOG MSG WP LP   posts it instead
-//   probe dialog LOG TITLE     writes the texts in the dialog box titled TITLE
-//                              (a message box) to LOG, then presses its button
+//   probe broadcast LOG NAME   posts the registered message NAME to every
+//                              top-level window, as the shell announces its
+//                              taskbar, and writes "RESULT 1" (or 0)
+//   probe untray LOG           takes the icon of the window "Zolvik32" out of
+//                              the tray, as a restarting shell loses it, and
+//                              writes "RESULT 1" (or 0)
+//   probe dialog LOG TITLE [ID [TEXT]]  writes the texts in the dialog box
+//                              titled TITLE (a message box) to LOG, then presses
+//                              its button (the one of command ID: 6 Ja, 7 Nein,
+//                              2 Abbrechen); with TEXT, only a box showing it
+//   probe command LOG TITLE ID presses the button of command ID in Zolsetup's
+//                              main window titled TITLE (1 OK, 2 Abbrechen)
+//   probe controls LOG TITLE   writes every control of that window to LOG:
+//                              "CONTROL parent handle visible class text"
 //
 // In the probe window, F11 writes the state of Shift, Ctrl and Alt as
 // GetAsyncKeyState reports it; the window also logs the end of the session.
 //
 // Every line is flushed at once, so the test runner can wait for it.
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "common/library_error.h"
 
@@ -220,8 +234,23 @@ int Deliver(bool send, const char* message, const char* wParam, const char* lPar
     return 0;
 }
 
+int Broadcast(const char* name) {
+    UINT message = RegisterWindowMessageA(name);
+    Write("RESULT %d", PostMessageA(HWND_BROADCAST, message, 0, 0) ? 1 : 0);
+    return 0;
+}
+
+// The first, 88-byte form of the record, as the tray program uses it.
+int Untray() {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = FindWindowA("Zolvik32", "Zolvik32");
+    Write("RESULT %d", data.hWnd && Shell_NotifyIconA(NIM_DELETE, &data) ? 1 : 0);
+    return 0;
+}
+
 BOOL CALLBACK WriteChildText(HWND child, LPARAM) {
-    char text[512] = {};
+    char text[4096] = {};
     GetWindowTextA(child, text, sizeof text);
     if (text[0]) Write("TEXT %s", text);
     return TRUE;
@@ -239,16 +268,96 @@ int Activate(const char* title) {
     return 0;
 }
 
-// Message boxes are dialogs of class #32770; their first button ends them.
-int AnswerDialog(const char* title) {
-    HWND dialog = FindWindowA("#32770", title);
+// Zolsetup's main window is a dialog of class #32770 too, and shares its
+// title with its message boxes: it is the one with a tab strip.
+struct TDialogSearch {
+    const char* title;
+    bool main;
+    HWND found;
+};
+
+BOOL CALLBACK FindDialog(HWND window, LPARAM parameter) {
+    auto search = reinterpret_cast<TDialogSearch*>(parameter);
+    char className[64] = {};
+    char title[256] = {};
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, title, sizeof title);
+    if (std::strcmp(className, "#32770") != 0 || std::strcmp(title, search->title) != 0) return TRUE;
+    bool main = FindWindowExA(window, nullptr, "SysTabControl32", nullptr) != nullptr;
+    if (main != search->main) return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND Dialog(const char* title, bool main) {
+    TDialogSearch search{title, main, nullptr};
+    EnumWindows(FindDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+BOOL CALLBACK CollectChildText(HWND child, LPARAM parameter) {
+    char text[4096] = {};
+    GetWindowTextA(child, text, sizeof text);
+    if (text[0]) reinterpret_cast<std::string*>(parameter)->append(text).append("\n");
+    return TRUE;
+}
+
+// Message boxes are dialogs of class #32770; a button (IDOK unless named)
+// ends them, after their texts are written. With a text to expect, a box
+// that does not show it is left alone ("OTHER"): the one before may still
+// be going.
+int AnswerDialog(const char* title, const char* button, const char* expected) {
+    HWND dialog = Dialog(title, false);
     if (!dialog) {
         Write("NODIALOG");
         return 1;
     }
+    std::string texts;
+    EnumChildWindows(dialog, CollectChildText, reinterpret_cast<LPARAM>(&texts));
+    if (expected && texts.find(expected) == std::string::npos) {
+        Write("OTHER");
+        return 1;
+    }
     EnumChildWindows(dialog, WriteChildText, 0);
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    PostMessageA(dialog, WM_COMMAND, button ? std::strtoul(button, nullptr, 0) : IDOK, 0);
     Write("ANSWERED");
+    return 0;
+}
+
+// A button of Zolsetup's main window, pressed by its command id.
+int Command(const char* title, const char* id) {
+    HWND dialog = Dialog(title, true);
+    if (!dialog) {
+        Write("NOWINDOW");
+        return 1;
+    }
+    PostMessageA(dialog, WM_COMMAND, std::strtoul(id, nullptr, 0), 0);
+    Write("POSTED");
+    return 0;
+}
+
+// Every control of a window with its text, for the mnemonics of each page.
+// GetWindowText gives no control's text across processes: it is asked for.
+BOOL CALLBACK WriteControl(HWND child, LPARAM) {
+    char text[512] = {};
+    char className[64] = {};
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                        &copied);
+    GetClassNameA(child, className, sizeof className);
+    Write("CONTROL %p %p %d %s %s", static_cast<void*>(GetParent(child)), static_cast<void*>(child),
+          IsWindowVisible(child) ? 1 : 0, className, text);
+    return TRUE;
+}
+
+int Controls(const char* title) {
+    HWND dialog = Dialog(title, true);
+    if (!dialog) {
+        Write("NOWINDOW");
+        return 1;
+    }
+    Write("MAIN %p", static_cast<void*>(dialog));
+    EnumChildWindows(dialog, WriteControl, 0);
     return 0;
 }
 
@@ -260,7 +369,13 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "host") == 0 && argc >= 4) return RunHost(argv[3]);
     if (std::strcmp(argv[1], "send") == 0 && argc >= 6) return Deliver(true, argv[3], argv[4], argv[5]);
     if (std::strcmp(argv[1], "post") == 0 && argc >= 6) return Deliver(false, argv[3], argv[4], argv[5]);
-    if (std::strcmp(argv[1], "dialog") == 0 && argc >= 4) return AnswerDialog(argv[3]);
+    if (std::strcmp(argv[1], "dialog") == 0 && argc >= 4) {
+        return AnswerDialog(argv[3], argc >= 5 ? argv[4] : nullptr, argc >= 6 ? argv[5] : nullptr);
+    }
+    if (std::strcmp(argv[1], "command") == 0 && argc >= 5) return Command(argv[3], argv[4]);
+    if (std::strcmp(argv[1], "controls") == 0 && argc >= 4) return Controls(argv[3]);
+    if (std::strcmp(argv[1], "broadcast") == 0 && argc >= 4) return Broadcast(argv[3]);
+    if (std::strcmp(argv[1], "untray") == 0) return Untray();
     if (std::strcmp(argv[1], "activate") == 0 && argc >= 4) return Activate(argv[3]);
     return 2;
 }

@@ -1,17 +1,20 @@
 #pragma once
 // Code page 1252, the ANSI code page of German and US Windows, and Unicode.
-// The system works in 1252 bytes; the terminal and version 5 registry files
-// speak Unicode, so the tools convert at their edges.
+// The system stores and types 1252 bytes; the terminal, version 5 registry
+// files and the configuration program's text fields speak Unicode, so the
+// programs convert at their edges. Every byte has its character and back,
+// so a 1252 text survives the way through wide characters unchanged.
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "common/message_error.h"
+
 // A text that cannot be converted: malformed UTF-8 or UTF-16, or a character
 // that code page 1252 does not have.
-class TextError : public std::runtime_error {
+class TextError : public TMessageError {
 public:
-    using std::runtime_error::runtime_error;
+    using TMessageError::TMessageError;
 };
 
 // Windows maps the five bytes that 1252 leaves undefined (0x81, 0x8D, 0x8F,
@@ -20,6 +23,13 @@ char32_t Cp1252ToCodePoint(unsigned char byte);
 std::optional<char> CodePointToCp1252(char32_t codePoint);
 
 std::string Cp1252ToUtf8(std::string_view text);
+std::wstring Cp1252ToWide(std::string_view text);
+// A character without a 1252 byte becomes "?", as Windows' own conversion
+// does; CharactersOutsideCp1252 tells beforehand which those are.
+std::string WideToCp1252(std::wstring_view text);
+// Each character of the text that code page 1252 does not have, once, in
+// the order of their first appearance (a surrogate pair as one).
+std::wstring CharactersOutsideCp1252(std::wstring_view text);
 // Throws TextError.
 std::string Utf8ToCp1252(std::string_view text);
 

@@ -5,13 +5,11 @@
 // A file is parsed whole before anything is imported, so a malformed line
 // leaves the registry untouched.
 #include <cstdint>
-#include <set>
-#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "common/message_error.h"
 #include "platform/platform.h"
 
 enum class TRegAction { CreateKey, DeleteKey, SetValue, DeleteValue };
@@ -31,38 +29,42 @@ struct TRegFile {
     std::vector<TRegEntry> Entries;
 };
 
-// "FILE:LINE: REASON", or "FILE: REASON" for the file as a whole (line 0).
-class RegFileError : public std::runtime_error {
+// "FILE, Zeile LINE: REASON", or "FILE: REASON" for the file as a whole
+// (line 0). The reason is German, code page 1252.
+class RegFileError : public TMessageError {
 public:
     RegFileError(const std::string& fileName, int line, const std::string& reason);
+    const std::string& FileName() const { return fileName_; }
+    int Line() const { return line_; }
+    const std::string& Reason() const { return reason_; }
+
+private:
+    std::string fileName_;
+    int line_;
+    std::string reason_;
 };
 
 // Throws RegFileError.
 TRegFile ParseRegFile(const std::string& fileName, std::string_view bytes);
-TRegFile ReadRegFile(const std::string& path);
 
 // "HKEY_CURRENT_USER" and the other roots a file may name.
 std::string RootName(win::RegKey root);
 
-// Imports parsed files into a registry, in order. Deleting a key deletes the
-// keys below it first; the registry seam cannot list subkeys, so the
-// importer deletes those it knows: every key an imported file created, and
-// those named with KnowKey. A registry call that fails ends the import with
+// Imports parsed files into a registry, in order. Deleting a key deletes
+// the keys below it first. A registry call that fails ends the import with
 // a RegFileError naming the entry's line.
 class TRegImporter {
 public:
     explicit TRegImporter(win::RegistryApi& registry) : registry_(registry) {}
-    void KnowKey(win::RegKey root, const std::string& path);
     void Import(const TRegFile& file);
 
 private:
-    using KnownKey = std::pair<win::RegKey, std::string>;  // path folded to upper case
     void CreateKey(const TRegFile& file, const TRegEntry& entry);
     void DeleteKey(const TRegFile& file, const TRegEntry& entry);
     void SetValue(const TRegFile& file, const TRegEntry& entry);
     void DeleteValue(const TRegFile& file, const TRegEntry& entry);
-    void DeleteOneKey(const TRegFile& file, const TRegEntry& entry, const std::string& path);
+    void DeleteTree(const TRegFile& file, const TRegEntry& entry, const std::string& path);
+    std::vector<std::string> SubkeyNames(win::RegKey root, const std::string& path);
 
     win::RegistryApi& registry_;
-    std::set<KnownKey> known_;
 };

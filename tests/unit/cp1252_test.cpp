@@ -1,7 +1,7 @@
 // Code page 1252 against Unicode, as Windows converts it.
 #include <gtest/gtest.h>
 
-#include "tools/cp1252.h"
+#include "common/cp1252.h"
 
 namespace {
 

@@ -1,17 +1,8 @@
-#include "tools/cp1252.h"
+#include "common/cp1252.h"
 
-#include <array>
-#include <cstdio>
+#include "common/number_text.h"
 
 namespace {
-
-// 0x80 to 0x9F; the rest of 1252 is Latin-1.
-constexpr std::array<char32_t, 32> HighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
 
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
@@ -72,26 +63,14 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
 
 }  // namespace
 
-char32_t Cp1252ToCodePoint(unsigned char byte) {
-    if (byte >= 0x80 && byte < 0xA0) return HighControls[byte - 0x80];
-    return byte;
-}
-
-std::optional<char> CodePointToCp1252(char32_t codePoint) {
-    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
-        return static_cast<char>(codePoint);
-    }
-    for (std::size_t i = 0; i < HighControls.size(); ++i) {
-        if (HighControls[i] == codePoint) return static_cast<char>(0x80 + i);
-    }
-    return std::nullopt;
-}
 
 std::string Cp1252ToUtf8(std::string_view text) {
     std::string out;
     for (char c : text) AppendUtf8(out, Cp1252ToCodePoint(static_cast<unsigned char>(c)));
     return out;
 }
+
+
 
 std::string Utf8ToCp1252(std::string_view text) {
     std::string out;
@@ -115,9 +94,7 @@ std::string Utf16LeToCp1252(std::string_view bytes) {
 }
 
 std::string DescribeCodePoint(char32_t codePoint) {
-    char number[16];
-    std::snprintf(number, sizeof number, "U+%04X", static_cast<unsigned>(codePoint));
-    std::string text = number;
+    std::string text = "U+" + HexDigits(static_cast<std::uint32_t>(codePoint), 4);
     if (codePoint >= 0x20 && codePoint != 0x7F && !(codePoint >= 0x80 && codePoint < 0xA0)) {
         text += " '";
         AppendUtf8(text, codePoint);
@@ -126,13 +103,3 @@ std::string DescribeCodePoint(char32_t codePoint) {
     return text;
 }
 
-std::string UpperCase(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 'a' && byte <= 'z') || (byte >= 0xE0 && byte <= 0xFE && byte != 0xF7)) {
-            c = static_cast<char>(byte - 0x20);
-        }
-    }
-    return upper;
-}

@@ -1,11 +1,9 @@
-#include "tools/reg_file.h"
+#include "regfile/reg_file.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-
+#include "common/number_text.h"
 #include "platform/win_constants.h"
-#include "tools/cp1252.h"
+#include "common/cp1252.h"
 
 using namespace win;
 
@@ -14,7 +12,7 @@ namespace {
 constexpr std::string_view Regedit4Header = "REGEDIT4";
 constexpr std::string_view Version5Header = "Windows Registry Editor Version 5.00";
 constexpr std::string_view HeaderHint =
-    "the first line must be REGEDIT4 or Windows Registry Editor Version 5.00";
+    "die erste Zeile muss REGEDIT4 oder Windows Registry Editor Version 5.00 sein";
 
 enum class Format { Regedit4, Version5 };
 
@@ -70,6 +68,19 @@ bool ParseHex32(std::string_view text, std::uint32_t& value) {
     return true;
 }
 
+// Why UTF-16LE bytes are no code page 1252 text.
+std::string Utf16Problem(std::string_view bytes) {
+    if (bytes.size() % 2 != 0) return "UTF-16-Daten mit einer ungeraden Zahl von Bytes";
+    for (std::size_t i = 0; i < bytes.size(); i += 2) {
+        auto unit = static_cast<char32_t>(static_cast<unsigned char>(bytes[i]) |
+                                          (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        if (!CodePointToCp1252(unit) || (unit >= 0xD800 && unit <= 0xDFFF)) {
+            return "Zeichen U+" + HexDigits(static_cast<std::uint32_t>(unit), 4) + " gibt es in Codepage 1252 nicht";
+        }
+    }
+    return std::string();
+}
+
 std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t start = 0;
@@ -115,7 +126,7 @@ public:
             } else if (text.front() == '"' || text.front() == '@') {
                 ParseValueLine(number, JoinContinuations(i), file);
             } else {
-                Fail(number, "expected [key], \"name\"=value, @=value or a ; comment");
+                Fail(number, "erwartet: [Schl\xFCssel], \"Name\"=Wert, @=Wert oder ein ; Kommentar");
             }
         }
         return file;
@@ -136,7 +147,7 @@ private:
     std::string JoinContinuations(std::size_t& i) const {
         std::string joined(TrimLeft(lines_[i].text));
         while (Continues(joined)) {
-            if (i + 1 >= lines_.size()) Fail(lines_[i].number, "continuation (\\) at the end of the file");
+            if (i + 1 >= lines_.size()) Fail(lines_[i].number, "Fortsetzung (\\) am Ende der Datei");
             joined = std::string(TrimRight(joined));
             joined.pop_back();
             joined += TrimLeft(lines_[++i].text);
@@ -145,7 +156,7 @@ private:
     }
 
     void ParseKeyLine(int line, std::string_view text, TRegFile& file) {
-        if (text.back() != ']') Fail(line, "key line without its closing ]");
+        if (text.back() != ']') Fail(line, "Schl\xFCsselzeile ohne schlie\xDF" "ende ]");
         text = text.substr(1, text.size() - 2);
         bool deleting = !text.empty() && text.front() == '-';
         if (deleting) text.remove_prefix(1);
@@ -162,33 +173,33 @@ private:
         for (const Root& root : Roots) {
             if (SameWord(name, root.name) || SameWord(name, root.shortName)) return root.key;
         }
-        Fail(line, "unknown root '" + Cp1252ToUtf8(name) +
-                       "' (HKEY_CURRENT_USER, HKCU, HKEY_LOCAL_MACHINE, HKLM, HKEY_CLASSES_ROOT or HKCR)");
+        Fail(line, "unbekannter Stammschl\xFCssel '" + std::string(name) +
+                       "' (HKEY_CURRENT_USER, HKCU, HKEY_LOCAL_MACHINE, HKLM, HKEY_CLASSES_ROOT oder HKCR)");
     }
 
     void CheckPath(int line, std::string_view path) const {
-        if (path.empty() && section_.deleting) Fail(line, "a root key cannot be deleted");
+        if (path.empty() && section_.deleting) Fail(line, "ein Stammschl\xFCssel kann nicht gel\xF6scht werden");
         if (path.empty()) return;
         std::size_t start = 0;
         while (start <= path.size()) {
             std::size_t end = std::min(path.find('\\', start), path.size());
-            if (end == start) Fail(line, "empty key name in the path '" + Cp1252ToUtf8(path) + "'");
+            if (end == start) Fail(line, "leerer Schl\xFCsselname im Pfad '" + std::string(path) + "'");
             start = end + 1;
         }
     }
 
     void ParseValueLine(int line, std::string_view text, TRegFile& file) {
-        if (!section_.open) Fail(line, "value before the first [key]");
-        if (section_.deleting) Fail(line, "value under a key that is being deleted ([-...])");
+        if (!section_.open) Fail(line, "Wert vor dem ersten [Schl\xFCssel]");
+        if (section_.deleting) Fail(line, "Wert unter einem Schl\xFCssel, der gel\xF6scht wird ([-...])");
         std::size_t pos = 0;
         std::string name;
         if (text.front() == '@') {
             pos = 1;
         } else {
-            name = ReadQuoted(line, text, pos, "value name");
+            name = ReadQuoted(line, text, pos, "Wertname");
         }
         while (pos < text.size() && IsSpace(text[pos])) ++pos;
-        if (pos >= text.size() || text[pos] != '=') Fail(line, "expected = after the value name");
+        if (pos >= text.size() || text[pos] != '=') Fail(line, "nach dem Wertnamen fehlt =");
         std::string_view data = Trim(text.substr(pos + 1));
         TRegEntry entry{TRegAction::SetValue, line, section_.root, section_.path, name, 0, {}};
         ParseData(line, data, entry);
@@ -208,15 +219,15 @@ private:
             if (c == '\\') {
                 char next = pos + 1 < text.size() ? text[pos + 1] : '\0';
                 if (next != '\\' && next != '"') {
-                    Fail(line, std::string("unknown escape in a ") + what +
-                                   " (write \\\\ for a backslash and \\\" for a quote)");
+                    Fail(line, std::string("unbekanntes Escape in ") + what +
+                                   " (\\\\ f\xFCr einen Backslash, \\\" f\xFCr ein Anf\xFChrungszeichen)");
                 }
                 c = next;
                 ++pos;
             }
             value += c;
         }
-        Fail(line, std::string(what) + " without its closing quote");
+        Fail(line, std::string(what) + " ohne schlie\xDF" "endes Anf\xFChrungszeichen");
     }
 
     void ParseData(int line, std::string_view data, TRegEntry& entry) const {
@@ -224,7 +235,7 @@ private:
             entry.Action = TRegAction::DeleteValue;
         } else if (!data.empty() && data.front() == '"') {
             std::size_t pos = 0;
-            std::string text = ReadQuoted(line, data, pos, "string");
+            std::string text = ReadQuoted(line, data, pos, "Text");
             ExpectEnd(line, data.substr(pos));
             entry.Type = REG_SZ;
             entry.Data.assign(text.begin(), text.end());
@@ -232,7 +243,7 @@ private:
         } else if (HasPrefix(data, "dword:")) {
             entry.Type = REG_DWORD;
             std::uint32_t value = 0;
-            if (!ParseHex32(data.substr(6), value)) Fail(line, "dword: needs 1 to 8 hex digits");
+            if (!ParseHex32(data.substr(6), value)) Fail(line, "dword: braucht 1 bis 8 Hex-Ziffern");
             for (int shift = 0; shift < 32; shift += 8) entry.Data.push_back(std::uint8_t(value >> shift));
         } else if (HasPrefix(data, "hex:")) {
             entry.Type = REG_BINARY;
@@ -240,8 +251,8 @@ private:
         } else if (HasPrefix(data, "hex(")) {
             ParseTypedHex(line, data.substr(4), entry);
         } else {
-            Fail(line, "unknown value data '" + Cp1252ToUtf8(data) +
-                           "' (a string in quotes, dword:, hex:, hex(N): or - to delete)");
+            Fail(line, "unbekannte Wertdaten '" + std::string(data) +
+                           "' (ein Text in Anf\xFChrungszeichen, dword:, hex:, hex(N): oder - zum L\xF6schen)");
         }
     }
 
@@ -251,7 +262,7 @@ private:
 
     void ExpectEnd(int line, std::string_view rest) const {
         if (!Trim(rest).empty()) {
-            Fail(line, "unexpected text after the value: '" + Cp1252ToUtf8(Trim(rest)) + "'");
+            Fail(line, "unerwarteter Text nach dem Wert: '" + std::string(Trim(rest)) + "'");
         }
     }
 
@@ -260,7 +271,7 @@ private:
     void ParseTypedHex(int line, std::string_view rest, TRegEntry& entry) const {
         std::size_t close = rest.find("):");
         if (close == std::string_view::npos || !ParseHex32(rest.substr(0, close), entry.Type)) {
-            Fail(line, "hex(N): needs a type of 1 to 8 hex digits");
+            Fail(line, "hex(N): braucht einen Typ aus 1 bis 8 Hex-Ziffern");
         }
         entry.Data = ParseBytes(line, rest.substr(close + 2));
         bool stringType = entry.Type == REG_SZ || entry.Type == REG_EXPAND_SZ || entry.Type == REG_MULTI_SZ;
@@ -271,8 +282,8 @@ private:
         try {
             std::string text = Utf16LeToCp1252(std::string(data.begin(), data.end()));
             return std::vector<std::uint8_t>(text.begin(), text.end());
-        } catch (const TextError& error) {
-            Fail(line, std::string("string data in hex: ") + error.what());
+        } catch (const TextError&) {
+            Fail(line, "Textdaten in hex: " + Utf16Problem(std::string(data.begin(), data.end())));
         }
     }
 
@@ -289,7 +300,7 @@ private:
             std::string_view item = Trim(text.substr(start, end - start));
             std::uint32_t value = 0;
             if (item.size() > 2 || !ParseHex32(item, value)) {
-                Fail(line, "hex data: '" + Cp1252ToUtf8(item) + "' is not a byte (one or two hex digits)");
+                Fail(line, "Hex-Daten: '" + std::string(item) + "' ist kein Byte (eine oder zwei Hex-Ziffern)");
             }
             bytes.push_back(static_cast<std::uint8_t>(value));
             start = end + 1;
@@ -308,10 +319,10 @@ void CheckHeader(const std::string& fileName, const std::string& first, Format f
     if (header == Regedit4Header && format == Format::Regedit4) return;
     if (header == Version5Header && format == Format::Version5) return;
     if (header == Version5Header) {
-        throw RegFileError(fileName, 1, "a version 5.00 file must be UTF-16LE with a byte-order mark");
+        throw RegFileError(fileName, 1, "eine Datei der Version 5.00 muss UTF-16LE mit Byte-Order-Mark sein");
     }
     if (header == Regedit4Header) {
-        throw RegFileError(fileName, 1, "a REGEDIT4 file must be in code page 1252, not UTF-16");
+        throw RegFileError(fileName, 1, "eine REGEDIT4-Datei muss in Codepage 1252 sein, nicht UTF-16");
     }
     throw RegFileError(fileName, 1, std::string(HeaderHint));
 }
@@ -329,7 +340,7 @@ std::vector<SourceLine> DecodeCp1252(const std::string& fileName, std::string_vi
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].find('\0') != std::string::npos) {
             throw RegFileError(fileName, static_cast<int>(i + 1),
-                               "NUL byte in a code page 1252 file (a UTF-16 file needs its byte-order mark)");
+                               "NUL-Byte in einer Datei in Codepage 1252 (eine UTF-16-Datei braucht ihr Byte-Order-Mark)");
         }
     }
     CheckHeader(fileName, lines.front(), Format::Regedit4);
@@ -347,7 +358,7 @@ bool IsUtf16Comment(std::string_view line) {
 // UTF-16LE without the byte-order mark, line by line. A comment may hold
 // any character; every other line must fit code page 1252.
 std::vector<SourceLine> DecodeUtf16(const std::string& fileName, std::string_view bytes) {
-    if (bytes.size() % 2 != 0) throw RegFileError(fileName, 0, "UTF-16 file of an odd number of bytes");
+    if (bytes.size() % 2 != 0) throw RegFileError(fileName, 0, "UTF-16-Datei mit einer ungeraden Zahl von Bytes");
     std::vector<std::string> units;  // each line's UTF-16LE bytes
     units.emplace_back();
     for (std::size_t i = 0; i < bytes.size(); i += 2) {
@@ -363,14 +374,14 @@ std::vector<SourceLine> DecodeUtf16(const std::string& fileName, std::string_vie
         if (line.size() >= 2 && line[line.size() - 2] == '\r' && line.back() == '\0') line.resize(line.size() - 2);
         try {
             lines.push_back(Utf16LeToCp1252(line));
-        } catch (const TextError& error) {
-            if (!IsUtf16Comment(line)) throw RegFileError(fileName, static_cast<int>(i + 1), error.what());
+        } catch (const TextError&) {
+            if (!IsUtf16Comment(line)) throw RegFileError(fileName, static_cast<int>(i + 1), Utf16Problem(line));
             lines.emplace_back(";");
         }
         // The registry's ANSI calls end a name at a NUL: a key or a value
         // named with one would be written under another name.
         if (lines.back().find('\0') != std::string::npos && !IsUtf16Comment(line)) {
-            throw RegFileError(fileName, static_cast<int>(i + 1), "NUL character in a line");
+            throw RegFileError(fileName, static_cast<int>(i + 1), "NUL-Zeichen in einer Zeile");
         }
     }
     CheckHeader(fileName, lines.front(), Format::Version5);
@@ -384,30 +395,23 @@ bool StartsWith(std::string_view bytes, std::string_view prefix) {
 }  // namespace
 
 RegFileError::RegFileError(const std::string& fileName, int line, const std::string& reason)
-    : std::runtime_error(fileName + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " + reason) {}
+    : TMessageError(fileName + (line > 0 ? ", Zeile " + std::to_string(line) : std::string()) + ": " + reason),
+      fileName_(fileName), line_(line), reason_(reason) {}
 
 TRegFile ParseRegFile(const std::string& fileName, std::string_view bytes) {
     if (StartsWith(bytes, "\xEF\xBB\xBF")) {
         throw RegFileError(fileName, 0,
-                           "UTF-8 is not an encoding of registry files; save it as REGEDIT4 in code page "
-                           "1252 or as version 5.00 in UTF-16LE");
+                           "UTF-8 ist keine Kodierung von Registrierungsdateien; als REGEDIT4 in Codepage "
+                           "1252 oder als Version 5.00 in UTF-16LE speichern");
     }
     if (StartsWith(bytes, "\xFE\xFF")) {
-        throw RegFileError(fileName, 0, "UTF-16 big-endian is not an encoding of registry files; use UTF-16LE");
+        throw RegFileError(fileName, 0, "UTF-16 Big-Endian ist keine Kodierung von Registrierungsdateien; UTF-16LE nehmen");
     }
-    if (Trim(bytes).empty()) throw RegFileError(fileName, 1, "empty file: " + std::string(HeaderHint));
+    if (Trim(bytes).empty()) throw RegFileError(fileName, 1, "leere Datei: " + std::string(HeaderHint));
     if (StartsWith(bytes, "\xFF\xFE")) {
         return Parser(fileName, Format::Version5, DecodeUtf16(fileName, bytes.substr(2))).Parse();
     }
     return Parser(fileName, Format::Regedit4, DecodeCp1252(fileName, bytes)).Parse();
-}
-
-TRegFile ReadRegFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw RegFileError(path, 0, "cannot read the file");
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw RegFileError(path, 0, "cannot read the file");
-    return ParseRegFile(path, bytes);
 }
 
 std::string RootName(RegKey root) {
@@ -415,14 +419,6 @@ std::string RootName(RegKey root) {
         if (known.key == root) return std::string(known.name);
     }
     return "HKEY_" + std::to_string(root);
-}
-
-void TRegImporter::KnowKey(RegKey root, const std::string& path) {
-    std::string folded = UpperCase(path);
-    for (std::size_t slash = folded.find('\\'); slash != std::string::npos; slash = folded.find('\\', slash + 1)) {
-        known_.insert({root, folded.substr(0, slash)});
-    }
-    known_.insert({root, folded});
 }
 
 void TRegImporter::Import(const TRegFile& file) {
@@ -446,11 +442,16 @@ void TRegImporter::Import(const TRegFile& file) {
 
 namespace {
 
-std::string KeyText(const TRegEntry& entry) {
-    return "[" + RootName(entry.Root) + (entry.Path.empty() ? "" : "\\" + Cp1252ToUtf8(entry.Path)) + "]";
+std::string KeyText(RegKey root, const std::string& path) {
+    return "[" + RootName(root) + (path.empty() ? "" : "\\" + path) + "]";
 }
 
-std::string ErrorText(std::int32_t status) { return " (error " + std::to_string(status) + ")"; }
+std::string KeyText(const TRegEntry& entry) { return KeyText(entry.Root, entry.Path); }
+
+std::string ErrorText(std::int32_t status) { return " (Fehler " + std::to_string(status) + ")"; }
+
+// Key names are at most 255 characters.
+constexpr std::uint32_t LongestKeyName = 256;
 
 }  // namespace
 
@@ -459,10 +460,10 @@ void TRegImporter::CreateKey(const TRegFile& file, const TRegEntry& entry) {
     std::int32_t status = registry_.RegCreateKeyExA(entry.Root, entry.Path.c_str(), REG_OPTION_NON_VOLATILE,
                                                     KEY_ALL_ACCESS, &key, nullptr);
     if (status != ERROR_SUCCESS) {
-        throw RegFileError(file.FileName, entry.Line, "cannot create the key " + KeyText(entry) + ErrorText(status));
+        throw RegFileError(file.FileName, entry.Line,
+                           "Schl\xFCssel " + KeyText(entry) + " kann nicht angelegt werden" + ErrorText(status));
     }
     registry_.RegCloseKey(key);
-    if (!entry.Path.empty()) KnowKey(entry.Root, entry.Path);
 }
 
 void TRegImporter::SetValue(const TRegFile& file, const TRegEntry& entry) {
@@ -476,7 +477,8 @@ void TRegImporter::SetValue(const TRegFile& file, const TRegEntry& entry) {
     }
     if (status != ERROR_SUCCESS) {
         throw RegFileError(file.FileName, entry.Line,
-                           "cannot set \"" + Cp1252ToUtf8(entry.Name) + "\" in " + KeyText(entry) + ErrorText(status));
+                           "\"" + entry.Name + "\" in " + KeyText(entry) + " kann nicht gesetzt werden" +
+                               ErrorText(status));
     }
 }
 
@@ -491,32 +493,37 @@ void TRegImporter::DeleteValue(const TRegFile& file, const TRegEntry& entry) {
     }
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
         throw RegFileError(file.FileName, entry.Line,
-                           "cannot delete \"" + Cp1252ToUtf8(entry.Name) + "\" in " + KeyText(entry) + ErrorText(status));
+                           "\"" + entry.Name + "\" in " + KeyText(entry) + " kann nicht gel\xF6scht werden" +
+                               ErrorText(status));
     }
 }
 
-// The keys below first, deepest first.
+// Windows deletes a key only once it has no subkeys: the whole tree goes,
+// deepest first, whoever made its keys.
 void TRegImporter::DeleteKey(const TRegFile& file, const TRegEntry& entry) {
-    std::string folded = UpperCase(entry.Path);
-    std::vector<std::string> below;
-    for (const KnownKey& known : known_) {
-        if (known.first == entry.Root && known.second.starts_with(folded + "\\")) below.push_back(known.second);
-    }
-    std::sort(below.begin(), below.end(), [](const std::string& a, const std::string& b) {
-        return std::count(a.begin(), a.end(), '\\') > std::count(b.begin(), b.end(), '\\');
-    });
-    for (const std::string& path : below) DeleteOneKey(file, entry, path);
-    DeleteOneKey(file, entry, entry.Path);
+    DeleteTree(file, entry, entry.Path);
 }
 
-void TRegImporter::DeleteOneKey(const TRegFile& file, const TRegEntry& entry, const std::string& path) {
+void TRegImporter::DeleteTree(const TRegFile& file, const TRegEntry& entry, const std::string& path) {
+    for (const std::string& subkey : SubkeyNames(entry.Root, path)) DeleteTree(file, entry, path + "\\" + subkey);
     std::int32_t status = registry_.RegDeleteKeyA(entry.Root, path.c_str());
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
         throw RegFileError(file.FileName, entry.Line,
-                           "cannot delete the key [" + RootName(entry.Root) + "\\" + Cp1252ToUtf8(path) + "]" +
-                               ErrorText(status) + (status == ERROR_ACCESS_DENIED
-                                                        ? ": access denied, or it has subkeys no imported file made"
-                                                        : ""));
+                           "Schl\xFCssel " + KeyText(entry.Root, path) + " kann nicht gel\xF6scht werden" +
+                               ErrorText(status));
     }
-    known_.erase({entry.Root, UpperCase(path)});
+}
+
+std::vector<std::string> TRegImporter::SubkeyNames(RegKey root, const std::string& path) {
+    std::vector<std::string> names;
+    RegKey key = 0;
+    if (registry_.RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return names;
+    char name[LongestKeyName];
+    for (std::uint32_t index = 0;; ++index) {
+        std::uint32_t size = LongestKeyName;
+        if (registry_.RegEnumKeyExA(key, index, name, &size) != ERROR_SUCCESS) break;
+        names.emplace_back(name, size);
+    }
+    registry_.RegCloseKey(key);
+    return names;
 }

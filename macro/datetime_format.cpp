@@ -1,4 +1,4 @@
-#include "hook/datetime_format.h"
+#include "macro/datetime_format.h"
 
 #include <algorithm>
 #include <charconv>

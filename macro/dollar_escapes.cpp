@@ -1,0 +1,66 @@
+#include "macro/dollar_escapes.h"
+
+#include "common/number_text.h"
+
+namespace {
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// "$" followed by one or two hex digits and nothing else.
+int ConvertEscape(const std::string& escape) {
+    if (escape.size() < 2) return -1;
+    int value = 0;
+    for (std::size_t i = 1; i < escape.size(); ++i) {
+        int digit = HexDigit(escape[i]);
+        if (digit < 0) return -1;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+}  // namespace
+
+// Positions are 0-based here; the text's length is taken afresh at every
+// step since replacing escapes shrinks it. The last character never starts
+// an escape.
+std::string ExpandDollarEscapes(std::string text) {
+    std::size_t i = 0;
+    while (i + 1 < text.size()) {
+        if (text[i] != '$') {
+            ++i;
+        } else if (text[i + 1] == '$') {
+            text.erase(i, 1);
+            ++i;
+        } else {
+            std::string escape = text.substr(i, 3);
+            text.erase(i, escape.size());
+            int value = ConvertEscape(escape);
+            if (value >= 0) {
+                text.insert(i, 1, static_cast<char>(value));
+                ++i;
+            }
+        }
+    }
+    return text;
+}
+
+// Two digits always: a single one works only at the very end of a text.
+std::string EscapeDollars(std::string_view bytes) {
+    std::string stored;
+    for (char c : bytes) {
+        auto byte = static_cast<unsigned char>(c);
+        if (c == '$') {
+            stored += "$$";
+        } else if (byte < 0x20 || byte == 0xFF) {
+            stored += "$" + HexDigits(byte, 2);
+        } else {
+            stored += c;
+        }
+    }
+    return stored;
+}
