@@ -21,9 +21,9 @@
 #include <tuple>
 #include <utility>
 
-#include "common/control_messages.h"
 #include "common/key_flags.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/tray_stand_in.h"
 #include "hook/hook_procedure.h"
 #include "hook/macro_store.h"
 #include "hook/this_process.h"
@@ -64,12 +64,7 @@ class Desk {
 public:
     explicit Desk(sim::KeyboardLayout layout) {
         machine.SetLayout(layout);
-        tray = std::make_unique<THookProcess>(machine.platform, LibraryModule);
-        installed = Install(*tray, 1);
-        machine.windows.AddWindow(ControlWindowName, ControlWindowName, 0,
-                                  [this](std::uint32_t message, WParam, LParam) -> LResult {
-                                      return message == UM_GETHOOK ? static_cast<LResult>(installed) : 0;
-                                  });
+        tray = std::make_unique<TrayStandIn>(machine, LibraryModule);
         app = std::make_unique<THookProcess>(machine.platform, LibraryModule);
         SetThisProcess(app.get());
         Current = this;
@@ -81,9 +76,8 @@ public:
     }
 
     sim::SimMachine machine;
-    std::unique_ptr<THookProcess> tray;
+    std::unique_ptr<TrayStandIn> tray;
     std::unique_ptr<THookProcess> app;
-    HookHandle installed = 0;
     // The flags the person's events give, as the hook sees them in order.
     TKeyFlags expectedFlags;
     // The person's events the library took for its own.

@@ -35,8 +35,8 @@
 #include <string>
 #include <vector>
 
-#include "common/control_messages.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/tray_stand_in.h"
 #include "hook/hook_procedure.h"
 #include "hook/macro_store.h"
 #include "hook/this_process.h"
@@ -110,12 +110,7 @@ class Desk {
 public:
     Desk(sim::KeyboardLayout layout, bool otherElevated) {
         machine.SetLayout(layout);
-        tray = std::make_unique<THookProcess>(machine.platform, LibraryModule);
-        installed = Install(*tray, 1);
-        machine.windows.AddWindow(ControlWindowName, ControlWindowName, 0,
-                                  [this](std::uint32_t message, WParam, LParam) -> LResult {
-                                      return message == UM_GETHOOK ? static_cast<LResult>(installed) : 0;
-                                  });
+        tray = std::make_unique<TrayStandIn>(machine, LibraryModule);
         app = std::make_unique<THookProcess>(machine.platform, LibraryModule);
         otherWindow = machine.AddApplication(false);
         machine.windows.GetWindowThreadProcessId(otherWindow, &otherProcess);
@@ -142,10 +137,9 @@ public:
     std::size_t ExpectedEvents() const { return app->Synthesised.Size() + other->Synthesised.Size(); }
 
     sim::SimMachine machine;
-    std::unique_ptr<THookProcess> tray;
+    std::unique_ptr<TrayStandIn> tray;
     std::unique_ptr<THookProcess> app;
     std::unique_ptr<THookProcess> other;
-    HookHandle installed = 0;
     Window otherWindow = 0;
     std::uint32_t otherProcess = 0;
     // The presses of each macro key the library swallowed, which is where a
