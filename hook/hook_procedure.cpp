@@ -71,12 +71,15 @@ bool ReleasedElsewhere(THookProcess& process, std::uint8_t virtualKey) {
 // own is still on its way (the person may hold the key, which the library
 // then presses again). Presses are taken only from the key's own events.
 // Releasing either Alt key clears both Alt members, as its event does.
-void TakeOverReleases(THookProcess& process) {
+// For Alt the event itself also tells: its context bit is set while Alt is
+// down, whatever GetAsyncKeyState answers (Wine answers a key it last saw
+// up from a cache of that state for 50 ms after the thread sent input).
+void TakeOverReleases(THookProcess& process, const TKeyEvent& event) {
     TKeyFlags& flags = process.KeyFlags;
     if (!flags.ContainsAny(HeldModifiersMask)) return;
     if (flags.Contains(kfShift) && ReleasedElsewhere(process, VK_SHIFT)) SetKeyFlag(flags, kfShift, false);
     if (flags.Contains(kfCtrl) && ReleasedElsewhere(process, VK_CONTROL)) SetKeyFlag(flags, kfCtrl, false);
-    if (flags.Contains(kfAlt) && ReleasedElsewhere(process, VK_MENU)) {
+    if (flags.Contains(kfAlt) && !(event.KeyData & AltContextBit) && ReleasedElsewhere(process, VK_MENU)) {
         SetKeyFlag(flags, kfAlt, false);
         SetKeyFlag(flags, kfAltGr, false);
     }
@@ -103,7 +106,7 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
 
     // The user's own key, also when it comes among the library's events.
     bool rules = press && !StepsAside(process) && origin == TEventOrigin::Person;
-    TakeOverReleases(process);
+    TakeOverReleases(process, event);
     TKeyFlags& flags = process.KeyFlags;
     // Which events of the library's are still to come decides how to keep a
     // modifier as the person left it. A doubtful press may be the library's
