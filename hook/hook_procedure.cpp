@@ -61,6 +61,17 @@ TVerdict ExamineNumLock(THookProcess& process, const TKeyEvent& event, bool pres
     return verdict;
 }
 
+// Wine answers GetAsyncKeyState for a key it last saw up from a cache of
+// the state as it was when the thread last sent input, for 50 ms: right
+// after a macro a key held all along reads as up. No hand lets go of a key
+// in another program so fast.
+constexpr std::uint32_t AsyncStateSettles = 50;
+
+bool AsyncStateSettled(THookProcess& process) {
+    auto since = process.Synthesised.SinceLastMade(process.Api.system.GetTickCount());
+    return !since || *since >= AsyncStateSettles;
+}
+
 bool ReleasedElsewhere(THookProcess& process, std::uint8_t virtualKey) {
     return !IsKeyDown(process.Api.keyboard, virtualKey) && !process.Synthesised.ReleasePending(virtualKey);
 }
@@ -76,7 +87,7 @@ bool ReleasedElsewhere(THookProcess& process, std::uint8_t virtualKey) {
 // up from a cache of that state for 50 ms after the thread sent input).
 void TakeOverReleases(THookProcess& process, const TKeyEvent& event) {
     TKeyFlags& flags = process.KeyFlags;
-    if (!flags.ContainsAny(HeldModifiersMask)) return;
+    if (!flags.ContainsAny(HeldModifiersMask) || !AsyncStateSettled(process)) return;
     if (flags.Contains(kfShift) && ReleasedElsewhere(process, VK_SHIFT)) SetKeyFlag(flags, kfShift, false);
     if (flags.Contains(kfCtrl) && ReleasedElsewhere(process, VK_CONTROL)) SetKeyFlag(flags, kfCtrl, false);
     if (flags.Contains(kfAlt) && !(event.KeyData & AltContextBit) && ReleasedElsewhere(process, VK_MENU)) {

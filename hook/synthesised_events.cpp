@@ -36,6 +36,7 @@ TEventKey SentEventKey(std::uint8_t virtualKey, std::uint8_t scanCode, bool exte
 void TSynthesisedEvents::Expect(TEventKey key, bool release, std::uint32_t now) {
     expected_.push_back({key, release, false});
     lastSign_ = now;
+    lastMade_ = now;
 }
 
 bool TSynthesisedEvents::Matches(std::size_t index, TEventKey key, bool release) const {

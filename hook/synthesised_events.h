@@ -75,6 +75,11 @@ public:
     // The last `count` events made may have gone to another window.
     void MayHaveGoneElsewhere(std::size_t count);
     bool Empty() const { return expected_.empty(); }
+    // Milliseconds since the library last made an event; nothing before
+    // the first.
+    std::optional<std::uint32_t> SinceLastMade(std::uint32_t now) const {
+        return lastMade_ ? std::optional<std::uint32_t>(now - *lastMade_) : std::nullopt;
+    }
     std::size_t Size() const { return expected_.size(); }
     // Whether the key will be down once the expected events have passed;
     // nothing when none of them is of that key.
@@ -108,4 +113,5 @@ private:
     std::vector<std::pair<TEventKey, bool>> confirmed_;
     std::optional<Expected> lastTaken_;
     std::uint32_t lastSign_ = 0;
+    std::optional<std::uint32_t> lastMade_;
 };

@@ -81,6 +81,12 @@ void SimMachine::ReleaseAltGr() {
     DeliverInput();
 }
 
+void SimMachine::Focus(Window window) {
+    constexpr std::uint32_t ClickTakes = 200;
+    system.AdvanceClock(ClickTakes);
+    windows.SetFocus(window);
+}
+
 void SimMachine::FocusAmidInjected(std::size_t injected, Window window) {
     keyboard.AmidInjected(injected, [this, window] { windows.SetFocus(window); });
 }

@@ -62,7 +62,9 @@ public:
 
     // An application in a process of its own; returns its edit window.
     win::Window AddApplication(bool is64Bit);
-    void Focus(win::Window window) { windows.SetFocus(window); }
+    // A person's click into a window: it takes a moment, in which the
+    // machine's threads go on.
+    void Focus(win::Window window);
     // The focus moves while the system types, after the next `injected`
     // keybd_event calls: the events made after that go to the window's
     // thread.
