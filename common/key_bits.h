@@ -29,3 +29,5 @@ constexpr std::uint8_t FlagMask(std::initializer_list<TKeyFlag> members) {
 inline constexpr std::uint8_t ModifiedMask = FlagMask({kfShift, kfCtrl, kfAltGr});
 // No plain-key rule applies: Ctrl, Alt or AltGr.
 inline constexpr std::uint8_t CtrlAltMask = FlagMask({kfCtrl, kfAlt, kfAltGr});
+// The modifier keys a person holds down.
+inline constexpr std::uint8_t HeldModifiersMask = FlagMask({kfShift, kfCtrl, kfAlt, kfAltGr});

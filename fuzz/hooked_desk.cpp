@@ -37,14 +37,8 @@ HookedDesk* Current = nullptr;
 HookedDesk::HookedDesk(sim::KeyboardLayout layout, bool windowsNT) {
     machine.SetLayout(layout);
     machine.system.SetWindowsNT(windowsNT);
-    tray = std::make_unique<THookProcess>(machine.platform, LibraryModule);
-    installed_ = Install(*tray, 1);
-    FUZZ_CHECK(installed_ != 0, "the hook installs");
-    control_ = machine.windows.AddWindow(
-        ControlWindowName, ControlWindowName, 0,
-        [this](std::uint32_t message, WParam, LParam) -> LResult {
-            return message == UM_GETHOOK ? static_cast<LResult>(installed_) : 0;
-        });
+    tray = std::make_unique<TrayStandIn>(machine, LibraryModule);
+    FUZZ_CHECK(tray->installed != 0, "the hook installs");
     app = std::make_unique<THookProcess>(machine.platform, LibraryModule);
     SetThisProcess(app.get());
     // Installed last, so it runs first.
@@ -153,11 +147,11 @@ void HookedDesk::ReleaseEverything() {
 }
 
 void HookedDesk::PlayRequestedSounds() {
-    const std::vector<sim::PostedMessage> posted = machine.windows.PostedTo(control_);
+    const std::vector<sim::PostedMessage> posted = machine.windows.PostedTo(tray->control);
     for (; sounds_ < posted.size(); ++sounds_) {
         if (posted[sounds_].message != UM_PLAYSOUND) continue;
         TLibraryError error{};
-        PlaySoundAsData(*tray, static_cast<std::uint8_t>(posted[sounds_].wParam & 0xFF), error);
+        PlaySoundAsData(*tray->process, static_cast<std::uint8_t>(posted[sounds_].wParam & 0xFF), error);
         FUZZ_CHECK((machine.ports.ReadPort(0x61) & 0x03) == 0, "the speaker is off after a sound");
         CheckHandlesClosed();
     }

@@ -12,6 +12,7 @@
 #include <string>
 #include <utility>
 
+#include "fuzz/tray_stand_in.h"
 #include "hook/hook_process.h"
 #include "platform/sim/sim_machine.h"
 
@@ -25,7 +26,7 @@ public:
     HookedDesk& operator=(const HookedDesk&) = delete;
 
     sim::SimMachine machine;
-    std::unique_ptr<THookProcess> tray;
+    std::unique_ptr<TrayStandIn> tray;
     std::unique_ptr<THookProcess> app;
 
     // The user at the keyboard; the desk remembers what the user holds.
@@ -63,8 +64,6 @@ private:
     void CheckDelivered(std::size_t messagesBefore) const;
     void CheckHandlesClosed() const;
 
-    win::Window control_ = 0;
-    win::HookHandle installed_ = 0;
     std::size_t sounds_ = 0;
     std::size_t openHandles_ = 0;
     std::set<std::pair<std::uint8_t, bool>> held_;

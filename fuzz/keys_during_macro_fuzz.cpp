@@ -21,9 +21,9 @@
 #include <tuple>
 #include <utility>
 
-#include "common/control_messages.h"
 #include "common/key_flags.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/tray_stand_in.h"
 #include "hook/hook_procedure.h"
 #include "hook/macro_store.h"
 #include "hook/this_process.h"
@@ -64,12 +64,7 @@ class Desk {
 public:
     explicit Desk(sim::KeyboardLayout layout) {
         machine.SetLayout(layout);
-        tray = std::make_unique<THookProcess>(machine.platform, LibraryModule);
-        installed = Install(*tray, 1);
-        machine.windows.AddWindow(ControlWindowName, ControlWindowName, 0,
-                                  [this](std::uint32_t message, WParam, LParam) -> LResult {
-                                      return message == UM_GETHOOK ? static_cast<LResult>(installed) : 0;
-                                  });
+        tray = std::make_unique<TrayStandIn>(machine, LibraryModule);
         app = std::make_unique<THookProcess>(machine.platform, LibraryModule);
         SetThisProcess(app.get());
         Current = this;
@@ -81,9 +76,8 @@ public:
     }
 
     sim::SimMachine machine;
-    std::unique_ptr<THookProcess> tray;
+    std::unique_ptr<TrayStandIn> tray;
     std::unique_ptr<THookProcess> app;
-    HookHandle installed = 0;
     // The flags the person's events give, as the hook sees them in order.
     TKeyFlags expectedFlags;
     // The person's events the library took for its own.
@@ -100,8 +94,11 @@ private:
         const auto keyData = static_cast<std::uint32_t>(lParam);
         const Event event{EventKeyOf(static_cast<std::uint16_t>(wParam), keyData), (keyData >> 31) != 0};
         const std::size_t expectedBefore = desk.app->Synthesised.Size();
+        const std::size_t injectedBefore = desk.machine.keyboard.InjectedLog().size();
         const LResult result = desk.machine.hooks.CallNextHookEx(0, code, wParam, lParam);
-        const bool recognised = desk.app->Synthesised.Size() + 1 == expectedBefore;
+        // Every event the library makes meanwhile is expected in its turn.
+        const std::size_t made = desk.machine.keyboard.InjectedLog().size() - injectedBefore;
+        const bool recognised = desk.app->Synthesised.Size() + 1 == expectedBefore + made;
         if (input.injected) {
             // One that stands in for the person's identical event, taken for
             // it just before, is handled as the person's would have been.

@@ -40,7 +40,7 @@ void AnnounceLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag mem
 // tells the state it ends in. Num Lock with AltGr belongs to the key rules,
 // which signal their own toggle.
 TVerdict ActOnNumLock(THookProcess& process, const TKeyEvent& event, const TKeyScope& scope) {
-    TNumLockHold hold = scope.Keypad ? HoldNumLockOn(process, event) : TNumLockHold::None;
+    TNumLockHold hold = scope.Rules && scope.Keypad ? HoldNumLockOn(process, event) : TNumLockHold::None;
     if (!process.KeyFlags.Contains(kfAltGr)) AnnounceLockKey(process, event, kfNumLock, seNumLock);
     TVerdict verdict = ApplyKeyRules(process, event, scope);
     if (verdict == TVerdict::Swallow) HeldNumLockSwallowed(process, hold);
@@ -65,6 +65,41 @@ TVerdict Act(THookProcess& process, const TKeyEvent& event, const TKeyScope& sco
     return ApplyKeyRules(process, event, scope);
 }
 
+// Wine answers GetAsyncKeyState for a key it last saw up from a cache of
+// the state as it was when the thread last sent input, for 50 ms: right
+// after a macro a key held all along reads as up. No hand lets go of a key
+// in another program so fast.
+constexpr std::uint32_t AsyncStateSettles = 50;
+
+bool AsyncStateSettled(THookProcess& process) {
+    auto since = process.Synthesised.SinceLastMade(process.Api.system.GetTickCount());
+    return !since || *since >= AsyncStateSettles;
+}
+
+bool ReleasedElsewhere(THookProcess& process, std::uint8_t virtualKey) {
+    return !IsKeyDown(process.Api.keyboard, virtualKey) && !process.Synthesised.ReleasePending(virtualKey);
+}
+
+// A modifier let go of while another program had the keyboard: its release
+// went there, and this process sees none. The asynchronous key state shows
+// it up; so it counts as released now, unless a release of the library's
+// own is still on its way (the person may hold the key, which the library
+// then presses again). Presses are taken only from the key's own events.
+// Releasing either Alt key clears both Alt members, as its event does.
+// For Alt the event itself also tells: its context bit is set while Alt is
+// down, whatever GetAsyncKeyState answers (Wine answers a key it last saw
+// up from a cache of that state for 50 ms after the thread sent input).
+void TakeOverReleases(THookProcess& process, const TKeyEvent& event) {
+    TKeyFlags& flags = process.KeyFlags;
+    if (!flags.ContainsAny(HeldModifiersMask) || !AsyncStateSettled(process)) return;
+    if (flags.Contains(kfShift) && ReleasedElsewhere(process, VK_SHIFT)) SetKeyFlag(flags, kfShift, false);
+    if (flags.Contains(kfCtrl) && ReleasedElsewhere(process, VK_CONTROL)) SetKeyFlag(flags, kfCtrl, false);
+    if (flags.Contains(kfAlt) && !(event.KeyData & AltContextBit) && ReleasedElsewhere(process, VK_MENU)) {
+        SetKeyFlag(flags, kfAlt, false);
+        SetKeyFlag(flags, kfAltGr, false);
+    }
+}
+
 // The verdict for one event: the hook handle known, the library's own events
 // let pass, the modifier and lock state kept, then, for a press where the
 // system acts in this program and field, the key rules. What the system
@@ -77,27 +112,43 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
     TKeyEvent event{static_cast<std::uint16_t>(wParam & 0xFFFF), static_cast<std::uint32_t>(lParam)};
     bool press = !(event.KeyData & TransitionBit);
     TEventKey key = EventKeyOf(event.VirtualKey, event.KeyData);
-    bool synthesised = process.Synthesised.Recognise(key, !press);
+    TEventOrigin origin = process.Synthesised.Empty()
+                              ? TEventOrigin::Person
+                              : process.Synthesised.Judge(key, !press, process.Api.system.GetTickCount());
 
     ReadKeyboardState(process.Api.keyboard, process.KeyState);
     SetKeyFlag(process.KeyFlags, kfWin, IsKeyDown(process.Api.keyboard, VK_RWIN));
-    if (synthesised) return TVerdict::Pass;
+    for (auto [held, down] : process.Synthesised.TakeConfirmed()) KeepAsHeld(process, held, down);
+    if (origin == TEventOrigin::Own) return TVerdict::Pass;
 
     // The user's own key, also when it comes among the library's events.
+    TakeOverReleases(process, event);
     TKeyFlags& flags = process.KeyFlags;
+    // Which events of the library's are still to come decides how to keep a
+    // modifier as the person left it. A doubtful press may be the library's
+    // own, whose release is among those to come: it is pressed again only
+    // once the event is known to be the person's, or a key would be left
+    // down that nobody holds.
+    auto keepAsHeld = [&] {
+        if (origin == TEventOrigin::Doubtful && press) {
+            process.Synthesised.NoteDoubtful(key, press);
+        } else {
+            KeepAsHeld(process, key, press);
+        }
+    };
     switch (event.VirtualKey) {
         case VK_SHIFT:
             SetKeyFlag(flags, kfShift, press);
-            KeepAsHeld(process, key, press);
+            keepAsHeld();
             return TVerdict::Pass;
         case VK_CONTROL:
             SetKeyFlag(flags, kfCtrl, press);
-            KeepAsHeld(process, key, press);
+            keepAsHeld();
             return TVerdict::Pass;
         case VK_MENU:
             SetKeyFlag(flags, kfAlt, press);
             SetKeyFlag(flags, kfAltGr, (event.KeyData & ExtendedKeyBit) && flags.Contains(kfAlt));
-            KeepAsHeld(process, key, press);
+            keepAsHeld();
             return TVerdict::Pass;
         case VK_RWIN:
             return TVerdict::Pass;
@@ -116,6 +167,9 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
     }
     if (!press) return TVerdict::Pass;
     TKeyScope scope = ScopeOfKeyHere(process);
+    // An event that may be the library's own keeps the records, but no rule
+    // acts on it.
+    scope.Rules = scope.Rules && origin == TEventOrigin::Person;
     return scope.Acts ? Act(process, event, scope) : TVerdict::Pass;
 }
 

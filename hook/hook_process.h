@@ -39,7 +39,8 @@ public:
     std::uint8_t KeyState[256] = {};
     TSynthesisedEvents Synthesised;
     // A Num Lock tap of the library's own, typed once the person lets go
-    // of Num Lock ("NUM Umschaltung sperren").
+    // of Num Lock ("NUM Umschaltung sperren", AltGr+Num Lock), or dropped
+    // at the next press when that release went elsewhere.
     bool NumLockTapDue = false;
     win::HookHandle HookHandle = 0;
     // This process installed the hook (the tray program, or the 64-bit host).

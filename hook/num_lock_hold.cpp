@@ -13,12 +13,17 @@ constexpr std::uint16_t NumLockKey = ExtendedKeyCodeBit | VK_NUMLOCK;
 
 TNumLockHold HoldNumLockOn(THookProcess& process, const TKeyEvent& event) {
     bool firstPress = !(event.KeyData & (PreviousStateBit | TransitionBit));
-    if (!process.IsWinNT || process.IsWine || !firstPress ||
-        process.KeyFlags.ContainsAny(CtrlAltMask) || process.KeyFlags.Contains(kfShift)) {
+    // A tap still waiting for its release: that release went to another
+    // program when the focus moved. Typed now, it would turn Num Lock off.
+    if (firstPress) process.NumLockTapDue = false;
+    const TKeyFlags flags = process.KeyFlags;
+    bool altGrRule = flags.Contains(kfAltGr);
+    bool lockRule = !flags.ContainsAny(CtrlAltMask) && !flags.Contains(kfShift);
+    if (!process.IsWinNT || process.IsWine || !firstPress || !(altGrRule || lockRule)) {
         return TNumLockHold::None;
     }
     TOptionsRegistry& options = process.OptionsRegistry;
-    if (options.ReadOption(opEnabled) == 0 || options.ReadOption(opNumLockLock) == 0) {
+    if (options.ReadOption(opEnabled) == 0 || (lockRule && options.ReadOption(opNumLockLock) == 0)) {
         return TNumLockHold::None;
     }
     if (process.KeyFlags.Contains(kfNumLock)) return TNumLockHold::Kept;

@@ -16,7 +16,7 @@ constexpr std::uint8_t ModifierEscape = 0x80;
 void SwallowKey(TKeyRuleContext& context) { context.Verdict = TVerdict::Swallow; }
 
 void TypeAndSwallow(TKeyRuleContext& context, const std::string& text) {
-    TypeText(context.Process, text);
+    TypeText(context.Process, text, context.Typing);
     SwallowKey(context);
 }
 

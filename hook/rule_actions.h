@@ -7,6 +7,7 @@
 #include "common/option_names.h"
 #include "hook/hook_process.h"
 #include "hook/key_event.h"
+#include "hook/typing.h"
 
 // What becomes of a key: it goes on to the application, or the library has
 // acted on it and swallows it. The numbers are those the key rules have
@@ -21,6 +22,8 @@ struct TKeyRuleContext {
     // Shift, Ctrl or AltGr held when the evaluation began (Alt alone is not).
     const bool Modified;
     TVerdict Verdict = TVerdict::Pass;
+    // Where the texts of this key go, for every piece of a macro alike.
+    TTypingTarget Typing{};
 };
 
 // Rule actions; all but SwallowKey swallow the key themselves.

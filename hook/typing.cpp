@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "common/key_bits.h"
 #include "platform/win_constants.h"
@@ -50,9 +51,9 @@ bool CapsLockOn(THookProcess& process) {
 // German layout the digits as well), so it is switched off for the text and
 // on again after it: the application receives the text as written and Caps
 // Lock ends as the user left it.
-void ToggleCapsLock(THookProcess& process) {
-    SendKey(process, VK_CAPITAL, true);
-    SendKey(process, VK_CAPITAL, false);
+void ToggleCapsLock(THookProcess& process, bool expected) {
+    SendKey(process, VK_CAPITAL, true, expected);
+    SendKey(process, VK_CAPITAL, false, expected);
 }
 
 // Windows NT tells the left and right modifier keys apart; the generic
@@ -68,22 +69,48 @@ Held HeldKeys(THookProcess& process) {
             IsKeyDown(keyboard, VK_LMENU),    IsKeyDown(keyboard, VK_RMENU)};
 }
 
-void PressAgain(THookProcess& process, const Held& held) {
-    if (held.leftShift) SendKey(process, VK_SHIFT, true);
-    if (held.rightShift) SendKey(process, VK_RSHIFT, true);
-    if (held.leftCtrl) SendKey(process, VK_CONTROL, true);
-    if (held.rightCtrl) SendKey(process, RightCtrl, true);
-    if (held.leftAlt) SendKey(process, VK_MENU, true);
-    if (held.rightAlt) SendKey(process, RightAlt, true);
+// The keys to press again, on their own sides, in this order.
+std::vector<std::uint16_t> KeysToPressAgain(const Held& held) {
+    std::vector<std::uint16_t> keys;
+    if (held.leftShift) keys.push_back(VK_SHIFT);
+    if (held.rightShift) keys.push_back(VK_RSHIFT);
+    if (held.leftCtrl) keys.push_back(VK_CONTROL);
+    if (held.rightCtrl) keys.push_back(RightCtrl);
+    if (held.leftAlt) keys.push_back(VK_MENU);
+    if (held.rightAlt) keys.push_back(RightAlt);
+    return keys;
 }
 
 // Windows 95/98 cannot tell the Alt keys apart: AltGr held means Ctrl and
 // Alt were both seen, and all three keys are pressed again.
-void PressAgain9x(THookProcess& process, TKeyFlags held) {
-    if (held.Contains(kfShift)) SendKey(process, VK_SHIFT, true);
-    if (held.Contains(kfCtrl)) SendKey(process, VK_CONTROL, true);
-    if (held.Contains(kfAlt)) SendKey(process, VK_MENU, true);
-    if (held.Contains(kfAltGr)) SendKey(process, RightAlt, true);
+std::vector<std::uint16_t> KeysToPressAgain9x(TKeyFlags held) {
+    std::vector<std::uint16_t> keys;
+    if (held.Contains(kfShift)) keys.push_back(VK_SHIFT);
+    if (held.Contains(kfCtrl)) keys.push_back(VK_CONTROL);
+    if (held.Contains(kfAlt)) keys.push_back(VK_MENU);
+    if (held.Contains(kfAltGr)) keys.push_back(RightAlt);
+    return keys;
+}
+
+// Windows puts key events into the input queue of the thread whose window
+// is in front at that moment. The events made since the target was last
+// found in front may have gone to another window, and nothing made from
+// now on comes back unless the window in front is this process's.
+bool ForegroundMoved(THookProcess& process, TTypingTarget& target) {
+    if (process.Api.windows.GetForegroundWindow() == target.Window) {
+        target.Checked = process.Synthesised.Size();
+        return false;
+    }
+    process.Synthesised.MayHaveGoneElsewhere(process.Synthesised.Size() - target.Checked);
+    target.Moved = true;
+    return true;
+}
+
+bool ForegroundIsThisProcess(THookProcess& process) {
+    WindowApi& windows = process.Api.windows;
+    std::uint32_t foreground = 0;
+    windows.GetWindowThreadProcessId(windows.GetForegroundWindow(), &foreground);
+    return foreground == process.Api.system.GetCurrentProcessId();
 }
 
 // Reads one character or escape at text[j] and returns the key code to
@@ -115,7 +142,7 @@ void WaitForIdle(THookProcess& process) {
     system.WaitForInputIdle(system.GetCurrentProcess(), 1000);
 }
 
-void SendKey(THookProcess& process, std::uint16_t code, bool press) {
+void SendKey(THookProcess& process, std::uint16_t code, bool press, bool expected) {
     std::uint32_t flags = press ? 0 : KEYEVENTF_KEYUP;
     if (code & ExtendedKeyCodeBit) {
         flags |= KEYEVENTF_EXTENDEDKEY;
@@ -126,7 +153,10 @@ void SendKey(THookProcess& process, std::uint16_t code, bool press) {
     auto virtualKey = static_cast<std::uint8_t>(code & 0xFF);
     auto scan = static_cast<std::uint8_t>(scanCode & 0xFF);
     process.Api.keyboard.keybd_event(virtualKey, scan, flags, 0);
-    process.Synthesised.Expect(SentEventKey(virtualKey, scan, flags & KEYEVENTF_EXTENDEDKEY), !press);
+    if (expected) {
+        TEventKey key = SentEventKey(virtualKey, scan, flags & KEYEVENTF_EXTENDEDKEY);
+        process.Synthesised.Expect(key, !press, process.Api.system.GetTickCount());
+    }
     WaitForIdle(process);
 }
 
@@ -165,7 +195,11 @@ TKeyFlags GetHeldModifiers(THookProcess& process) {
 // its own side: the platform's key state no longer shows them once the
 // releases are queued. What the user lets go of meanwhile is mended as the
 // hook sees it (KeepAsHeld).
-bool TypeText(THookProcess& process, const std::string& text) {
+bool TypeText(THookProcess& process, const std::string& text, TTypingTarget& target) {
+    if (!target.Noted) {
+        target = TTypingTarget{process.Api.windows.GetForegroundWindow(), true, false, process.Synthesised.Size()};
+    }
+    if (target.Moved) return true;
     TKeyFlags held = GetHeldModifiers(process);
     Held before = HeldKeys(process);
     bool releaseRightAlt = process.IsWinNT && held.Contains(kfAltGr);
@@ -177,8 +211,9 @@ bool TypeText(THookProcess& process, const std::string& text) {
     if (process.IsWinNT && before.rightShift) SendKey(process, VK_RSHIFT, false);
 
     bool capsLock = !text.empty() && CapsLockOn(process);
-    if (capsLock) ToggleCapsLock(process);
+    if (capsLock) ToggleCapsLock(process, true);
     for (std::size_t j = 0; j < text.size(); ++j) {
+        if (ForegroundMoved(process, target)) break;
         std::uint8_t character = 0;
         std::uint16_t code = ReadKeyCode(process, text, j, character);
         if (code == NoKey) {
@@ -188,25 +223,40 @@ bool TypeText(THookProcess& process, const std::string& text) {
         }
         WaitForIdle(process);
     }
-    if (capsLock) ToggleCapsLock(process);
-
-    if (process.IsWinNT) {
-        PressAgain(process, before);
-    } else {
-        PressAgain9x(process, held);
+    // Caps Lock is switched on again wherever the focus went. A held key
+    // is pressed again only where its release will come here, looked at
+    // before each press: the person may let go of it in the other program,
+    // whose library cannot know that this one pressed it, and it would stay
+    // down.
+    auto comesBack = [&] {
+        if (!target.Moved) ForegroundMoved(process, target);
+        return !target.Moved || ForegroundIsThisProcess(process);
+    };
+    if (capsLock) ToggleCapsLock(process, comesBack());
+    for (std::uint16_t key : process.IsWinNT ? KeysToPressAgain(before) : KeysToPressAgain9x(held)) {
+        if (comesBack()) SendKey(process, key, true);
     }
     WaitForIdle(process);
     return true;
 }
 
+bool TypeText(THookProcess& process, const std::string& text) {
+    TTypingTarget target;
+    return TypeText(process, text, target);
+}
+
 // The library's own events still to come decide where Windows leaves the
 // key; the user's event is what the user's hand did last. A press or
 // release of the library's own, queued after everything still to come,
-// makes the two agree.
+// makes the two agree. A press goes only where the person's release of
+// the key will come here: in another program's window nothing would
+// release it again.
 void KeepAsHeld(THookProcess& process, TEventKey key, bool down) {
     std::optional<bool> finalDown = process.Synthesised.FinalDown(key);
     if (!finalDown || *finalDown == down) return;
+    bool comesBack = ForegroundIsThisProcess(process);
+    if (down && !comesBack) return;
     std::uint16_t code = key.VirtualKey;
     if (key.Right) code = key.VirtualKey == VK_SHIFT ? VK_RSHIFT : (ExtendedKeyCodeBit | key.VirtualKey);
-    SendKey(process, code, down);
+    SendKey(process, code, down, comesBack);
 }

@@ -4,6 +4,7 @@
 
 #include "common/key_flags.h"
 #include "hook/hook_process.h"
+#include "platform/win_types.h"
 
 // Keystroke text: every byte is a character to type, except 0xFF, which
 // starts an escape:
@@ -12,10 +13,25 @@
 //                 s without bit 7: virtual key c with the modifiers s
 // Modifier bits: 0x01 Shift, 0x02 Ctrl, 0x04 Alt, 0x40 right Windows key.
 //
+// Where the rules of one key type: the window in front when they began.
+// Once another window has come to the front nothing more is typed for that
+// key, so that the rest of a text never lands in another program.
+struct TTypingTarget {
+    win::Window Window = 0;
+    bool Noted = false;
+    bool Moved = false;
+    // The events expected when the window was last found in front.
+    std::size_t Checked = 0;
+};
+
 // Types the text as synthesised key events, each expected in
 // process.Synthesised so the hook lets it pass as the library's own. The
 // modifiers the user holds are released first and pressed again
-// afterwards. Always true.
+// afterwards. Before each character the foreground window is compared
+// with the target's; when another one has come to the front, the rest is
+// not typed. Always true.
+bool TypeText(THookProcess& process, const std::string& text, TTypingTarget& target);
+// The same with a target of its own.
 bool TypeText(THookProcess& process, const std::string& text);
 
 // The user pressed (down) or released a modifier key while the library's
@@ -23,8 +39,9 @@ bool TypeText(THookProcess& process, const std::string& text);
 // the user left it, when those events would leave it otherwise.
 void KeepAsHeld(THookProcess& process, TEventKey key, bool down);
 
-// One synthesised event; bit 15 of the code asks for the extended key.
-void SendKey(THookProcess& process, std::uint16_t code, bool press);
+// One synthesised event; bit 15 of the code asks for the extended key. It
+// is expected to come back unless it goes to another process's window.
+void SendKey(THookProcess& process, std::uint16_t code, bool press, bool expected = true);
 void TypeAltCode(THookProcess& process, std::uint8_t character);
 void WaitForIdle(THookProcess& process);
 // Shift, Ctrl, Alt, and AltGr as the platform shows it.

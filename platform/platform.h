@@ -119,6 +119,8 @@ public:
     virtual ~SystemApi() = default;
     virtual bool GetVersionExA(OsVersionInfo* info) = 0;
     virtual void Sleep(std::uint32_t milliseconds) = 0;
+    // Milliseconds since the system started; wraps after 49.7 days.
+    virtual std::uint32_t GetTickCount() = 0;
     virtual std::uint32_t WaitForInputIdle(Handle process, std::uint32_t milliseconds) = 0;
     virtual Handle GetCurrentProcess() = 0;
     virtual std::uint32_t GetModuleFileNameA(Instance module, char* buffer, std::uint32_t size) = 0;
@@ -132,8 +134,7 @@ public:
     virtual std::uint32_t GetLastError() = 0;
     virtual bool CloseHandle(Handle handle) = 0;
     virtual std::uint32_t GetCurrentProcessId() = 0;
-    // False where kernel32 has no such function (Windows 95/98, NT 4): no
-    // process there runs under WOW64.
+    // False when the call fails (a handle without the right to ask).
     virtual bool IsWow64Process(Handle process, bool* wow64) = 0;
     virtual Handle OpenProcess(std::uint32_t access, bool inheritHandle,
                                std::uint32_t processId) = 0;

@@ -1,10 +1,21 @@
 #include "settings/options_registry.h"
 
+#include "platform/win_constants.h"
+
 TOptionsRegistry::TOptionsRegistry(win::RegistryApi& api, win::RegKey root) : TRegistry(api) {
     RootKey = root;
 }
 
-void OpenSettingsKey(TOptionsRegistry& store) { store.OpenSubkey(SettingsKeyPath, true); }
+// A process of low integrity (a browser's sandboxed tab, say) is refused
+// write rights to the user's keys, and with them the full-access open: it
+// opens the key for reading, and a write there fails as any failed write.
+void OpenSettingsKey(TOptionsRegistry& store) {
+    if (store.OpenSubkey(SettingsKeyPath, true)) return;
+    const std::uint32_t access = store.Access;
+    store.Access = win::KEY_READ;
+    store.OpenSubkey(SettingsKeyPath, false);
+    store.Access = access;
+}
 
 std::uint8_t TOptionsRegistry::ReadFlag(const std::string& name, std::uint8_t defaultValue) {
     std::uint8_t value = defaultValue;

@@ -22,7 +22,8 @@ public:
     std::string ReadOptionString(TOption option);
 };
 
-// The per-process store: opens (creating it if need be) the settings key.
-// A key that cannot be opened is not reported; every read then gives the
-// default and every write fails.
+// The per-process store: opens (creating it if need be) the settings key,
+// or, where full access is refused, opens it for reading. A key that cannot
+// be opened is not reported; every read then gives the default and every
+// write fails.
 void OpenSettingsKey(TOptionsRegistry& store);

@@ -1,10 +1,15 @@
 // Entry points of Zolhook.dll. DllMain only notes the module handle and how
 // to make the library's per-process state: the loader lock forbids registry
 // calls there, so the state is made on the first call into the library. On
-// unloading it frees that state again.
+// unloading it frees that state again. The 32-bit library also keeps its
+// unwind tables known to its own unwinder; the 64-bit one unwinds through
+// the SEH tables of the image, which the start-up code does not hand out.
 #include <cstdint>
 
 #include "common/library_error.h"
+#if defined(__i386__)
+#include "hook/dll/unwind_tables.h"
+#endif
 #include "hook/hook_procedure.h"
 #include "hook/macro_commands.h"
 #include "hook/sound_playback.h"
@@ -36,9 +41,15 @@ extern "C" int ZV_STDCALL DllMain(win::Instance instance, std::uint32_t reason, 
     constexpr std::uint32_t DllProcessAttach = 1;
     if (reason == DllProcessAttach) {
         LibraryInstance = instance;
+#if defined(__i386__)
+        KeepUnwindTablesOwn(instance);
+#endif
         SetProcessCreator(CreateWin32Process);
     } else if (reason == DllProcessDetach) {
         LibraryUnloading(reserved != nullptr);
+#if defined(__i386__)
+        ReleaseUnwindTables();
+#endif
     }
     return 1;
 }

@@ -15,11 +15,19 @@ HookHandle SimHooks::SetWindowsHookExA(int hookType, HookProc proc, Instance mod
     if (installFails_ || hookType != WH_KEYBOARD || !proc || (threadId == 0 && module == 0)) {
         return 0;
     }
-    HookHandle handle = nextHandle_;
+    return Insert(Installed{0, proc, nullptr, 0});
+}
+
+HookHandle SimHooks::AddHook(Handler handler) {
+    return Insert(Installed{0, nullptr, std::make_shared<Handler>(std::move(handler)), 0});
+}
+
+HookHandle SimHooks::Insert(Installed hook) {
+    hook.handle = nextHandle_;
     nextHandle_ += 2;
-    std::uint32_t installer = system_ ? system_->GetCurrentProcessId() : 1;
-    chain_.insert(chain_.begin(), Installed{handle, proc, installer});
-    return handle;
+    hook.installer = system_ ? system_->GetCurrentProcessId() : 1;
+    chain_.insert(chain_.begin(), std::move(hook));
+    return chain_.front().handle;
 }
 
 bool SimHooks::UnhookWindowsHookEx(HookHandle hook) {
@@ -45,6 +53,11 @@ std::uint32_t SimHooks::ContextOf(const Installed& hook) const {
     return sameBitness ? target : hook.installer;
 }
 
+bool SimHooks::MayRunFor(const Installed& hook) const {
+    if (!system_ || targets_.empty()) return true;
+    return system_->IntegrityOf(targets_.back()) <= system_->IntegrityOf(hook.installer);
+}
+
 void SimHooks::Enter(std::uint32_t process) {
     if (system_) system_->SetCurrentProcess(process);
     if (enter_) enter_(process);
@@ -57,11 +70,14 @@ LResult SimHooks::CallNextHookEx(HookHandle hook, int code, WParam wParam, LPara
 }
 
 LResult SimHooks::RunFrom(std::size_t index, int code, WParam wParam, LParam lParam) {
+    while (index < chain_.size() && !MayRunFor(chain_[index])) ++index;
     if (index >= chain_.size()) return 0;
     std::uint32_t previous = system_ ? system_->GetCurrentProcessId() : 1;
     Enter(ContextOf(chain_[index]));
     running_.push_back(index);
-    LResult result = chain_[index].proc(code, wParam, lParam);
+    // Held apart from the chain, which the hook may change while it runs.
+    Installed hook = chain_[index];
+    LResult result = hook.proc ? hook.proc(code, wParam, lParam) : (*hook.handler)(code, wParam, lParam);
     running_.pop_back();
     Enter(previous);
     return result;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "platform/platform.h"
@@ -22,9 +23,12 @@ struct NextHookCall {
 //
 // A hook runs in the process that receives the key when both have the same
 // bitness; otherwise, as on 64-bit Windows, out of context: in the process
-// that installed it.
+// that installed it. A hook is never called for a process of a higher
+// integrity level than its installer's (an elevated program's keys).
 class SimHooks final : public win::HookApi {
 public:
+    using Handler = std::function<win::LResult(int code, win::WParam wParam, win::LParam lParam)>;
+
     win::HookHandle SetWindowsHookExA(int hookType, win::HookProc proc, win::Instance module,
                                       std::uint32_t threadId) override;
     win::LResult CallNextHookEx(win::HookHandle hook, int code, win::WParam wParam,
@@ -41,6 +45,11 @@ public:
     // state the current one.
     void SetProcessSwitch(std::function<void(std::uint32_t)> enter) { enter_ = std::move(enter); }
     void SetInstallFails(bool fail) { installFails_ = fail; }
+    // Another program's keyboard hook, installed now by the current
+    // process, so that it runs before every hook installed earlier. It
+    // passes an event on with CallNextHookEx or swallows it by returning
+    // nonzero.
+    win::HookHandle AddHook(Handler handler);
     std::size_t InstalledCount() const { return chain_.size(); }
     const std::vector<NextHookCall>& NextHookCalls() const { return nextCalls_; }
 
@@ -48,10 +57,13 @@ private:
     struct Installed {
         win::HookHandle handle;
         win::HookProc proc;
+        std::shared_ptr<Handler> handler;
         std::uint32_t installer;
     };
+    win::HookHandle Insert(Installed hook);
     win::LResult RunFrom(std::size_t index, int code, win::WParam wParam, win::LParam lParam);
     std::uint32_t ContextOf(const Installed& hook) const;
+    bool MayRunFor(const Installed& hook) const;
     void Enter(std::uint32_t process);
 
     std::vector<Installed> chain_;  // most recently installed first

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "common/key_bits.h"
+#include "platform/sim/sim_system.h"
+#include "platform/sim/sim_windows.h"
 #include "platform/win_constants.h"
 
 namespace sim {
@@ -12,6 +14,7 @@ using namespace win;
 namespace {
 
 constexpr std::uint8_t RightShiftScanCode = 0x36;
+constexpr std::uint8_t VK_LWIN = 0x5B;
 
 bool IsLockKey(std::uint8_t key) {
     return key == VK_CAPITAL || key == VK_NUMLOCK || key == VK_SCROLL;
@@ -25,13 +28,49 @@ std::uint8_t OtherSide(std::uint8_t sideKey) { return sideKey ^ 1; }
 
 }  // namespace
 
+void SimKeyboard::AttachDesktop(SimSystem& system, SimWindows& windows) {
+    system_ = &system;
+    windows_ = &windows;
+}
+
+bool SimKeyboard::WindowsNT() const { return !system_ || system_->IsWindowsNT(); }
+
+std::uint32_t SimKeyboard::CurrentThread() const { return system_ ? system_->GetCurrentProcessId() : 1; }
+
+// With no window in front the keys go to the first process's thread.
+std::uint32_t SimKeyboard::ForegroundThread() const {
+    std::uint32_t thread = 0;
+    if (windows_) windows_->GetWindowThreadProcessId(windows_->GetForegroundWindow(), &thread);
+    return thread == 0 ? 1 : thread;
+}
+
+SimKeyboard::ThreadState& SimKeyboard::StateOf(std::uint32_t thread) { return threadStates_[thread]; }
+
+const SimKeyboard::ThreadState& SimKeyboard::StateOf(std::uint32_t thread) const {
+    static const ThreadState untouched{};
+    auto found = threadStates_.find(thread);
+    return found == threadStates_.end() ? untouched : found->second;
+}
+
 bool SimKeyboard::GetKeyboardState(std::uint8_t state[256]) {
-    std::memcpy(state, threadState_, sizeof threadState_);
+    ReadThreadState(CurrentThread(), state);
     return true;
 }
 
+void SimKeyboard::ReadThreadState(std::uint32_t thread, std::uint8_t state[256]) const {
+    const ThreadState& own = StateOf(thread);
+    std::memcpy(state, own.data(), own.size());
+}
+
+// Only the calling thread's state changes. Windows 95/98 sets the lock
+// keys' lights from it as well; Windows NT does not, so there only
+// keybd_event switches a lock key for the whole system.
 bool SimKeyboard::SetKeyboardState(const std::uint8_t state[256]) {
-    std::memcpy(threadState_, state, sizeof threadState_);
+    ThreadState& own = StateOf(CurrentThread());
+    std::memcpy(own.data(), state, own.size());
+    if (!WindowsNT()) {
+        for (std::uint8_t key : {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL}) lockLights_[key] = state[key] & 0x01;
+    }
     return true;
 }
 
@@ -40,13 +79,28 @@ std::int16_t SimKeyboard::GetAsyncKeyState(int virtualKey) {
     return asyncDown_[virtualKey] ? static_cast<std::int16_t>(KeyDownBit) : 0;
 }
 
+bool SimKeyboard::BlockedByUipi() const {
+    if (!system_ || !windows_) return false;
+    std::uint32_t foreground = 0;
+    windows_->GetWindowThreadProcessId(windows_->GetForegroundWindow(), &foreground);
+    return foreground != 0 &&
+           system_->IntegrityOf(foreground) > system_->IntegrityOf(system_->GetCurrentProcessId());
+}
+
 void SimKeyboard::keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
                               std::uintptr_t) {
     KeyInput input{virtualKey, scanCode, flags, true};
+    input.blocked = BlockedByUipi();
     injected_.push_back(input);
-    Enqueue(input);
+    if (!input.blocked) Enter(input);
     ++injectedTotal_;
-    EnterScheduled();
+    std::vector<Scheduled> due;
+    std::erase_if(scheduled_, [&](Scheduled& event) {
+        if (event.afterInjected > injectedTotal_) return false;
+        due.push_back(std::move(event));
+        return true;
+    });
+    for (Scheduled& event : due) event.action();
 }
 
 std::int16_t SimKeyboard::VkKeyScanA(char character) {
@@ -64,45 +118,97 @@ KeyInput SimKeyboard::UserInput(std::uint8_t virtualKey, bool extended, bool rel
 }
 
 void SimKeyboard::UserEvent(std::uint8_t virtualKey, bool extended, bool release) {
-    Enqueue(UserInput(virtualKey, extended, release));
+    Enter(UserInput(virtualKey, extended, release));
+}
+
+void SimKeyboard::AmidInjected(std::size_t injected, std::function<void()> action) {
+    scheduled_.push_back({injectedTotal_ + injected, std::move(action)});
 }
 
 void SimKeyboard::UserEventAmidInjected(std::size_t injected, std::uint8_t virtualKey,
                                         bool extended, bool release) {
-    scheduled_.push_back({injectedTotal_ + injected, UserInput(virtualKey, extended, release)});
-}
-
-void SimKeyboard::EnterScheduled() {
-    auto due = [&](const Scheduled& event) { return event.afterInjected <= injectedTotal_; };
-    for (const Scheduled& event : scheduled_) {
-        if (due(event)) Enqueue(event.input);
-    }
-    std::erase_if(scheduled_, due);
+    KeyInput input = UserInput(virtualKey, extended, release);
+    AmidInjected(injected, [this, input] { Enter(input); });
 }
 
 bool SimKeyboard::EnterNextScheduled() {
     if (scheduled_.empty()) return false;
-    Enqueue(scheduled_.front().input);
+    std::function<void()> action = std::move(scheduled_.front().action);
     scheduled_.erase(scheduled_.begin());
+    action();
     return true;
 }
 
 KeyInput SimKeyboard::TakeInput() {
     current_ = queue_.front();
     queue_.pop_front();
+    TakeStateUpdate(current_);
     return current_;
 }
 
-// The asynchronous state follows the input queue, not the thread.
-void SimKeyboard::Enqueue(KeyInput input) {
+// The keys that are down, and the lock keys as their lights show them.
+SimKeyboard::ThreadState SimKeyboard::AsyncSnapshot() const {
+    ThreadState state{};
+    for (int key = 0; key < 256; ++key) state[key] = asyncDown_[key] ? 0x80 : 0;
+    for (std::uint8_t key : {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL}) state[key] |= lockLights_[key] ? 0x01 : 0;
+    return state;
+}
+
+// The toggle bits of keys other than the lock keys stay as the thread had
+// them.
+void SimKeyboard::TakeStateUpdate(const KeyInput& input) {
+    auto update = updateBefore_.find(input.sequence);
+    if (update == updateBefore_.end()) return;
+    ThreadState& state = StateOf(input.thread);
+    for (int key = 0; key < 256; ++key) {
+        bool lockKey = IsLockKey(static_cast<std::uint8_t>(key));
+        state[key] = static_cast<std::uint8_t>(lockKey ? update->second[key]
+                                                       : (update->second[key] & 0x80) | (state[key] & 0x01));
+    }
+    updateBefore_.erase(update);
+}
+
+// The event enters the system: the asynchronous state and the lights follow
+// the keys themselves, a hot key's events go no further, the rest queue up
+// for the thread in front, after the key state update of a thread that has
+// just got the keyboard.
+void SimKeyboard::Enter(KeyInput input) {
+    input.thread = ForegroundThread();
+    if (input.thread != lastInputThread_) {
+        pendingUpdates_[input.thread] = AsyncSnapshot();
+        lastInputThread_ = input.thread;
+    }
+    UpdateAsyncState(input);
+    if (IsHotKeyEvent(input)) return;
+    input.sequence = nextSequence_++;
+    auto pending = pendingUpdates_.find(input.thread);
+    if (pending != pendingUpdates_.end()) {
+        updateBefore_[input.sequence] = pending->second;
+        pendingUpdates_.erase(pending);
+    }
+    queue_.push_back(input);
+}
+
+void SimKeyboard::UpdateAsyncState(KeyInput& input) {
     Sides sides = SidesOf(input);
     bool down = !IsRelease(input);
     input.wasDown = asyncDown_[sides.specific];
+    if (down && !input.wasDown && IsLockKey(sides.generic)) lockLights_[sides.generic] = !lockLights_[sides.generic];
     asyncDown_[sides.specific] = down;
     if (sides.generic != sides.specific) {
         asyncDown_[sides.generic] = down || asyncDown_[OtherSide(sides.specific)];
     }
-    queue_.push_back(input);
+}
+
+bool SimKeyboard::IsHotKeyEvent(const KeyInput& input) const {
+    bool win = asyncDown_[VK_LWIN] || asyncDown_[VK_RWIN];
+    for (const HotKey& hotKey : hotKeys_) {
+        if (hotKey.virtualKey == input.virtualKey && hotKey.shift == asyncDown_[VK_SHIFT] &&
+            hotKey.ctrl == asyncDown_[VK_CONTROL] && hotKey.alt == asyncDown_[VK_MENU] && hotKey.win == win) {
+            return true;
+        }
+    }
+    return false;
 }
 
 SimKeyboard::Sides SimKeyboard::SidesOf(const KeyInput& input) {
@@ -136,7 +242,7 @@ SimKeyboard::Delivered SimKeyboard::KeyDataFor(const KeyInput& input) const {
     bool release = IsRelease(input);
     bool extended = (input.flags & KEYEVENTF_EXTENDEDKEY) || sides.specific == VK_RMENU ||
                     sides.specific == VK_RCONTROL;
-    bool altDown = (threadState_[VK_MENU] & 0x80) || (sides.generic == VK_MENU && !release);
+    bool altDown = (StateOf(input.thread)[VK_MENU] & 0x80) || (sides.generic == VK_MENU && !release);
     bool wasDown = release || input.wasDown;
     std::uint32_t keyData = 1u | (std::uint32_t(input.scanCode) << 16) |
                             (extended ? ExtendedKeyBit : 0u) | (altDown ? AltContextBit : 0u) |
@@ -145,18 +251,26 @@ SimKeyboard::Delivered SimKeyboard::KeyDataFor(const KeyInput& input) const {
 }
 
 void SimKeyboard::ApplyToThreadState(const KeyInput& input) {
+    ThreadState& state = StateOf(input.thread);
     Sides sides = SidesOf(input);
     if (IsRelease(input)) {
-        threadState_[sides.specific] &= 0x7F;
-        bool otherSideDown = sides.generic != sides.specific &&
-                             (threadState_[OtherSide(sides.specific)] & 0x80);
-        if (!otherSideDown) threadState_[sides.generic] &= 0x7F;
+        state[sides.specific] &= 0x7F;
+        bool otherSideDown = sides.generic != sides.specific && (state[OtherSide(sides.specific)] & 0x80);
+        if (!otherSideDown) state[sides.generic] &= 0x7F;
         return;
     }
-    bool firstPress = !(threadState_[sides.specific] & 0x80);
-    if (firstPress && IsLockKey(sides.generic)) threadState_[sides.generic] ^= 0x01;
-    threadState_[sides.specific] |= 0x80;
-    threadState_[sides.generic] |= 0x80;
+    bool firstPress = !(state[sides.specific] & 0x80);
+    if (firstPress && IsLockKey(sides.generic)) state[sides.generic] ^= 0x01;
+    state[sides.specific] |= 0x80;
+    state[sides.generic] |= 0x80;
+}
+
+bool SimKeyboard::IsThreadKeyDown(std::uint8_t virtualKey, std::uint32_t thread) const {
+    return StateOf(thread)[virtualKey] & 0x80;
+}
+
+bool SimKeyboard::IsThreadKeyToggled(std::uint8_t virtualKey, std::uint32_t thread) const {
+    return StateOf(thread)[virtualKey] & 0x01;
 }
 
 }  // namespace sim

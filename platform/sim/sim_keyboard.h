@@ -1,6 +1,9 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <map>
 #include <vector>
 
 #include "platform/platform.h"
@@ -8,24 +11,51 @@
 
 namespace sim {
 
-// One key event on its way to the application.
+class SimSystem;
+class SimWindows;
+
+// One key event on its way to an application.
 struct KeyInput {
     std::uint8_t virtualKey;
     std::uint8_t scanCode;
     std::uint32_t flags;  // KEYEVENTF_EXTENDEDKEY, KEYEVENTF_KEYUP
     bool injected;        // made by keybd_event, not by the user
-    // The key was down before this event, as the input queue saw it: the
-    // key data's previous-state bit, which a swallowed press still sets for
-    // its repeats.
+    // The key was down before this event, as the system saw it: the key
+    // data's previous-state bit, which a swallowed press still sets for its
+    // repeats.
     bool wasDown = false;
+    // The thread whose input queue the event went to: the foreground
+    // window's when the event entered the system.
+    std::uint32_t thread = 0;
+    std::uint64_t sequence = 0;  // of the events queued, in order
+    bool blocked = false;        // a keybd_event that UIPI dropped
 };
 
-// The keyboard as one thread of the application sees it. Like Windows, it
-// keeps two states: the asynchronous state changes the moment an event
-// enters the input queue (keybd_event included), the thread's state only
-// when the thread takes the event and the hooks let it pass. Left and right
-// modifiers are told apart, so releasing the generic VK_MENU releases only
-// the left Alt key.
+// A combination the system keeps for itself (Win+R opens the Run box):
+// while exactly these modifiers are down, the key's press and release reach
+// no application.
+struct HotKey {
+    bool shift = false;
+    bool ctrl = false;
+    bool alt = false;
+    bool win = false;
+    std::uint8_t virtualKey = 0;
+};
+
+// The keyboard as Windows keeps it. Every event, the user's or one that
+// keybd_event makes, first enters the system: the asynchronous key state and
+// the lock keys' lights change at once, a hot key's events stop there, and
+// the rest go to the input queue of the thread whose window is in the
+// foreground at that moment. Each thread keeps a key state of its own, which
+// changes only as that thread takes its events and the hooks let them pass.
+// When the keyboard comes to a thread from another one, Windows queues a key
+// state update for it, a copy of the asynchronous state, which the thread
+// takes before its next event: what happened while another thread had the
+// keyboard is then in its state, but only from then on.
+// Left and right modifiers are told apart, so releasing the generic VK_MENU
+// releases only the left Alt key. Injected input is dropped when the
+// foreground window belongs to a process of a higher integrity level than
+// the one that made it (UIPI).
 class SimKeyboard final : public win::KeyboardApi {
 public:
     bool GetKeyboardState(std::uint8_t state[256]) override;
@@ -36,60 +66,90 @@ public:
     std::int16_t VkKeyScanA(char character) override;
     std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override;
 
+    // The processes (whose threads key states belong to, and whose
+    // integrity UIPI compares) and the windows (which one is in front).
+    void AttachDesktop(SimSystem& system, SimWindows& windows);
     void SetLayout(KeyboardLayout layout) { layout_ = layout; }
     KeyboardLayout Layout() const { return layout_; }
+    void AddHotKey(const HotKey& hotKey) { hotKeys_.push_back(hotKey); }
 
     // A key pressed or released by the user.
     void UserEvent(std::uint8_t virtualKey, bool extended, bool release);
-    // A key the user presses or releases while the system is typing: the
-    // event enters the input queue, and the asynchronous state, right after
-    // the next `injected` keybd_event calls, as Windows queues input in time
-    // order. Events given the same point enter in the order given.
+    // Something that happens while the system is typing, right after the
+    // next `injected` keybd_event calls, as Windows takes input in time
+    // order. Things given the same point happen in the order given.
+    void AmidInjected(std::size_t injected, std::function<void()> action);
+    // A key the user presses or releases while the system is typing.
     void UserEventAmidInjected(std::size_t injected, std::uint8_t virtualKey, bool extended,
                                bool release);
-    // The first user event still waiting for keybd_event calls, now: the
-    // user goes on once the system has stopped typing. False when none
-    // waits.
+    // The first thing still waiting for keybd_event calls happens now: the
+    // user goes on once the system has stopped typing. False when none waits.
     bool EnterNextScheduled();
     bool HasPendingInput() const { return !queue_.empty(); }
     KeyInput TakeInput();
     // The event taken last, on its way through the hooks.
     const KeyInput& CurrentInput() const { return current_; }
 
-    // The hook chain let the event pass: the thread's state takes it. Returns
-    // the virtual key the application's message carries and its key data.
+    // The virtual key a window's message carries, and its key data, as the
+    // event's thread sees it.
     struct Delivered {
         std::uint8_t virtualKey;
         std::uint32_t keyData;
     };
     Delivered KeyDataFor(const KeyInput& input) const;
+    // The hook chain let the event pass: its thread's state takes it.
     void ApplyToThreadState(const KeyInput& input);
 
-    // Every keybd_event call, in order.
+    // Every keybd_event call, in order, those the system dropped included.
     const std::vector<KeyInput>& InjectedLog() const { return injected_; }
     void ClearInjectedLog() { injected_.clear(); }
-    bool IsThreadKeyDown(std::uint8_t virtualKey) const { return threadState_[virtualKey] & 0x80; }
-    bool IsThreadKeyToggled(std::uint8_t virtualKey) const { return threadState_[virtualKey] & 0x01; }
+    // The key state of a thread (the first application's by default).
+    bool IsThreadKeyDown(std::uint8_t virtualKey, std::uint32_t thread = 1) const;
+    bool IsThreadKeyToggled(std::uint8_t virtualKey, std::uint32_t thread = 1) const;
+    void ReadThreadState(std::uint32_t thread, std::uint8_t state[256]) const;
     bool IsAsyncKeyDown(std::uint8_t virtualKey) const { return asyncDown_[virtualKey]; }
+    // A lock key's light: on Windows NT a press toggles it as it enters the
+    // system, whatever becomes of the event.
+    bool IsLockOn(std::uint8_t virtualKey) const { return lockLights_[virtualKey]; }
 
 private:
+    using ThreadState = std::array<std::uint8_t, 256>;
     struct Sides {
         std::uint8_t generic;
         std::uint8_t specific;
     };
     static Sides SidesOf(const KeyInput& input);
-    void Enqueue(KeyInput input);
     KeyInput UserInput(std::uint8_t virtualKey, bool extended, bool release) const;
-    void EnterScheduled();
+    void Enter(KeyInput input);
+    void UpdateAsyncState(KeyInput& input);
+    ThreadState AsyncSnapshot() const;
+    void TakeStateUpdate(const KeyInput& input);
+    bool IsHotKeyEvent(const KeyInput& input) const;
+    bool BlockedByUipi() const;
+    std::uint32_t ForegroundThread() const;
+    std::uint32_t CurrentThread() const;
+    ThreadState& StateOf(std::uint32_t thread);
+    const ThreadState& StateOf(std::uint32_t thread) const;
+    bool WindowsNT() const;
 
     struct Scheduled {
-        std::size_t afterInjected;  // entered once this many keybd_event calls were made
-        KeyInput input;
+        std::size_t afterInjected;  // happens once this many keybd_event calls were made
+        std::function<void()> action;
     };
 
+    SimSystem* system_ = nullptr;
+    SimWindows* windows_ = nullptr;
     KeyboardLayout layout_ = KeyboardLayout::German;
-    std::uint8_t threadState_[256] = {};
+    std::map<std::uint32_t, ThreadState> threadStates_;
+    // Key state updates not yet queued, by thread, and those queued, by the
+    // event they come before.
+    std::map<std::uint32_t, ThreadState> pendingUpdates_;
+    std::map<std::uint64_t, ThreadState> updateBefore_;
+    std::uint32_t lastInputThread_ = 1;
+    std::uint64_t nextSequence_ = 0;
     bool asyncDown_[256] = {};
+    bool lockLights_[256] = {};
+    std::vector<HotKey> hotKeys_;
     std::deque<KeyInput> queue_;
     std::vector<KeyInput> injected_;
     std::size_t injectedTotal_ = 0;

@@ -3,6 +3,8 @@
 #include <array>
 #include <span>
 
+#include "common/key_bits.h"
+
 // The tables follow the layout DLLs of Windows (kbdus, kbdgr): a scan-code
 // table, the characters of each key by modification number, the modifier
 // combinations that select a modification number, and the dead keys. The
@@ -387,9 +389,6 @@ std::uint32_t CharacterOf(const Layout& layout, std::uint32_t virtualKey) {
     return 0;
 }
 
-constexpr std::uint32_t ExtendedBit = 1u << 24;
-constexpr std::uint32_t PreviousStateBit = 1u << 30;
-
 bool IsDown(const std::uint8_t keyState[256], std::uint8_t virtualKey) {
     return keyState[virtualKey] & 0x80;
 }
@@ -403,7 +402,7 @@ bool IsAltKey(std::uint8_t virtualKey) {
 // their scan code without the extended bit); -1 for any other key.
 int KeypadDigit(std::uint8_t virtualKey, std::uint32_t keyData) {
     if (virtualKey >= VK_NUMPAD0 && virtualKey <= VK_NUMPAD9) return virtualKey - VK_NUMPAD0;
-    if (keyData & ExtendedBit) return -1;
+    if (keyData & ExtendedKeyBit) return -1;
     std::uint32_t scan = (keyData >> 16) & 0xFF;
     if (scan < FirstKeypadScanCode || scan >= FirstKeypadScanCode + std::size(KeypadKeys)) {
         return -1;

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_machine.h"
 
+#include <stdexcept>
+
 #include "common/key_bits.h"
 #include "platform/win_constants.h"
 
@@ -11,6 +13,8 @@ using namespace win;
 SimMachine::SimMachine() {
     windows.AttachSystem(system);
     hooks.AttachSystem(system);
+    keyboard.AttachDesktop(system, windows);
+    registry.AttachSystem(system);
     threads.AttachSystem(system);
     system.AttachThreads(threads);
     windows.AttachThreads(threads);
@@ -77,33 +81,44 @@ void SimMachine::ReleaseAltGr() {
     DeliverInput();
 }
 
+void SimMachine::Focus(Window window) {
+    constexpr std::uint32_t ClickTakes = 200;
+    system.AdvanceClock(ClickTakes);
+    windows.SetFocus(window);
+}
+
+void SimMachine::FocusAmidInjected(std::size_t injected, Window window) {
+    keyboard.AmidInjected(injected, [this, window] { windows.SetFocus(window); });
+}
+
+// Each event runs through the hooks in its thread's process, which takes
+// it as the thread reads its input. A hook that answers its own events with
+// new ones forever would keep this loop busy for ever: that is reported.
 void SimMachine::DeliverInput() {
-    while (keyboard.HasPendingInput()) {
+    constexpr std::size_t EndlessInput = 1000000;
+    for (std::size_t count = 0; keyboard.HasPendingInput(); ++count) {
+        if (count == EndlessInput) throw std::runtime_error("endless input: the hooks keep making key events");
         KeyInput input = keyboard.TakeInput();
         SimKeyboard::Delivered delivered = keyboard.KeyDataFor(input);
         std::uint32_t keyData = delivered.keyData | (dialogMode_ ? DialogModeBit : 0);
-        // With no window in front the keys go to the first process's thread.
-        std::uint32_t target = 0;
-        windows.GetWindowThreadProcessId(windows.GetForegroundWindow(), &target);
-        if (target == 0) target = 1;
         bool swallowed = hooks.RunKeyboardHooks(HC_ACTION, delivered.virtualKey,
-                                                static_cast<LParam>(keyData), target) != 0;
+                                                static_cast<LParam>(keyData), input.thread) != 0;
         if (swallowed) continue;
         keyboard.ApplyToThreadState(input);
-        DeliverToApp(delivered.virtualKey, keyData);
+        DeliverToApp(input.thread, delivered.virtualKey, keyData);
     }
 }
 
 // Alt without Ctrl makes system keys, which an edit control does not type.
-void SimMachine::DeliverToApp(std::uint8_t virtualKey, std::uint32_t keyData) {
+void SimMachine::DeliverToApp(std::uint32_t thread, std::uint8_t virtualKey, std::uint32_t keyData) {
     bool release = keyData & TransitionBit;
-    bool systemKey = (keyData & AltContextBit) && !keyboard.IsThreadKeyDown(VK_CONTROL);
+    bool systemKey = (keyData & AltContextBit) && !keyboard.IsThreadKeyDown(VK_CONTROL, thread);
     std::uint32_t message = release ? (systemKey ? WM_SYSKEYUP : WM_KEYUP)
                                     : (systemKey ? WM_SYSKEYDOWN : WM_KEYDOWN);
-    Received& received = received_[windows.GetFocus()];
+    Received& received = received_[windows.FocusOf(thread)];
     received.messages.push_back({message, virtualKey, keyData});
     std::uint8_t state[256];
-    keyboard.GetKeyboardState(state);
+    keyboard.ReadThreadState(thread, state);
     received.text += release ? translator_.KeyUp(virtualKey, keyData, state)
                         : translator_.KeyDown(virtualKey, keyData, state);
 }

@@ -24,11 +24,12 @@ struct AppKeyMessage {
 };
 
 // A simulated Windows with one application in front: the user's key events
-// and every keybd_event go through the installed keyboard hooks, as Windows
-// queues them, and what the hooks let pass reaches the application's focused
-// window, which records the key messages and the characters they make.
-// Further applications, 32-bit or 64-bit, can be added and focused; the
-// first one lives in process 1, a 32-bit process.
+// and every keybd_event enter the system, go to the thread in the
+// foreground as Windows queues them, run through the installed keyboard
+// hooks in that thread's process, and what the hooks let pass reaches that
+// thread's focused window, which records the key messages and the
+// characters they make. Further applications, 32-bit or 64-bit, can be added
+// and focused; the first one lives in process 1, a 32-bit process.
 class SimMachine {
 public:
     SimMachine();
@@ -61,7 +62,13 @@ public:
 
     // An application in a process of its own; returns its edit window.
     win::Window AddApplication(bool is64Bit);
-    void Focus(win::Window window) { windows.SetFocus(window); }
+    // A person's click into a window: it takes a moment, in which the
+    // machine's threads go on.
+    void Focus(win::Window window);
+    // The focus moves while the system types, after the next `injected`
+    // keybd_event calls: the events made after that go to the window's
+    // thread.
+    void FocusAmidInjected(std::size_t injected, win::Window window);
 
     win::Window AppWindow() const { return appWindow_; }
     const std::vector<AppKeyMessage>& AppMessages() const { return AppMessages(appWindow_); }
@@ -75,7 +82,7 @@ private:
         std::vector<AppKeyMessage> messages;
         std::string text;
     };
-    void DeliverToApp(std::uint8_t virtualKey, std::uint32_t keyData);
+    void DeliverToApp(std::uint32_t thread, std::uint8_t virtualKey, std::uint32_t keyData);
     win::Window AddAppWindows();
     const Received& ReceivedBy(win::Window window) const;
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/sim/sim_system.h"
 #include "platform/win_constants.h"
 
 namespace sim {
@@ -12,6 +13,10 @@ using namespace win;
 namespace {
 
 bool IsPredefined(RegKey key) { return key >= 0x80000000u && key <= 0x80000006u; }
+
+// KEY_SET_VALUE, KEY_CREATE_SUB_KEY, KEY_CREATE_LINK, DELETE, WRITE_DAC and
+// WRITE_OWNER.
+constexpr std::uint32_t WriteRights = 0x0002 | 0x0004 | 0x0020 | 0x00010000 | 0x00040000 | 0x00080000;
 
 std::string NameOf(const char* name) { return name ? std::string(name) : std::string(); }
 
@@ -74,6 +79,14 @@ RegKey SimRegistry::NewHandle(std::shared_ptr<Key> key, std::string path, std::u
     return handle;
 }
 
+bool SimRegistry::RefusedByIntegrity(const std::string& path, std::uint32_t access) const {
+    if (!system_ || !(access & WriteRights)) return false;
+    if (system_->IntegrityOf(system_->GetCurrentProcessId()) != SimSystem::Integrity::Low) return false;
+    const std::string lowBranch = Fold("Software\\AppDataLow");
+    std::string folded = Fold(path);
+    return folded != lowBranch && folded.rfind(lowBranch + "\\", 0) != 0;
+}
+
 std::int32_t SimRegistry::OpenOrCreate(RegKey key, const char* subKey, std::uint32_t access,
                                        bool create, RegKey* result, std::uint32_t* disposition) {
     ++calls_;
@@ -96,14 +109,16 @@ std::int32_t SimRegistry::OpenOrCreate(RegKey key, const char* subKey, std::uint
             continue;
         }
         if (!create) return ERROR_FILE_NOT_FOUND;
-        if (denied_.count(Fold(path))) return ERROR_ACCESS_DENIED;
+        if (denied_.count(Fold(path)) || RefusedByIntegrity(path, KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
         auto made = std::make_shared<Key>();
         made->name = part;
         current->subkeys[Fold(part)] = made;
         current = made;
         createdAny = true;
     }
-    if (denied_.count(Fold(path))) return ERROR_ACCESS_DENIED;
+    if (denied_.count(Fold(path)) || RefusedByIntegrity(path, access)) {
+        return ERROR_ACCESS_DENIED;
+    }
     if (disposition) *disposition = createdAny ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
     *result = NewHandle(current, path, access);
     return ERROR_SUCCESS;

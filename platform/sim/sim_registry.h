@@ -21,9 +21,17 @@ struct RegistryValue {
     std::vector<std::uint8_t> data;
 };
 
+class SimSystem;
+
+// A process of low integrity may open keys of HKEY_CURRENT_USER for reading
+// only, except below Software\AppDataLow, as Windows' mandatory labels have
+// it.
 class SimRegistry final : public win::RegistryApi {
 public:
     SimRegistry();
+    // The processes, whose integrity levels decide the rights a key may be
+    // opened with.
+    void AttachSystem(SimSystem& system) { system_ = &system; }
 
     std::int32_t RegOpenKeyExA(win::RegKey key, const char* subKey, std::uint32_t options,
                                std::uint32_t access, win::RegKey* result) override;
@@ -90,7 +98,9 @@ private:
                               bool create, win::RegKey* result, std::uint32_t* disposition);
     std::shared_ptr<Key> Walk(win::RegKey root, const std::string& path, bool create) const;
     win::RegKey NewHandle(std::shared_ptr<Key> key, std::string path, std::uint32_t access);
+    bool RefusedByIntegrity(const std::string& path, std::uint32_t access) const;
 
+    SimSystem* system_ = nullptr;
     std::map<win::RegKey, std::shared_ptr<Key>> roots_;
     std::map<win::RegKey, OpenHandle> handles_;
     win::RegKey nextHandle_ = 0x100;

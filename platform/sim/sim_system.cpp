@@ -33,6 +33,16 @@ void SimSystem::Sleep(std::uint32_t milliseconds) {
     if (threads_) threads_->Sleep(milliseconds);
 }
 
+// Windows' tick count wraps after 49.7 days; the machine's clock does too.
+std::uint32_t SimSystem::GetTickCount() {
+    return threads_ ? static_cast<std::uint32_t>(threads_->Now()) : 0;
+}
+
+void SimSystem::AdvanceClock(std::uint32_t milliseconds) {
+    if (!threads_) throw std::logic_error("a clock needs the machine's threads");
+    threads_->Sleep(milliseconds);
+}
+
 std::uint32_t SimSystem::WaitForInputIdle(Handle, std::uint32_t) {
     ++idleWaits_;
     return 0;
@@ -251,6 +261,15 @@ std::uint32_t SimSystem::AddProcess(bool is64Bit) {
     std::uint32_t id = nextProcess_++;
     processes_[id] = Process{is64Bit};
     return id;
+}
+
+void SimSystem::SetIntegrity(std::uint32_t processId, Integrity level) {
+    processes_.at(processId).integrity = level;
+}
+
+SimSystem::Integrity SimSystem::IntegrityOf(std::uint32_t processId) const {
+    auto found = processes_.find(processId);
+    return found == processes_.end() ? Integrity::Medium : found->second.integrity;
 }
 
 bool SimSystem::Is64BitProcess(std::uint32_t processId) const {

@@ -28,6 +28,7 @@ class SimSystem : public win::SystemApi {
 public:
     bool GetVersionExA(win::OsVersionInfo* info) override;
     void Sleep(std::uint32_t milliseconds) override;
+    std::uint32_t GetTickCount() override;
     std::uint32_t WaitForInputIdle(win::Handle process, std::uint32_t milliseconds) override;
     win::Handle GetCurrentProcess() override;
     std::uint32_t GetModuleFileNameA(win::Instance module, char* buffer,
@@ -61,12 +62,18 @@ public:
 
     // Processes. The machine starts with one 32-bit process, id 1, which is
     // the current one; the hook chain and the tests switch between them.
+    // Each process has one thread, whose id is the process id.
     std::uint32_t AddProcess(bool is64Bit);
     void SetCurrentProcess(std::uint32_t processId) { current_ = processId; }
     bool Is64BitProcess(std::uint32_t processId) const;
     // Every process runs C:\Programme\Probe\probe.exe unless set otherwise;
     // one CreateProcessA started runs the program it named.
     void SetProcessImage(std::uint32_t processId, const std::string& path) { processes_.at(processId).image = path; }
+    // Mandatory integrity levels: a process started elevated runs at High,
+    // a sandboxed one (a browser's tabs, say) at Low, every other at Medium.
+    enum class Integrity { Low, Medium, High };
+    void SetIntegrity(std::uint32_t processId, Integrity level);
+    Integrity IntegrityOf(std::uint32_t processId) const;
     void EndProcess(std::uint32_t processId, std::uint32_t exitCode);
     bool HasEnded(std::uint32_t processId) const;
     // A 64-bit Windows runs 32-bit processes under WOW64.
@@ -95,6 +102,7 @@ public:
                                     std::uint32_t* size) override;
 
     void SetWindowsNT(bool nt) { windowsNT_ = nt; }
+    bool IsWindowsNT() const { return windowsNT_; }
     void SetModuleFileName(win::Instance module, const std::string& path);
     // A path with characters the ANSI code page lacks, which the ANSI call
     // reports as "?".
@@ -105,6 +113,11 @@ public:
     // Windows as Wine makes it: its ntdll exports wine_get_version.
     void SetWine(bool wine) { wine_ = wine; }
 
+    // The time that passes between a test's steps, on the machine's one
+    // clock (SimThreads), which GetTickCount reads: the other threads run
+    // meanwhile, as they do while a thread sleeps.
+    void AdvanceClock(std::uint32_t milliseconds);
+
     std::uint64_t SleepCount() const { return sleeps_.size(); }
     // The waits asked for, in milliseconds, in order.
     const std::vector<std::uint32_t>& Sleeps() const { return sleeps_; }
@@ -113,6 +126,7 @@ public:
 private:
     struct Process {
         bool is64Bit = false;
+        Integrity integrity = Integrity::Medium;
         bool ended = false;
         std::uint32_t exitCode = 0;
         std::string image = "C:\\Programme\\Probe\\probe.exe";

@@ -143,6 +143,23 @@ Window SimWindows::CreateWindowExA(std::uint32_t, const char* className, const c
     return window;
 }
 
+void SimWindows::SetFocus(Window window) {
+    focus_ = window;
+    auto found = windows_.find(window);
+    if (found != windows_.end()) threadFocus_[found->second.process] = window;
+}
+
+Window SimWindows::GetFocus() {
+    std::uint32_t process = 0;
+    GetWindowThreadProcessId(focus_, &process);
+    return process == CurrentProcess() ? focus_ : 0;
+}
+
+Window SimWindows::FocusOf(std::uint32_t thread) const {
+    auto found = threadFocus_.find(thread);
+    return found == threadFocus_.end() ? 0 : found->second;
+}
+
 bool SimWindows::RunIdleStep() {
     if (idleSteps_.empty()) return false;
     std::function<void()> step = std::move(idleSteps_.front());
@@ -191,6 +208,7 @@ void SimWindows::Destroy(Window window) {
     Deliver(window, WM_DESTROY, 0, 0);
     windows_.erase(window);
     if (focus_ == window) focus_ = 0;
+    std::erase_if(threadFocus_, [&](const auto& entry) { return entry.second == window; });
 }
 
 bool SimWindows::ShowWindow(Window window, int command) {

@@ -55,7 +55,7 @@ public:
                       win::LParam lParam) override;
     win::LResult SendMessageA(win::Window window, std::uint32_t message, win::WParam wParam,
                               win::LParam lParam) override;
-    win::Window GetFocus() override { return focus_; }
+    win::Window GetFocus() override;
     win::Window GetParent(win::Window window) override;
     bool IsChild(win::Window parent, win::Window window) override;
     std::uint16_t RegisterClassA(const win::WindowClass* windowClass) override;
@@ -114,7 +114,11 @@ public:
                           win::Window parent = 0, Handler handler = nullptr);
     // The messages posted to threads, whatever became of them.
     const std::vector<ThreadPost>& ThreadPosts() const { return threadPosts_; }
-    void SetFocus(win::Window window) { focus_ = window; }
+    // The keyboard focus moves to the window, and its top-level window comes
+    // to the foreground. Each thread remembers its own focus window, which
+    // GetFocus returns only while the focus is in that thread.
+    void SetFocus(win::Window window);
+    win::Window FocusOf(std::uint32_t thread) const;
     void SetStyle(win::Window window, std::uint32_t style) { windows_.at(window).style = style; }
     // A class a program made from a standard class (an "Edit" superclassed as
     // "TEdit", say), which RealGetWindowClassA names.
@@ -166,6 +170,7 @@ private:
     std::map<std::string, SimClass> classes_;
     win::Window nextWindow_ = 0x10010;
     win::Window focus_ = 0;
+    std::map<std::uint32_t, win::Window> threadFocus_;
     std::vector<PostedMessage> posted_;
     std::vector<ThreadPost> threadPosts_;
     SimSystem* system_ = nullptr;

@@ -264,6 +264,7 @@ public:
         return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(info));
     }
     void Sleep(std::uint32_t milliseconds) override { ::Sleep(milliseconds); }
+    std::uint32_t GetTickCount() override { return ::GetTickCount(); }
     std::uint32_t WaitForInputIdle(Handle process, std::uint32_t milliseconds) override {
         return ::WaitForInputIdle(reinterpret_cast<HANDLE>(process), milliseconds);
     }
@@ -297,14 +298,9 @@ public:
         return ::CloseHandle(reinterpret_cast<HANDLE>(handle));
     }
     std::uint32_t GetCurrentProcessId() override { return ::GetCurrentProcessId(); }
-    // Looked up at run time: kernel32 of Windows 95/98 and NT 4 lacks it, and
-    // an import would keep the program from loading there.
     bool IsWow64Process(Handle process, bool* wow64) override {
-        using Function = BOOL(WINAPI*)(HANDLE, PBOOL);
-        auto function = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(
-            ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
         BOOL result = FALSE;
-        bool called = function && function(reinterpret_cast<HANDLE>(process), &result);
+        bool called = ::IsWow64Process(reinterpret_cast<HANDLE>(process), &result);
         *wow64 = called && result;
         return called;
     }

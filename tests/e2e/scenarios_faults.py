@@ -5,7 +5,7 @@ import os
 import signal
 import time
 
-from harness import BIN, Log, check, scenario
+from harness import BIN, BIN32, Log, check, scenario
 
 SETTINGS = r"HKEY_CURRENT_USER\Software\Quendlin\Zolvik32\Settings"
 SPEAKER = SETTINGS + r"\Speaker"
@@ -193,3 +193,41 @@ def ten_thousand_character_macro_types_completely(session):
     check_modifiers_up(session, window)
     session.type("x")
     window.wait_for(lambda lines: window.characters() == text + "x", "a plain x after the macro")
+
+
+@scenario
+def program_with_the_shared_gcc_runtime_survives_the_library(session):
+    # A program built with MinGW and the shared GCC runtime has it loaded
+    # before the library arrives. The library's contained errors (a macro
+    # and an umlaut table value of the wrong type) must not end it, nor
+    # the library's unloading once the tray program has removed its hook;
+    # then it closes normally.
+    session.use_keymap("us")
+    session.import_registry(
+        f'[{SETTINGS}]\n{ON}\n"Umlautwandlung"=hex:01\n"UmlautMode"=hex:00\n\n'
+        f'[{ALTGR}]\n"00080045"=dword:00080045\n"00080047"="Gut"\n\n'
+        f'[{ASCII}]\n"00000041"=dword:00000001\n')
+    tray = session.start_tray()
+    log = Log(session.work / "shared.log")
+    program = session.start(BIN32 / "tests" / "e2e" / "shared_runtime" / "probe.exe", "window",
+                            log.path, "shared")
+    log.wait_for(lambda lines: "READY" in lines, "the program with the shared runtime")
+    session.window_id = session.xdotool("search", "--sync", "--name", "^shared$").split()[0]
+    session.focus_window()
+    arrives(session, log, "a", 0x41, "umlaut table value of type REG_DWORD")
+    before = presses(log).count(0x45)
+    altgr(session, "e")
+    log.wait_for(lambda lines: presses(log).count(0x45) > before,
+                 "AltGr+E reaching the program (macro value of type REG_DWORD)")
+    altgr_macro(session, log, "g", "aGut")
+    check(program.poll() is None, f"the program ended with exit code {program.poll()}")
+    session.keys("F11")
+    log.wait_for(lambda lines: "LIBRARY 1" in lines, "the library in the program")
+    session.probe("post", 0x10, 0, 0)
+    tray.wait(timeout=20)
+    session.keys("F9")
+    log.wait_for(lambda lines: "LIBRARY 0" in lines, "the library unloaded from the program")
+    session.type("x")
+    log.wait_for(lambda lines: log.characters() == "aGutx", "typing after the library left")
+    session.keys("alt+F4")
+    check(program.wait(timeout=20) == 0, f"the program closed with exit code {program.returncode}")

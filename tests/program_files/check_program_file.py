@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 """One shipped program file against what it promises:
 
-    check_program_file.py OBJDUMP FILE BUDGET [program|setup|library]
+    check_program_file.py OBJDUMP FILE BUDGET [program|setup|library] IMPORTS
 
-FILE is at most BUDGET bytes. A program (and the configuration program, a
+FILE is at most BUDGET bytes and imports only functions that IMPORTS, the
+one list of what every program file may import, allows: one "DLL function"
+a line (a DLL's name in lower case, "#N" for an import by ordinal), so that
+nothing newer than the oldest Windows supported slips in. A program (and the configuration program, a
 "setup") carries exactly one application manifest, resource 1 of type 24
 (RT_MANIFEST) as `objdump -p` lists it, which asks for no elevation and
 names Windows 7 and later; the configuration program's also asks for the
@@ -30,6 +33,30 @@ def fail(message):
     sys.exit(1)
 
 
+def imports(listing):
+    """The "dll function" pairs of objdump's view of the import tables."""
+    found = set()
+    dll = None
+    for line in listing[listing.find("The Import Tables"):].splitlines():
+        match = re.match(r"^\tDLL Name: (\S+)", line)
+        if match:
+            dll = match.group(1).lower()
+            continue
+        match = re.match(r"^\t[0-9a-f]+\t +([0-9]+) +(\S+)", line)
+        if dll and match:
+            found.add(f"{dll} {'#' + match.group(1) if match.group(2) == '<none>' else match.group(2)}")
+        elif not line.strip():
+            dll = None
+        if line.startswith("PE File Base Relocations"):
+            break
+    return found
+
+
+def allowed_imports(path):
+    lines = pathlib.Path(path).read_text().splitlines()
+    return {line.strip() for line in lines if line.strip() and not line.startswith("#")}
+
+
 def manifest_entries(objdump, path):
     """The names and languages below resource type 24, from objdump's view
     of the resource directory, where each level is indented one step more:
@@ -51,12 +78,18 @@ def manifest_entries(objdump, path):
     return names, languages
 
 
-def main(objdump, path, budget, kind):
+def main(objdump, path, budget, kind, allowed):
     path = pathlib.Path(path)
     size = path.stat().st_size
     print(f"{path.name}: {size} bytes, budget {budget}")
     if size > int(budget):
         fail(f"{path.name} is {size} bytes, more than its budget of {budget}")
+    listing = subprocess.run([objdump, "-p", str(path)], capture_output=True, text=True, check=True).stdout
+    imported = imports(listing)
+    print(f"{path.name}: {len(imported)} imports")
+    unknown = sorted(imported - allowed_imports(allowed))
+    if unknown:
+        fail(f"{path.name} imports what the list does not allow: {', '.join(unknown)}")
     if kind == "library":
         return
     names, languages = manifest_entries(objdump, path)
@@ -74,4 +107,4 @@ def main(objdump, path, budget, kind):
 
 
 if __name__ == "__main__":
-    main(*sys.argv[1:5])
+    main(*sys.argv[1:6])

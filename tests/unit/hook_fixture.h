@@ -1,6 +1,8 @@
 #pragma once
 // A simulated machine with the hook installed by a stand-in for the tray
-// program, and an application process whose library state the hook uses.
+// program, and an application process whose library state the hook uses;
+// on demand a second application, in a process with a library state of its
+// own.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -30,8 +32,22 @@ protected:
         });
     std::unique_ptr<THookProcess> app = std::make_unique<THookProcess>(machine.platform, LibraryModule);
 
+    std::unique_ptr<THookProcess> other;
+    std::uint32_t otherProcess = 0;
+
     void SetUp() override { SetThisProcess(app.get()); }
     void TearDown() override { SetThisProcess(nullptr); }
+
+    // Returns the second application's text window.
+    win::Window AddOtherApplication() {
+        win::Window window = machine.AddApplication(false);
+        machine.windows.GetWindowThreadProcessId(window, &otherProcess);
+        other = std::make_unique<THookProcess>(machine.platform, LibraryModule);
+        machine.hooks.SetProcessSwitch([this](std::uint32_t process) {
+            SetThisProcess(process == otherProcess ? other.get() : app.get());
+        });
+        return window;
+    }
 
     void SetOption(const char* name, std::uint8_t value) {
         machine.registry.PutByte(SettingsKeyPath, name, value);

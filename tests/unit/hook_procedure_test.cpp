@@ -46,9 +46,9 @@ TEST_F(HookProcedureTest, NonActionCodePassesAfterTheHandleFetch) {
 }
 
 TEST_F(HookProcedureTest, ExpectedEventsPassUntouchedExceptTheRightWindowsKey) {
-    app->Synthesised.Expect({VK_SHIFT, false}, false);
-    app->Synthesised.Expect({VK_RWIN, true}, false);
-    app->Synthesised.Expect({VK_SHIFT, false}, true);
+    app->Synthesised.Expect({VK_SHIFT, false}, false, 0);
+    app->Synthesised.Expect({VK_RWIN, true}, false, 0);
+    app->Synthesised.Expect({VK_SHIFT, false}, true, 0);
     machine.Press(VK_SHIFT);
     machine.Press(VK_RWIN, true);
     machine.Release(VK_SHIFT);
@@ -59,19 +59,29 @@ TEST_F(HookProcedureTest, ExpectedEventsPassUntouchedExceptTheRightWindowsKey) {
     EXPECT_EQ(machine.AppMessages().size(), 4u);
 }
 
-// Only the next expected event is the library's own: anything else is the
-// user's, handled as always, and the expected ones stay expected.
+// Any event but the next expected one is the user's, handled as always,
+// and the expected ones stay expected; a second after the last sign of
+// them, none of them comes any more.
 TEST_F(HookProcedureTest, OtherEventsAmongTheExpectedAreTheUsers) {
-    app->Synthesised.Expect({'A', false}, false);
-    app->Synthesised.Expect({'A', false}, true);
+    app->Synthesised.Expect({'A', false}, false, 0);
+    app->Synthesised.Expect({'A', false}, true, 0);
     machine.Press(VK_SHIFT);
     machine.Press(VK_RSHIFT);
     machine.Press(VK_CONTROL, true);
     EXPECT_EQ(Flags(), (1u << kfShift) | (1u << kfCtrl));
+    EXPECT_EQ(app->Synthesised.Size(), 2u);
     machine.Release('A');
     EXPECT_EQ(app->Synthesised.Size(), 2u) << "a release where a press is expected";
     machine.Tap('A');
-    EXPECT_EQ(app->Synthesised.Size(), 0u);
+    EXPECT_EQ(app->Synthesised.Size(), 0u) << "the press came after all";
+    app->Synthesised.Expect({'A', false}, false, 0);
+    app->Synthesised.Expect({'A', false}, true, 0);
+    machine.Release('A');
+    machine.Tap('B');
+    EXPECT_EQ(app->Synthesised.Size(), 2u);
+    machine.system.AdvanceClock(TSynthesisedEvents::AgeLimit + 1);
+    machine.Tap('B');
+    EXPECT_EQ(app->Synthesised.Size(), 0u) << "lost";
 }
 
 TEST_F(HookProcedureTest, AltKeys) {

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_system.h"
 #include "platform/win_constants.h"
 #include "settings/options_registry.h"
 
@@ -57,6 +58,22 @@ TEST_F(OptionsRegistryTest, KeyThatCannotBeOpenedReadsDefaultsAndRefusesWrites) 
     EXPECT_EQ(store.ReadOptionString(opDecimalDot), "");
     EXPECT_EQ(ErrorOf([&] { store.WriteOption(opEnabled, 1); }),
               "Konnte Daten f\xFCr 'Zolvik eingeschaltet' nicht setzen");
+}
+
+// A process of low integrity (a browser's sandboxed tab, say) may read the
+// settings but not write them: the hook library there must see the master
+// switch as it is.
+TEST_F(OptionsRegistryTest, LowIntegrityProcessReadsTheSettingsAndCannotWriteThem) {
+    sim::SimSystem system;
+    registry.AttachSystem(system);
+    registry.PutByte(SettingsKeyPath, "Zolvik eingeschaltet", 1);
+    system.SetIntegrity(1, sim::SimSystem::Integrity::Low);
+    TOptionsRegistry store(registry, HKEY_CURRENT_USER);
+    OpenSettingsKey(store);
+    EXPECT_EQ(store.ReadOption(opEnabled), 1);
+    EXPECT_EQ(ErrorOf([&] { store.WriteOption(opEnabled, 0); }),
+              "Konnte Daten f\xFCr 'Zolvik eingeschaltet' nicht setzen");
+    EXPECT_EQ(registry.Get(SettingsKeyPath, "Zolvik eingeschaltet")->data, std::vector<std::uint8_t>{1});
 }
 
 // Wrongly typed or sized content gives the value or the error, never

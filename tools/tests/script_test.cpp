@@ -22,6 +22,7 @@ std::string Show(const TStep& step) {
         case TStepKind::Down: return "down " + key(step.Key);
         case TStepKind::Up: return "up " + key(step.Key);
         case TStepKind::Text: return "text " + step.Text;
+        case TStepKind::Focus: return step.ToOther ? "focus other" : "focus back";
     }
     return "";
 }
@@ -49,6 +50,7 @@ TEST(ScriptTest, Tokens) {
         {"CapsLock # a comment \"ignored\" AltGr+E\n  NumLock\t#\n", {"tap 14", "tap 90"}},
         {"", {}},
         {"after:5 up:AltGr E", {"up AltGr", "tap 45"}},
+        {"focus:other a after:3 focus:back", {"focus other", "tap 41", "focus back"}},
     };
     for (const Case& c : cases) EXPECT_EQ(Steps(c.script), c.steps) << c.script;
 }
@@ -74,6 +76,7 @@ TEST(ScriptTest, Errors) {
         {"after:0 A", "script: at 'after:0': after: needs a count of 1 to 1000"},
         {"after:x A", "after: needs a count of 1 to 1000"},
         {"A after:3", "after: needs a step to follow"},
+        {"focus:elsewhere", "script: at 'focus:elsewhere': focus: is focus:other or focus:back"},
     };
     for (const Case& c : cases) {
         try {

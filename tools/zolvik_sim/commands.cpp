@@ -134,6 +134,24 @@ std::string ScriptText(const std::vector<std::string>& operands) {
     return ToCp1252(script, "SCRIPT");
 }
 
+// A combination the system keeps for itself, as a key combination names it.
+sim::HotKey ParseHotKey(const std::string& text) {
+    TKeyCombo combo = ParseKeyCombo(ToCp1252(text, "--hot-key"));
+    sim::HotKey hotKey;
+    for (const TKeyRef& modifier : combo.Modifiers) {
+        if (modifier.CapsLockOn) throw ToolError("--hot-key: Caps Lock is no modifier of a hot key");
+        hotKey.shift |= modifier.VirtualKey == win::VK_SHIFT;
+        hotKey.ctrl |= modifier.AltGr || modifier.VirtualKey == win::VK_CONTROL;
+        hotKey.alt |= modifier.AltGr || modifier.VirtualKey == win::VK_MENU;
+        hotKey.win |= modifier.VirtualKey == win::VK_RWIN;
+    }
+    bool modifierKey = combo.Key.AltGr || (combo.Key.VirtualKey >= win::VK_SHIFT && combo.Key.VirtualKey <= win::VK_MENU) ||
+                       combo.Key.VirtualKey == win::VK_RWIN;
+    if (modifierKey) throw ToolError("--hot-key: " + text + " ends in a modifier, not in a key");
+    hotKey.virtualKey = combo.Key.VirtualKey;
+    return hotKey;
+}
+
 TSessionOptions SessionOptions(const TArguments& arguments) {
     TSessionOptions options;
     options.Layout = ParseLayout(arguments.Value("--layout"));
@@ -146,6 +164,7 @@ TSessionOptions SessionOptions(const TArguments& arguments) {
     for (const std::string& path : arguments.Values("--missing")) {
         options.MissingFiles.insert(ToCp1252(path, "--missing"));
     }
+    for (const std::string& keys : arguments.Values("--hot-key")) options.HotKeys.push_back(ParseHotKey(keys));
     return options;
 }
 
@@ -154,7 +173,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out) {
                          {{"--reg", true, true}, {"--layout", true, false}, {"--platform", true, false},
                           {"--at", true, false}, {"--locale", true, false}, {"--caps-on", false, false},
                           {"--num-on", false, false}, {"--dialog", false, false}, {"--missing", true, true},
-                          {"--events", false, false}, {"--program", true, false}, {"--password", false, false}});
+                          {"--events", false, false}, {"--hot-key", true, true}, {"--program", true, false},
+                          {"--password", false, false}});
     TSessionOptions options = SessionOptions(arguments);
     std::vector<TRegFile> files;
     for (const std::string& path : arguments.Values("--reg")) files.push_back(ReadRegFile(path));

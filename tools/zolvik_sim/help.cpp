@@ -53,25 +53,35 @@ constexpr std::string_view Type = R"--(
 constexpr std::string_view Run = R"--(
   zolvik-sim run [--reg FILE.reg ...] [--layout de|us] [--platform nt|9x]
                  [--at MOMENT] [--locale de-DE|en-US] [--caps-on] [--num-on]
-                 [--dialog] [--program NAME.exe] [--password]
-                 [--missing PATH ...] [--events] SCRIPT ...
+                 [--dialog] [--missing PATH ...] [--hot-key KEYS ...]
+                 [--program NAME.exe] [--password] [--events] SCRIPT ...
     Replays SCRIPT through the whole system: an empty registry, the .reg
     files imported in order (all are read first; a malformed line imports
     nothing), the hook installed, a stand-in for the tray program's control
-    window, and a text window with the keyboard focus. Prints
+    window, a text window with the keyboard focus and a text window of
+    another program (focus:other in the script). Prints
       received: the text the window received
+      received in other: the text the other program's window received,
+                if any
       sound:    each sound requested, by event name
       posted:   other messages posted (to Zolvik32 or the application)
       opened:   each program or document opened ("cannot open:" for a
                 PATH named with --missing, which fails as a missing file)
       beep:     each MessageBeep
       changed:  each registry value the system changed, before -> after
-      locks:    the lock keys as the window sees them after the script
+      locks:    the lock keys' lights after the script
                 ("locks: Caps Lock off, Num Lock on, Scroll Lock off")
+      keys down: the keys the system holds down after the script, as
+                GetAsyncKeyState reports them ("keys down: none",
+                "keys down: Shift, Ctrl")
     and with --events every key event first ("key: user press ...",
-    "key: typed release ...", "(swallowed)" when the hook kept it).
+    "key: typed release ...", "in other" when it went to the other
+    program's window, "(swallowed)" when the hook kept it).
     --caps-on, --num-on: Caps Lock, Num Lock on before the script starts.
     --dialog: the keys are pressed in a dialog box (EasyTab moves focus).
+    --hot-key KEYS: a combination the system keeps for itself (Win+R):
+    while exactly its modifiers are down, the key's press and release
+    reach no program; repeatable.
     --program NAME.exe: the text window's program, for the rules under
     Software\Quendlin\Zolvik32\Programme (default: probe.exe).
     --password: the text window is a password field (an Edit with
@@ -94,6 +104,9 @@ constexpr std::string_view Script = R"--(
                      key events come after the next 5 events the system
                      types (or at the end of the script), as a fast
                      typist's do during a long macro
+    focus:other      the focus moves to the other program's text window
+    focus:back       and back to the first one; after:5 focus:other moves
+                     it while the system types
     "Hallo Welt"     typed key by key as a user would, with Shift or AltGr
                      where the layout needs them; inside, \" is a quote and
                      \\ a backslash. A dead key (^ on the German layout) is

@@ -93,6 +93,19 @@ std::uint8_t FlagsOf(const TKeyRef& modifier) {
 
 std::string Shown(std::string_view name) { return "'" + Cp1252ToUtf8(name) + "'"; }
 
+// The first name a script may give the key, in UTF-8.
+std::string KeyName(std::uint8_t virtualKey) {
+    bool letterOrDigit = (virtualKey >= '0' && virtualKey <= '9') || (virtualKey >= 'A' && virtualKey <= 'Z');
+    if (letterOrDigit) return std::string(1, static_cast<char>(virtualKey));
+    if (virtualKey >= VK_F1 && virtualKey < VK_F1 + 24) return "F" + std::to_string(virtualKey - VK_F1 + 1);
+    for (const NamedKey& key : NamedKeys) {
+        if (key.virtualKey == virtualKey) return Cp1252ToUtf8(key.name);
+    }
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", virtualKey);
+    return text;
+}
+
 }  // namespace
 
 TKeyRef ParseKeyName(std::string_view name) {
@@ -188,4 +201,21 @@ std::string VirtualKeyName(std::uint8_t virtualKey) {
         std::snprintf(text, sizeof text, "0x%02X", virtualKey);
     }
     return text;
+}
+
+std::vector<std::string> KeysDownNames(const bool down[256]) {
+    static const std::pair<std::uint8_t, const char*> Modifiers[] = {
+        {VK_LSHIFT, "Shift"}, {VK_RSHIFT, "right Shift"}, {VK_LCONTROL, "Ctrl"}, {VK_RCONTROL, "right Ctrl"},
+        {VK_LMENU, "Alt"},    {VK_RMENU, "right Alt"},    {0x5B, "left Win"},   {VK_RWIN, "Win"},
+    };
+    std::vector<std::string> names;
+    for (const auto& [key, name] : Modifiers) {
+        if (down[key]) names.push_back(name);
+    }
+    for (int key = 1; key < 256; ++key) {
+        auto virtualKey = static_cast<std::uint8_t>(key);
+        if (!down[key] || IsModifierKey(virtualKey)) continue;
+        names.push_back(KeyName(virtualKey));
+    }
+    return names;
 }

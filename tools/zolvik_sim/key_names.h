@@ -33,3 +33,8 @@ std::string MacroNameOf(const TKeyCombo& combo, bool umlaut);
 
 // "VK_SHIFT", "0x41 'A'", "0xE9" for key events.
 std::string VirtualKeyName(std::uint8_t virtualKey);
+
+// The keys the asynchronous key state shows down, by the names scripts use
+// ("Shift", "right Alt", "F5", "A", "0xE9"), modifiers first; the side of a
+// modifier is told when it is the right one, or the left Windows key.
+std::vector<std::string> KeysDownNames(const bool down[256]);

@@ -70,7 +70,7 @@ void ReportEvents(std::ostream& out, const TSession& session) {
                                                                   : "press";
         out << "key: " << (event.User ? "user " : "typed ")
             << ShowKeyEvent(action, event.VirtualKey, event.KeyData & ExtendedKeyBit)
-            << (event.Swallowed ? " (swallowed)" : "") << '\n';
+            << (event.InOther ? " in other" : "") << (event.Swallowed ? " (swallowed)" : "") << '\n';
     }
 }
 
@@ -95,11 +95,21 @@ void ReportChanges(std::ostream& out, const TSession& session) {
     }
 }
 
-// What the application's thread shows once the script has passed.
+// The keyboard's lights once the script has passed.
 void ReportLocks(std::ostream& out, const TSession& session) {
     auto state = [&](std::uint8_t key) { return session.LockOn(key) ? "on" : "off"; };
     out << "locks: Caps Lock " << state(VK_CAPITAL) << ", Num Lock " << state(VK_NUMLOCK)
         << ", Scroll Lock " << state(VK_SCROLL) << '\n';
+}
+
+void ReportKeysDown(std::ostream& out, const TSession& session) {
+    bool down[256];
+    for (int key = 0; key < 256; ++key) down[key] = session.KeyDown(static_cast<std::uint8_t>(key));
+    std::vector<std::string> names = KeysDownNames(down);
+    out << "keys down: ";
+    if (names.empty()) out << "none";
+    for (std::size_t i = 0; i < names.size(); ++i) out << (i ? ", " : "") << names[i];
+    out << '\n';
 }
 
 }  // namespace
@@ -159,6 +169,9 @@ std::string RunReport(const TSession& session, bool events) {
     std::ostringstream out;
     if (events) ReportEvents(out, session);
     out << "received: " << QuoteText(session.ReceivedText()) << '\n';
+    if (!session.ReceivedInOther().empty()) {
+        out << "received in other: " << QuoteText(session.ReceivedInOther()) << '\n';
+    }
     ReportPosted(out, session);
     for (const TOpenedDocument& document : session.Opened()) {
         out << (document.Opened ? "opened: " : "cannot open: ") << Cp1252ToUtf8(document.Path) << '\n';
@@ -166,5 +179,6 @@ std::string RunReport(const TSession& session, bool events) {
     for (std::uint32_t beep : session.Beeps()) out << "beep: " << BeepName(beep) << '\n';
     ReportChanges(out, session);
     ReportLocks(out, session);
+    ReportKeysDown(out, session);
     return out.str();
 }

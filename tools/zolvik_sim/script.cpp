@@ -78,7 +78,15 @@ TStep QuotedText(std::string_view script, std::size_t& pos) {
     throw ToolError("text without its closing quote");
 }
 
+TStep Focus(std::string_view where) {
+    if (where != "other" && where != "back") throw ToolError("focus: is focus:other or focus:back");
+    TStep step{TStepKind::Focus, {}, {}, 1, {}};
+    step.ToOther = where == "other";
+    return step;
+}
+
 TStep KeyStep(std::string_view token) {
+    if (HasPrefix(token, "focus:")) return Focus(token.substr(6));
     if (HasPrefix(token, "down:")) return Single(TStepKind::Down, token.substr(5));
     if (HasPrefix(token, "up:")) return Single(TStepKind::Up, token.substr(3));
     if (HasPrefix(token, "hold:")) return Hold(token.substr(5));

@@ -14,13 +14,15 @@
 //   CapsLock         a lock key is tapped like any other key
 //   after:5 up:AltGr the next step happens while the system types: its key
 //                    events come after the next 5 events the system types
+//   focus:other      the focus moves to the text window of another program
+//   focus:back       and back to the first one
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "tools/zolvik_sim/key_names.h"
 
-enum class TStepKind { Tap, Down, Up, Hold, Text };
+enum class TStepKind { Tap, Down, Up, Hold, Text, Focus };
 
 struct TStep {
     TStepKind Kind;
@@ -28,6 +30,7 @@ struct TStep {
     TKeyRef Key;
     int Count = 1;              // Hold: presses of the key
     std::string Text;           // Text: code page 1252
+    bool ToOther = false;       // Focus: to the other program's window, or back
     int AfterTyped = 0;         // happens after this many more typed events
 };
 

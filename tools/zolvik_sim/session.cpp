@@ -66,6 +66,7 @@ TSession::TSession(const TSessionOptions& options, const std::vector<TRegFile>& 
     machine_.system.SetWindowsNT(options.WindowsNT);
     machine_.system.SetLocalTime(options.Moment);
     machine_.system.SetThreadLocale(options.Locale);
+    for (const sim::HotKey& hotKey : options.HotKeys) machine_.keyboard.AddHotKey(hotKey);
     if (!options.Program.empty()) {
         machine_.system.SetProcessImage(machine_.system.GetCurrentProcessId(), "C:\\Programme\\" + options.Program);
     }
@@ -82,6 +83,12 @@ TSession::TSession(const TSessionOptions& options, const std::vector<TRegFile>& 
                                               return message == UM_GETHOOK ? LResult(hookHandle_) : 0;
                                           });
     app_ = std::make_unique<THookProcess>(platform_, LibraryModule);
+    otherWindow_ = machine_.AddApplication(false);
+    machine_.windows.GetWindowThreadProcessId(otherWindow_, &otherProcess_);
+    other_ = std::make_unique<THookProcess>(platform_, LibraryModule);
+    machine_.hooks.SetProcessSwitch([this](std::uint32_t process) {
+        SetThisProcess(process == otherProcess_ ? other_.get() : app_.get());
+    });
     SetThisProcess(app_.get());
     Current = this;
     // Installed last, so it runs first and sees what the library decides.
@@ -96,10 +103,10 @@ TSession::~TSession() {
 
 LResult ZV_STDCALL TSession::LogKeyEvent(int code, WParam wParam, LParam lParam) {
     TSession& session = *Current;
-    bool user = !session.machine_.keyboard.CurrentInput().injected;
+    const sim::KeyInput& input = session.machine_.keyboard.CurrentInput();
     LResult result = session.machine_.hooks.CallNextHookEx(session.loggerHandle_, code, wParam, lParam);
-    session.events_.push_back({static_cast<std::uint8_t>(wParam), static_cast<std::uint32_t>(lParam), user,
-                               result != 0});
+    session.events_.push_back({static_cast<std::uint8_t>(wParam), static_cast<std::uint32_t>(lParam),
+                               !input.injected, result != 0, input.thread == session.otherProcess_});
     return result;
 }
 
@@ -144,10 +151,23 @@ void TSession::Run(const std::vector<TStep>& steps) {
             case TStepKind::Text:
                 Type(step.Text);
                 break;
+            case TStepKind::Focus:
+                MoveFocus(step);
+                break;
         }
     }
     afterTyped_ = 0;
     while (machine_.keyboard.EnterNextScheduled()) machine_.DeliverInput();
+}
+
+// A click into the other program's window, or back into the first one.
+void TSession::MoveFocus(const TStep& step) {
+    Window window = step.ToOther ? otherWindow_ : machine_.AppWindow();
+    if (afterTyped_ > 0) {
+        machine_.FocusAmidInjected(static_cast<std::size_t>(afterTyped_), window);
+    } else {
+        machine_.Focus(window);
+    }
 }
 
 // A step made while the system types enters the input queue among the
@@ -207,8 +227,10 @@ void TSession::Type(const std::string& text) {
 // shifts.
 std::uint16_t TSession::KeyFor(char character) {
     auto code = static_cast<std::uint16_t>(machine_.keyboard.VkKeyScanA(character));
+    std::uint32_t thread = 0;
+    machine_.windows.GetWindowThreadProcessId(machine_.windows.GetForegroundWindow(), &thread);
     std::uint8_t state[256];
-    machine_.keyboard.GetKeyboardState(state);
+    machine_.keyboard.ReadThreadState(thread, state);
     if (code == 0xFFFF || !(state[VK_CAPITAL] & 1)) return code;
     sim::KeyboardLayout layout = machine_.keyboard.Layout();
     bool typesIt = Typed(layout, code, state) == std::string(1, character);

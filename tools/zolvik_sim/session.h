@@ -3,7 +3,8 @@
 // the registry imported from .reg files, the hook installed by a stand-in
 // for the tray program whose control window answers UM_GETHOOK and collects
 // what the library posts, and one application with the keyboard focus, in
-// whose process the hook library runs.
+// whose process the hook library runs. A second application, in a process
+// and with a library state of its own, waits for the focus to come to it.
 #include <cstdint>
 #include <memory>
 #include <set>
@@ -31,6 +32,7 @@ struct TSessionOptions {
     // The application's window is an edit control that holds a password.
     bool PasswordField = false;
     std::set<std::string> MissingFiles;  // code page 1252
+    std::vector<sim::HotKey> HotKeys;
 };
 
 // One key event as the hook chain saw it.
@@ -39,6 +41,7 @@ struct TKeyEventRecord {
     std::uint32_t KeyData;
     bool User;       // pressed by the user, not synthesised
     bool Swallowed;  // the hook library kept it from the application
+    bool InOther;    // it went to the other application
 };
 
 class TSession {
@@ -57,14 +60,17 @@ public:
     void Run(const std::vector<TStep>& steps);
 
     const std::string& ReceivedText() const { return machine_.AppText(); }
+    const std::string& ReceivedInOther() const { return machine_.AppText(otherWindow_); }
     const std::vector<TKeyEventRecord>& KeyEvents() const { return events_; }
     std::vector<sim::PostedMessage> Posted() const { return machine_.windows.Posted(); }
     win::Window ControlWindow() const { return control_; }
     const std::vector<TOpenedDocument>& Opened() const { return shell_.Opened(); }
     std::vector<std::uint32_t> Beeps() const;
     std::vector<TValueChange> RegistryChanges() const { return registry_.Changes(); }
-    // A lock key's toggle as the application's thread sees it.
-    bool LockOn(std::uint8_t virtualKey) const { return machine_.keyboard.IsThreadKeyToggled(virtualKey); }
+    // A lock key as its light shows it.
+    bool LockOn(std::uint8_t virtualKey) const { return machine_.keyboard.IsLockOn(virtualKey); }
+    // What GetAsyncKeyState reports.
+    bool KeyDown(std::uint8_t virtualKey) const { return machine_.keyboard.IsAsyncKeyDown(virtualKey); }
 
 private:
     static win::LResult ZV_STDCALL LogKeyEvent(int code, win::WParam wParam, win::LParam lParam);
@@ -74,6 +80,7 @@ private:
     void Tap(const TStep& step);
     void Hold(const TStep& step);
     void Type(const std::string& text);
+    void MoveFocus(const TStep& step);
     void TypeCharacter(char character);
     std::uint16_t KeyFor(char character);
 
@@ -85,6 +92,9 @@ private:
     win::HookHandle hookHandle_ = 0;
     win::Window control_ = 0;
     std::unique_ptr<THookProcess> app_;
+    win::Window otherWindow_ = 0;
+    std::uint32_t otherProcess_ = 0;
+    std::unique_ptr<THookProcess> other_;
     win::HookHandle loggerHandle_ = 0;
     int afterTyped_ = 0;
     std::vector<TKeyEventRecord> events_;

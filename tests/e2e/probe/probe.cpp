@@ -37,7 +37,10 @@
 //                              "CONTROL parent handle visible class text"
 //
 // In the probe window, F11 writes the state of Shift, Ctrl and Alt as
-// GetAsyncKeyState reports it; the window also logs the end of the session.
+// GetAsyncKeyState reports it, and whether Zolhook.dll is mapped into the
+// probe ("LIBRARY 1"). F9 unloads Zolhook.dll from the probe, as Windows
+// does once its hook is removed and Wine never does, and writes "LIBRARY 0"
+// when it is gone. The window also logs the end of the session.
 //
 // Every line is flushed at once, so the test runner can wait for it.
 #include <windows.h>
@@ -94,10 +97,21 @@ void WriteModifiers() {
     Write("MODIFIERS 10=%d 11=%d 12=%d A4=%d A5=%d", GetAsyncKeyState(VK_SHIFT) < 0,
           GetAsyncKeyState(VK_CONTROL) < 0, GetAsyncKeyState(VK_MENU) < 0,
           GetAsyncKeyState(VK_LMENU) < 0, GetAsyncKeyState(VK_RMENU) < 0);
+    Write("LIBRARY %d", GetModuleHandleA("Zolhook.dll") != nullptr);
+}
+
+void UnloadLibrary() {
+    for (int references = 0; references < 16; ++references) {
+        HMODULE library = GetModuleHandleA("Zolhook.dll");
+        if (!library) break;
+        FreeLibrary(library);
+    }
+    Write("LIBRARY %d", GetModuleHandleA("Zolhook.dll") != nullptr);
 }
 
 LRESULT CALLBACK LoggingEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN && wParam == VK_F11) WriteModifiers();
+    if (message == WM_KEYDOWN && wParam == VK_F9) UnloadLibrary();
     if (message == WM_KEYDOWN && wParam == VK_F12 && PasswordField) {
         FocusedField = window == PasswordField ? TextField : PasswordField;
         SetFocus(FocusedField);

@@ -48,7 +48,7 @@ win::LResult ZV_STDCALL TyperHook(int code, win::WParam wParam, win::LParam lPar
     bool press = !(static_cast<std::uint32_t>(lParam) & TransitionBit);
     if (code == win::HC_ACTION) {
         TEventKey key = EventKeyOf(static_cast<std::uint16_t>(wParam), static_cast<std::uint32_t>(lParam));
-        bool own = process.Synthesised.Recognise(key, !press);
+        bool own = process.Synthesised.Judge(key, !press, process.Api.system.GetTickCount()) == TEventOrigin::Own;
         if (!own && (wParam == 0x7A || wParam == 0x7B)) {
             if (press && wParam == 0x7B) TypeText(process, FileText("ZOLVIK_TYPER_TEXT"));
             if (press && wParam == 0x7A) LogModifiers(process);
