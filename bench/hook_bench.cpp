@@ -10,6 +10,7 @@
 #include <string>
 
 #include "common/control_messages.h"
+#include "common/registry_paths.h"
 #include "hook/hook_procedure.h"
 #include "hook/macro_store.h"
 #include "platform/sim/sim_machine.h"
@@ -146,6 +147,29 @@ void LetterWith200MacrosAndUmlauts(benchmark::State& state) {
     Measure(state, desk, 'X');
 }
 
+// Rules for remote desktops and virtual machines, none for this program:
+// the lookup of its value under the held Programme key replaces the failed
+// open of a missing key.
+void LetterWith200MacrosAndProgramRules(benchmark::State& state) {
+    Desk desk;
+    desk.Set("Zolvik eingeschaltet", 1);
+    DefineMacros(desk);
+    for (const char* program : {"mstsc.exe", "msrdc.exe", "vmconnect.exe", "VirtualBoxVM.exe"}) {
+        desk.machine.registry.PutString(ProgramsKeyPath, program, "alles");
+    }
+    Measure(state, desk, 'X');
+}
+
+// A program where the system does nothing: one lookup, no setting read.
+void LetterInAProgramLeftAlone(benchmark::State& state) {
+    Desk desk;
+    desk.Set("Zolvik eingeschaltet", 1);
+    DefineMacros(desk);
+    desk.system.SetProcessImage(desk.system.GetCurrentProcessId(), "C:\\Windows\\mstsc.exe");
+    desk.machine.registry.PutString(ProgramsKeyPath, "mstsc.exe", "alles");
+    Measure(state, desk, 'X');
+}
+
 // AltGr is held (left Ctrl and right Alt); every E types the macro, whose
 // events all come back through the hook.
 void AltGrMacro(benchmark::State& state) {
@@ -164,6 +188,8 @@ BENCHMARK(Modifier);
 BENCHMARK(LetterMasterSwitchOff);
 BENCHMARK(LetterWith200Macros);
 BENCHMARK(LetterWith200MacrosAndUmlauts);
+BENCHMARK(LetterWith200MacrosAndProgramRules);
+BENCHMARK(LetterInAProgramLeftAlone);
 BENCHMARK(AltGrMacro);
 
 BENCHMARK_MAIN();

@@ -23,6 +23,15 @@ std::wstring WideModulePath(win::SystemApi& system, win::Instance module) {
     return path;
 }
 
+std::string ProgramFileOf(win::SystemApi& system, win::Handle process) {
+    constexpr std::uint32_t LongestPath = 32768;
+    std::string path(LongestPath, '\0');
+    std::uint32_t size = LongestPath;
+    if (!system.QueryFullProcessImageNameA(process, 0, path.data(), &size)) return std::string();
+    path.resize(size);
+    return FileNamePart(path);
+}
+
 std::string FileNamePart(const std::string& path) {
     return path.substr(path.find_last_of('\\') + 1);
 }

@@ -10,6 +10,11 @@
 std::string ModulePath(win::SystemApi& system, win::Instance module);
 std::wstring WideModulePath(win::SystemApi& system, win::Instance module);
 
+// The file name of a process's program ("mstsc.exe"), from the pseudo
+// handle of the current process or a handle opened with at least
+// PROCESS_QUERY_LIMITED_INFORMATION; empty when Windows does not tell it.
+std::string ProgramFileOf(win::SystemApi& system, win::Handle process);
+
 // The part of a path after its last backslash.
 std::string FileNamePart(const std::string& path);
 // The part of a path up to and with its last backslash.

@@ -16,8 +16,11 @@ constexpr const char* OptionValueNames[OptionCount] = {
     "Umlautwandlung",
     "UmlautMode",
     "DecimalDot",
+    "In Kennwortfeldern nicht umwandeln",
 };
 
 }  // namespace
 
 const char* OptionValueName(TOption option) { return OptionValueNames[option]; }
+
+std::uint8_t OptionDefault(TOption option) { return option == opSparePasswordFields ? 1 : 0; }

@@ -3,6 +3,7 @@
 #include "common/control_messages.h"
 #include "hook/key_event.h"
 #include "hook/key_rules.h"
+#include "hook/key_scope.h"
 #include "hook/num_lock_hold.h"
 #include "hook/sound_requests.h"
 #include "hook/this_process.h"
@@ -35,30 +36,33 @@ void AnnounceLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag mem
     RequestOnOffSound(process, process.KeyFlags.Contains(member));
 }
 
-void UpdateLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag member,
-                   TSoundEvent sound) {
-    SetKeyFlag(process.KeyFlags, member, LockStateAfter(process, event));
-    AnnounceLockKey(process, event, member, sound);
-}
-
-// In the configuration program no rule acts on a key, not even AltGr+F1,
-// except in its test field.
-bool StepsAside(THookProcess& process) {
-    const TStepAside& rule = process.StepAside;
-    return rule.Active && (rule.TestField == 0 || process.Api.windows.GetFocus() != rule.TestField);
-}
-
 // Num Lock is held on before its toggle is announced, so that the sound
 // tells the state it ends in. Num Lock with AltGr belongs to the key rules,
 // which signal their own toggle.
-TVerdict ExamineNumLock(THookProcess& process, const TKeyEvent& event, bool press, bool rules) {
-    if (!press) TypeDueNumLockTap(process);
-    SetKeyFlag(process.KeyFlags, kfNumLock, LockStateAfter(process, event));
-    TNumLockHold hold = rules ? HoldNumLockOn(process, event) : TNumLockHold::None;
+TVerdict ActOnNumLock(THookProcess& process, const TKeyEvent& event, const TKeyScope& scope) {
+    TNumLockHold hold = scope.Rules && scope.Keypad ? HoldNumLockOn(process, event) : TNumLockHold::None;
     if (!process.KeyFlags.Contains(kfAltGr)) AnnounceLockKey(process, event, kfNumLock, seNumLock);
-    TVerdict verdict = rules ? ApplyKeyRules(process, event) : TVerdict::Pass;
+    TVerdict verdict = ApplyKeyRules(process, event, scope);
     if (verdict == TVerdict::Swallow) HeldNumLockSwallowed(process, hold);
     return verdict;
+}
+
+// A press where the system acts: a lock key's toggle announced, then the
+// key rules.
+TVerdict Act(THookProcess& process, const TKeyEvent& event, const TKeyScope& scope) {
+    switch (event.VirtualKey) {
+        case VK_CAPITAL:
+            AnnounceLockKey(process, event, kfCapsLock, seCapsLock);
+            break;
+        case VK_NUMLOCK:
+            return ActOnNumLock(process, event, scope);
+        case VK_SCROLL:
+            AnnounceLockKey(process, event, kfScrollLock, seScrollLock);
+            break;
+        default:
+            break;
+    }
+    return ApplyKeyRules(process, event, scope);
 }
 
 // Wine answers GetAsyncKeyState for a key it last saw up from a cache of
@@ -97,8 +101,10 @@ void TakeOverReleases(THookProcess& process, const TKeyEvent& event) {
 }
 
 // The verdict for one event: the hook handle known, the library's own events
-// let pass, the modifier and lock state kept, then the key rules for a
-// press.
+// let pass, the modifier and lock state kept, then, for a press where the
+// system acts in this program and field, the key rules. What the system
+// does here is asked only after its records are up to date, so that a
+// program it leaves alone leaves them behind in no way.
 TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) {
     if (process.HookHandle == 0) process.HookHandle = FetchHookHandle(process);
     if (code != HC_ACTION) return TVerdict::Pass;
@@ -116,7 +122,6 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
     if (origin == TEventOrigin::Own) return TVerdict::Pass;
 
     // The user's own key, also when it comes among the library's events.
-    bool rules = press && !StepsAside(process) && origin == TEventOrigin::Person;
     TakeOverReleases(process, event);
     TKeyFlags& flags = process.KeyFlags;
     // Which events of the library's are still to come decides how to keep a
@@ -148,17 +153,24 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
         case VK_RWIN:
             return TVerdict::Pass;
         case VK_CAPITAL:
-            UpdateLockKey(process, event, kfCapsLock, seCapsLock);
+            SetKeyFlag(flags, kfCapsLock, LockStateAfter(process, event));
             break;
         case VK_NUMLOCK:
-            return ExamineNumLock(process, event, press, rules);
+            if (!press) TypeDueNumLockTap(process);
+            SetKeyFlag(flags, kfNumLock, LockStateAfter(process, event));
+            break;
         case VK_SCROLL:
-            UpdateLockKey(process, event, kfScrollLock, seScrollLock);
+            SetKeyFlag(flags, kfScrollLock, LockStateAfter(process, event));
             break;
         default:
             break;
     }
-    return rules ? ApplyKeyRules(process, event) : TVerdict::Pass;
+    if (!press) return TVerdict::Pass;
+    TKeyScope scope = ScopeOfKeyHere(process);
+    // An event that may be the library's own keeps the records, but no rule
+    // acts on it.
+    scope.Rules = scope.Rules && origin == TEventOrigin::Person;
+    return scope.Acts ? Act(process, event, scope) : TVerdict::Pass;
 }
 
 // On 64-bit Windows a hook is called for the keys of a process of the other

@@ -10,6 +10,7 @@ THookProcess::THookProcess(win::Platform& platform, win::Instance module)
       IsWine(DetectWine(platform.system)),
       PCSpeaker(platform.ports, platform.system),
       OptionsRegistry(platform.registry, win::HKEY_CURRENT_USER),
-      Regional(ReadRegionalFormats(platform.system)) {
+      Regional(ReadRegionalFormats(platform.system)),
+      ProgramRules(platform.registry) {
     OpenSettingsKey(OptionsRegistry);
 }

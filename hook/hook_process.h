@@ -1,11 +1,14 @@
 #pragma once
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "common/key_flags.h"
 #include "macro/datetime_format.h"
 #include "hook/synthesised_events.h"
 #include "platform/platform.h"
 #include "settings/options_registry.h"
+#include "settings/program_rules.h"
 #include "speaker/pc_speaker.h"
 
 // A process in which the system acts on no key: the configuration program,
@@ -47,4 +50,7 @@ public:
     const TRegionalFormats Regional;
     // Where the system steps aside in this process.
     TStepAside StepAside;
+    TProgramRules ProgramRules;
+    // The file name of this process's program, asked for at its first key.
+    std::optional<std::string> ProgramFile;
 };

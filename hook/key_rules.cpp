@@ -28,14 +28,15 @@ void TypeDecimalText(TKeyRuleContext& context) {
 }
 
 // Returns true when a rule claimed the key.
-bool ApplyAltGrRules(TKeyRuleContext& context) {
+bool ApplyAltGrRules(TKeyRuleContext& context, const TKeyScope& scope) {
     switch (context.Event.VirtualKey) {
         case VK_NUMLOCK:
+            if (!scope.Keypad) return false;
             SetKeyToggled(context.Process, VK_NUMLOCK, true);
             ToggleNumDot(context);
             return true;
         case KeyHash:
-            if (ReadOption(context, opEasyBackslash) == 0) return false;
+            if (!scope.EasyBackslash || ReadOption(context, opEasyBackslash) == 0) return false;
             TypeAndSwallow(context, "#");
             return true;
         default:
@@ -43,8 +44,8 @@ bool ApplyAltGrRules(TKeyRuleContext& context) {
     }
 }
 
-bool ApplyPlainKeyRules(TKeyRuleContext& context) {
-    if (ReadOption(context, opUmlautConversion) != 0) {
+bool ApplyPlainKeyRules(TKeyRuleContext& context, const TKeyScope& scope) {
+    if (scope.Umlauts && ReadOption(context, opUmlautConversion) != 0) {
         std::string text = LookupUmlautMacro(context.Process, context.Event);
         if (!text.empty()) {
             RunMacro(text, context);
@@ -53,25 +54,25 @@ bool ApplyPlainKeyRules(TKeyRuleContext& context) {
     }
     switch (context.Event.VirtualKey) {
         case VK_DECIMAL:
-            if (ReadOption(context, opNumDot) == 0) return false;
+            if (!scope.DecimalText || ReadOption(context, opNumDot) == 0) return false;
             TypeDecimalText(context);
             return true;
         case VK_ADD:
         case VK_SUBTRACT:
-            if (ReadOption(context, opEasyTab) == 0 || context.Modified) return false;
+            if (!scope.Keypad || ReadOption(context, opEasyTab) == 0 || context.Modified) return false;
             EasyTabStep(context, context.Event.VirtualKey == VK_ADD);
             return true;
         case VK_NUMLOCK:
             // Holds Num Lock on, and lets the key go on to the macro lookup.
             // Windows NT toggles Num Lock past the thread's bit; the hook
             // procedure holds it on there (HoldNumLockOn).
-            if (ReadOption(context, opNumLockLock) != 0 && !Holds(context, kfShift) &&
+            if (scope.Keypad && ReadOption(context, opNumLockLock) != 0 && !Holds(context, kfShift) &&
                 !context.Process.IsWinNT) {
                 SetKeyToggled(context.Process, VK_NUMLOCK, true);
             }
             return false;
         case KeyHash:
-            if (ReadOption(context, opEasyBackslash) == 0 || context.Modified) return false;
+            if (!scope.EasyBackslash || ReadOption(context, opEasyBackslash) == 0 || context.Modified) return false;
             TypeAndSwallow(context, "\\");
             return true;
         default:
@@ -81,7 +82,8 @@ bool ApplyPlainKeyRules(TKeyRuleContext& context) {
 
 }  // namespace
 
-TVerdict ApplyKeyRules(THookProcess& process, const TKeyEvent& event) {
+TVerdict ApplyKeyRules(THookProcess& process, const TKeyEvent& event, const TKeyScope& scope) {
+    if (!scope.Rules) return TVerdict::Pass;
     TKeyRuleContext context{process, event, process.KeyFlags.ContainsAny(ModifiedMask)};
 
     // The master switch key works while the switch is off: it is the way
@@ -91,10 +93,11 @@ TVerdict ApplyKeyRules(THookProcess& process, const TKeyEvent& event) {
         return context.Verdict;
     }
     if (ReadOption(context, opEnabled) == 0) return TVerdict::Pass;
-    if (Holds(context, kfAltGr) && ApplyAltGrRules(context)) return context.Verdict;
-    if (!process.KeyFlags.ContainsAny(CtrlAltMask) && ApplyPlainKeyRules(context)) {
+    if (Holds(context, kfAltGr) && ApplyAltGrRules(context, scope)) return context.Verdict;
+    if (!process.KeyFlags.ContainsAny(CtrlAltMask) && ApplyPlainKeyRules(context, scope)) {
         return context.Verdict;
     }
+    if (!scope.Macros) return context.Verdict;
     std::string text = LookupAltGrMacro(process, event);
     if (!text.empty()) RunMacro(text, context);
     return context.Verdict;

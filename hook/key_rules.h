@@ -1,9 +1,10 @@
 #pragma once
 #include "hook/hook_process.h"
 #include "hook/key_event.h"
+#include "hook/key_scope.h"
 #include "hook/rule_actions.h"
 
 // Decides for one fresh key press whether the library acts on it and
 // swallows the key, or lets it pass. Settings are read at the moment a rule
-// tests them.
-TVerdict ApplyKeyRules(THookProcess& process, const TKeyEvent& event);
+// tests them; a rule the scope leaves out reads none.
+TVerdict ApplyKeyRules(THookProcess& process, const TKeyEvent& event, const TKeyScope& scope);

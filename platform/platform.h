@@ -94,6 +94,10 @@ public:
     // The extended-result argument is always null.
     virtual bool ChangeWindowMessageFilterEx(Window window, std::uint32_t message,
                                              std::uint32_t action) = 0;
+    // The standard class the window was made from: "Edit" also for an edit
+    // control a program superclassed under a name of its own.
+    virtual std::uint32_t RealGetWindowClassA(Window window, char* className, std::uint32_t size) = 0;
+    virtual std::int32_t GetWindowLongA(Window window, int index) = 0;
 };
 
 // shell32
@@ -157,6 +161,10 @@ public:
     virtual std::uint32_t FormatMessageA(std::uint32_t flags, const void* source,
                                          std::uint32_t messageId, std::uint32_t languageId,
                                          char* buffer, std::uint32_t size, void* arguments) = 0;
+    // The full path of a process's program file; the size counts characters,
+    // the NUL included on the way in and left out on the way out.
+    virtual bool QueryFullProcessImageNameA(Handle process, std::uint32_t flags, char* name,
+                                            std::uint32_t* size) = 0;
 };
 
 // winmm and kernel32 sound

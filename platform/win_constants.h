@@ -15,6 +15,7 @@ inline constexpr std::int32_t ERROR_ACCESS_DENIED = 5;
 inline constexpr std::int32_t ERROR_INVALID_HANDLE = 6;
 inline constexpr std::int32_t ERROR_NOT_SUPPORTED = 50;
 inline constexpr std::int32_t ERROR_INVALID_PARAMETER = 87;
+inline constexpr std::int32_t ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr std::int32_t ERROR_BAD_PATHNAME = 161;
 inline constexpr std::int32_t ERROR_ALREADY_EXISTS = 183;
 inline constexpr std::int32_t ERROR_MOD_NOT_FOUND = 126;
@@ -104,6 +105,9 @@ inline constexpr std::uint32_t WM_APP = 0x8000;
 inline constexpr std::int32_t SW_HIDE = 0;
 inline constexpr std::int32_t SW_SHOWNORMAL = 1;
 inline constexpr std::uint32_t WS_OVERLAPPEDWINDOW = 0x00CF0000;
+inline constexpr int GWL_STYLE = -16;
+// Of the Edit class only; other classes give the bit other meanings.
+inline constexpr std::uint32_t ES_PASSWORD = 0x0020;
 inline constexpr std::int32_t CW_USEDEFAULT = static_cast<std::int32_t>(0x80000000u);
 inline constexpr std::uintptr_t IDC_ARROW = 0x7F00;
 inline constexpr int WHITE_BRUSH = 0;

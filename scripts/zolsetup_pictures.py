@@ -43,6 +43,7 @@ PAGES = [
     ("makros", [("alt+u",), ("Tab",), ("Down",), ("Down",)]),
     ("umlaute", []),
     ("klaenge", []),
+    ("programme", []),
     ("dateien", []),
 ]
 

@@ -28,7 +28,7 @@ void TOptionsRegistry::WriteFlag(const std::string& name, std::uint8_t value) {
 }
 
 std::uint8_t TOptionsRegistry::ReadOption(TOption option) {
-    return ReadFlag(OptionValueName(option), 0);
+    return ReadFlag(OptionValueName(option), OptionDefault(option));
 }
 
 void TOptionsRegistry::WriteOption(TOption option, std::uint8_t value) {

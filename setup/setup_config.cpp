@@ -15,11 +15,12 @@ void TSetupConfig::Load() {
     Macros.Load(registry_);
     Umlauts.Load(registry_);
     Sounds.Load(registry_);
+    Programs.Load(registry_);
 }
 
 std::vector<TSlot*> TSetupConfig::AllSlots() {
     std::vector<TSlot*> slots;
-    for (auto page : {Settings.Slots(), Macros.Slots(), Umlauts.Slots(), Sounds.Slots()}) {
+    for (auto page : {Settings.Slots(), Macros.Slots(), Umlauts.Slots(), Sounds.Slots(), Programs.Slots()}) {
         slots.insert(slots.end(), page.begin(), page.end());
     }
     return slots;

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "setup/backups.h"
 #include "setup/macro_page.h"
+#include "setup/program_page.h"
 #include "setup/reg_export.h"
 #include "setup/settings_page.h"
 #include "setup/sound_page.h"
@@ -48,6 +49,7 @@ public:
     TMacroPage Macros;
     TUmlautPage Umlauts;
     TSoundPage Sounds;
+    TProgramPage Programs;
 
     const TRegAccess& Registry() const { return registry_; }
 

@@ -144,15 +144,37 @@ bool SimSystem::CloseHandle(Handle handle) {
     return true;
 }
 
-bool SimSystem::IsWow64Process(Handle process, bool* wow64) {
-    std::uint32_t id = process == GetCurrentProcess() ? current_ : 0;
+// The process of the pseudo handle or of a process handle; 0 for any other
+// handle.
+std::uint32_t SimSystem::ProcessOf(Handle process) const {
+    if (process == static_cast<Handle>(-1)) return current_;
     auto found = objects_.find(process);
-    if (found != objects_.end() && found->second.kind == Kind::Process) id = found->second.processId;
+    return found != objects_.end() && found->second.kind == Kind::Process ? found->second.processId : 0;
+}
+
+bool SimSystem::IsWow64Process(Handle process, bool* wow64) {
+    std::uint32_t id = ProcessOf(process);
     if (!processes_.count(id)) {
         lastError_ = ERROR_INVALID_HANDLE;
         return false;
     }
     *wow64 = windows64_ && !processes_.at(id).is64Bit;
+    return true;
+}
+
+bool SimSystem::QueryFullProcessImageNameA(Handle process, std::uint32_t, char* name, std::uint32_t* size) {
+    std::uint32_t id = ProcessOf(process);
+    if (!processes_.count(id)) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    const std::string& image = processes_.at(id).image;
+    if (image.size() >= *size) {
+        lastError_ = ERROR_INSUFFICIENT_BUFFER;
+        return false;
+    }
+    std::copy_n(image.c_str(), image.size() + 1, name);
+    *size = static_cast<std::uint32_t>(image.size());
     return true;
 }
 
@@ -174,6 +196,7 @@ bool SimSystem::CreateProcessA(const char* applicationName, char* commandLine,
         return false;
     }
     std::uint32_t id = AddProcess(false);
+    SetProcessImage(id, path);
     Launch launch{path, commandLine ? commandLine : "", inheritHandles,
                   currentDirectory ? currentDirectory : "", id};
     launches_.push_back(launch);

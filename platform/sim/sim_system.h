@@ -66,6 +66,9 @@ public:
     std::uint32_t AddProcess(bool is64Bit);
     void SetCurrentProcess(std::uint32_t processId) { current_ = processId; }
     bool Is64BitProcess(std::uint32_t processId) const;
+    // Every process runs C:\Programme\Probe\probe.exe unless set otherwise;
+    // one CreateProcessA started runs the program it named.
+    void SetProcessImage(std::uint32_t processId, const std::string& path) { processes_.at(processId).image = path; }
     // Mandatory integrity levels: a process started elevated runs at High,
     // a sandboxed one (a browser's tabs, say) at Low, every other at Medium.
     enum class Integrity { Low, Medium, High };
@@ -93,6 +96,10 @@ public:
     std::uint32_t FormatMessageA(std::uint32_t flags, const void* source, std::uint32_t messageId,
                                  std::uint32_t languageId, char* buffer, std::uint32_t size,
                                  void* arguments) override;
+    // The pseudo handle of the current process, or a handle OpenProcess or
+    // CreateProcessA gave.
+    bool QueryFullProcessImageNameA(win::Handle process, std::uint32_t flags, char* name,
+                                    std::uint32_t* size) override;
 
     void SetWindowsNT(bool nt) { windowsNT_ = nt; }
     bool IsWindowsNT() const { return windowsNT_; }
@@ -122,6 +129,7 @@ private:
         Integrity integrity = Integrity::Medium;
         bool ended = false;
         std::uint32_t exitCode = 0;
+        std::string image = "C:\\Programme\\Probe\\probe.exe";
     };
     enum class Kind { Mutex, Event, Process, Thread };
     struct Object {
@@ -132,6 +140,7 @@ private:
         bool signaled = false;          // an event's
     };
     win::Handle AddObject(Object object);
+    std::uint32_t ProcessOf(win::Handle process) const;
     bool Acquire(Object& object);
 
     bool windowsNT_ = true;

@@ -34,8 +34,8 @@ Window SimWindows::AddWindow(const std::string& className, const std::string& ti
                              Window parent, Handler handler) {
     Window window = nextWindow_;
     nextWindow_ += 0x10;
-    windows_[window] =
-        SimWindow{className, title, parent, std::move(handler), nullptr, true, CurrentProcess(), {}};
+    windows_[window] = SimWindow{className, title, parent, std::move(handler), nullptr, true, 0, "",
+                                 CurrentProcess(), {}};
     return window;
 }
 
@@ -134,6 +134,7 @@ Window SimWindows::CreateWindowExA(std::uint32_t, const char* className, const c
     Window window = AddWindow(found->first, Text(windowName), parent);
     windows_[window].proc = found->second.record.windowProc;
     windows_[window].visible = style & WS_VISIBLE;
+    windows_[window].style = style;
     if (Deliver(window, WM_NCCREATE, 0, 0) == 0) {
         windows_.erase(window);
         return 0;
@@ -354,6 +355,24 @@ bool SimWindows::ChangeWindowMessageFilterEx(Window window, std::uint32_t messag
     if (action == MSGFLT_DISALLOW) allowed.erase(message);
     if (action == MSGFLT_RESET) allowed.clear();
     return true;
+}
+
+// The name is cut to the buffer, with its NUL.
+std::uint32_t SimWindows::RealGetWindowClassA(Window window, char* className, std::uint32_t size) {
+    auto found = windows_.find(window);
+    if (found == windows_.end() || size == 0) return 0;
+    const SimWindow& record = found->second;
+    const std::string& name = record.baseClass.empty() ? record.className : record.baseClass;
+    std::size_t length = std::min<std::size_t>(name.size(), size - 1);
+    std::copy_n(name.data(), length, className);
+    className[length] = '\0';
+    return static_cast<std::uint32_t>(length);
+}
+
+std::int32_t SimWindows::GetWindowLongA(Window window, int index) {
+    auto found = windows_.find(window);
+    if (found == windows_.end() || index != GWL_STYLE) return 0;
+    return static_cast<std::int32_t>(found->second.style);
 }
 
 bool SimWindows::IsVisible(Window window) const {

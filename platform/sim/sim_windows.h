@@ -94,6 +94,9 @@ public:
     std::uint32_t CharUpperBuffA(char* text, std::uint32_t length) override;
     bool ChangeWindowMessageFilterEx(win::Window window, std::uint32_t message,
                                      std::uint32_t action) override;
+    std::uint32_t RealGetWindowClassA(win::Window window, char* className, std::uint32_t size) override;
+    // GWL_STYLE only.
+    std::int32_t GetWindowLongA(win::Window window, int index) override;
 
     // Test setup and observation. Windows belong to the process that is
     // current when they are made; each process has one thread, whose id is
@@ -116,6 +119,10 @@ public:
     // GetFocus returns only while the focus is in that thread.
     void SetFocus(win::Window window);
     win::Window FocusOf(std::uint32_t thread) const;
+    void SetStyle(win::Window window, std::uint32_t style) { windows_.at(window).style = style; }
+    // A class a program made from a standard class (an "Edit" superclassed as
+    // "TEdit", say), which RealGetWindowClassA names.
+    void SetBaseClass(win::Window window, const std::string& base) { windows_.at(window).baseClass = base; }
     bool IsVisible(win::Window window) const;
     bool Exists(win::Window window) const;
     const std::vector<PostedMessage>& Posted() const { return posted_; }
@@ -139,6 +146,8 @@ private:
         Handler handler;
         win::WindowProc proc = nullptr;
         bool visible = false;
+        std::uint32_t style = 0;
+        std::string baseClass;
         std::uint32_t process = 1;
         std::set<std::uint32_t> allowedFromBelow;
     };

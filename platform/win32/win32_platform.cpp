@@ -216,6 +216,12 @@ public:
                                      std::uint32_t action) override {
         return ::ChangeWindowMessageFilterEx(ToHwnd(window), message, action, nullptr);
     }
+    std::uint32_t RealGetWindowClassA(Window window, char* className, std::uint32_t size) override {
+        return ::RealGetWindowClassA(ToHwnd(window), className, size);
+    }
+    std::int32_t GetWindowLongA(Window window, int index) override {
+        return ::GetWindowLongA(ToHwnd(window), index);
+    }
 
 private:
     static Message FromMsg(const MSG& msg) {
@@ -351,6 +357,13 @@ public:
                                  void* arguments) override {
         return ::FormatMessageA(flags, source, messageId, languageId, buffer, size,
                                 static_cast<va_list*>(arguments));
+    }
+    bool QueryFullProcessImageNameA(Handle process, std::uint32_t flags, char* name,
+                                    std::uint32_t* size) override {
+        DWORD length = *size;
+        bool result = ::QueryFullProcessImageNameA(reinterpret_cast<HANDLE>(process), flags, name, &length);
+        *size = length;
+        return result;
     }
 };
 

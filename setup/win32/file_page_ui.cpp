@@ -24,7 +24,7 @@ public:
         AddControl(Window, "BUTTON", "&Importieren...", BS_PUSHBUTTON | WS_TABSTOP, 6, 36, 80, 14, ImportId);
         AddLabel(Window,
                  "Exportiert wird die gespeicherte Konfiguration: Einstellungen, Makros, Umlaut-Tabellen, "
-                 "Speaker-T\xF6ne und Kl\xE4nge.",
+                 "Speaker-T\xF6ne, Kl\xE4nge und Programme.",
                  6, 62, 340, 16);
         AddControl(Window, "BUTTON", "&Vollst\xE4ndige Sicherung: l\xF6scht beim Importieren erst alles und "
                    "stellt genau diesen Stand wieder her (mit \"Mit Windows starten\")",

@@ -31,6 +31,7 @@ TMainWindow::TMainWindow(TSetupConfig& config, const std::string& programFolder)
     pages_.push_back(MakeMacroPage(config, *this));
     pages_.push_back(MakeUmlautPage(config, *this));
     pages_.push_back(MakeSoundPage(config, *this));
+    pages_.push_back(MakeProgramPage(config, *this));
     pages_.push_back(MakeFilePage(config, *this));
 }
 

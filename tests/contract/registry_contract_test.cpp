@@ -270,7 +270,8 @@ TEST_F(SettingsContract, FreshProfileGetsTheKeyAndAllDefaults) {
     api.RegCloseKey(key);
     for (int option = opEnabled; option < OptionCount; ++option) {
         if (option == opDecimalDot) continue;
-        EXPECT_EQ(store.ReadOption(static_cast<TOption>(option)), 0) << option;
+        std::uint8_t expected = option == opSparePasswordFields ? 1 : 0;
+        EXPECT_EQ(store.ReadOption(static_cast<TOption>(option)), expected) << option;
     }
     EXPECT_EQ(store.ReadUmlautMode(), 0);
     EXPECT_EQ(store.ReadOptionString(opDecimalDot), "");

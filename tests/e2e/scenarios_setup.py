@@ -21,7 +21,7 @@ RIGHT_ALT = "108"  # AltGr on the US X keymap: VK_MENU with the extended bit
 LEFT_ALT = "64"
 WM_CLOSE = 0x10
 IDOK, IDCANCEL, IDYES, IDNO = 1, 2, 6, 7
-MACROS, FILES = 1, 4  # the pages, in tab order
+MACROS, PROGRAMS, FILES = 1, 4, 5  # the pages, in tab order
 
 
 def wait_until(condition, what, timeout=20):
@@ -387,7 +387,7 @@ def every_page_has_its_own_mnemonics(session):
     letter of their mnemonic."""
     tray = start_system(session)
     open_setup(session)
-    for page in range(5):
+    for page in range(6):
         letters = [m.group(1).lower() for _, text in controls(session)
                    for m in [re.search(r"&([^&])", text)] if m]
         check(len(letters) == len(set(letters)), f"page {page}: {sorted(letters)}")

@@ -62,7 +62,8 @@ TEST_F(KeyRulesTest, MasterSwitchOffLetsEverythingPassButAltGrF1) {
     machine.Tap('A');
     machine.Tap(VK_HASH);
     EXPECT_EQ(machine.AppText(), "a#");
-    EXPECT_EQ(machine.registry.OpenCount(), opens) << "no macro looked up";
+    EXPECT_EQ(machine.registry.OpenCount(), opens + 2)
+        << "no macro looked up; one failed open of the missing Programme key per press";
     AltGrTap(VK_F1);
     EXPECT_EQ(Option("Zolvik eingeschaltet"), 1);
     EXPECT_FALSE(AppReceivedPress(VK_F1)) << "swallowed";

@@ -283,7 +283,8 @@ TEST_F(SetupPagesTest, ToneSeriesIsBoundedAndStops) {
 }
 
 TEST_F(SetupPagesTest, ExportReimportedGivesTheSameRegistryAndTheSameFile) {
-    for (const char* example : {"examples/german-office.reg", "examples/umlaut-tables.reg"}) {
+    for (const char* example :
+         {"examples/german-office.reg", "examples/umlaut-tables.reg", "examples/program-rules.reg"}) {
         TRegImporter(machine.registry).Import(ParseRegFile(example, ReadSource(example)));
     }
     const std::string macros = "Software\\Quendlin\\Zolvik32\\Macros\\AltGr";

@@ -61,6 +61,9 @@ TEST_F(StepAsideTest, BoundAndClaimedKeysReachEveryFieldOfTheProgramUnconverted)
     EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "Zolvik eingeschaltet")->data, std::vector<std::uint8_t>{1})
         << "the master switch is not touched";
     EXPECT_EQ(Flags() & 0x0F, 0) << "the modifiers are still followed";
+    SetOption("Piepsen bei Umschaltungen", 1);
+    machine.Tap(VK_CAPITAL);
+    EXPECT_EQ(SoundRequests().size(), 2u) << "the lock keys are still announced";
 }
 
 TEST_F(StepAsideTest, TheTestFieldTypesMacrosButRunsNoCommand) {

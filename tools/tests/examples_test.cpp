@@ -10,6 +10,7 @@ namespace {
 
 const std::string Office = std::string(ZOLVIK_SOURCE_DIR) + "/examples/german-office.reg";
 const std::string Umlauts = std::string(ZOLVIK_SOURCE_DIR) + "/examples/umlaut-tables.reg";
+const std::string Programs = std::string(ZOLVIK_SOURCE_DIR) + "/examples/program-rules.reg";
 const std::string SettingsKey = "[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Settings] ";
 
 struct Case {
@@ -72,6 +73,24 @@ TEST(GermanOfficeExampleTest, BuiltInFeatures) {
          "received: \"Hallo zusammen,\\r\\r\"\n", "locks: Caps Lock on, Num Lock off, Scroll Lock off\n"},
         {"AltGr+F1 switches everything off", {"--reg", Office, "AltGr+F1", "AltGr+G", "Hash"},
          "received: \"#\"\nsound: Aus\nchanged: " + SettingsKey + "\"Zolvik eingeschaltet\" hex:01 -> hex:00\n"},
+    };
+    for (const Case& c : cases) Replay(c);
+}
+
+TEST(ProgramRulesExampleTest, RemoteDesktopsGetTheKeysUntouched) {
+    const std::string greeting = "received: \"Sehr geehrte Damen und Herren,\\r\\r\"\n";
+    const Case cases[] = {
+        {"in the remote desktop", {"--reg", Office, "--reg", Programs, "--program", "mstsc.exe", "AltGr+G", "Hash"},
+         "received: \"#\"\n"},
+        {"no sound there", {"--reg", Office, "--reg", Programs, "--program", "VMware.EXE", "CapsLock", "CapsLock"},
+         "received: \"\"\n"},
+        {"in any other program", {"--reg", Office, "--reg", Programs, "--program", "winword.exe", "AltGr+G"},
+         greeting},
+        {"without the rules", {"--reg", Office, "--program", "mstsc.exe", "AltGr+G"}, greeting},
+        {"a password field keeps the # key, macros type", {"--reg", Office, "--password", "Hash", "AltGr+G"},
+         "received: \"#Sehr geehrte Damen und Herren,\\r\\r\"\n"},
+        {"the umlaut tables spare a password field", {"--reg", Umlauts, "--password", "\"\xC3\xA4\""},
+         "received: \"\xC3\xA4\"\n"},
     };
     for (const Case& c : cases) Replay(c);
 }

@@ -159,6 +159,8 @@ TSessionOptions SessionOptions(const TArguments& arguments) {
     options.Moment = ParseAt(arguments.Value("--at"));
     options.Locale = ParseLocale(arguments.Value("--locale"));
     options.DialogMode = arguments.Has("--dialog");
+    if (auto program = arguments.Value("--program")) options.Program = ToCp1252(*program, "--program");
+    options.PasswordField = arguments.Has("--password");
     for (const std::string& path : arguments.Values("--missing")) {
         options.MissingFiles.insert(ToCp1252(path, "--missing"));
     }
@@ -171,7 +173,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out) {
                          {{"--reg", true, true}, {"--layout", true, false}, {"--platform", true, false},
                           {"--at", true, false}, {"--locale", true, false}, {"--caps-on", false, false},
                           {"--num-on", false, false}, {"--dialog", false, false}, {"--missing", true, true},
-                          {"--events", false, false}, {"--hot-key", true, true}});
+                          {"--events", false, false}, {"--hot-key", true, true}, {"--program", true, false},
+                          {"--password", false, false}});
     TSessionOptions options = SessionOptions(arguments);
     std::vector<TRegFile> files;
     for (const std::string& path : arguments.Values("--reg")) files.push_back(ReadRegFile(path));

@@ -54,7 +54,7 @@ constexpr std::string_view Run = R"--(
   zolvik-sim run [--reg FILE.reg ...] [--layout de|us] [--platform nt|9x]
                  [--at MOMENT] [--locale de-DE|en-US] [--caps-on] [--num-on]
                  [--dialog] [--missing PATH ...] [--hot-key KEYS ...]
-                 [--events] SCRIPT ...
+                 [--program NAME.exe] [--password] [--events] SCRIPT ...
     Replays SCRIPT through the whole system: an empty registry, the .reg
     files imported in order (all are read first; a malformed line imports
     nothing), the hook installed, a stand-in for the tray program's control
@@ -82,6 +82,10 @@ constexpr std::string_view Run = R"--(
     --hot-key KEYS: a combination the system keeps for itself (Win+R):
     while exactly its modifiers are down, the key's press and release
     reach no program; repeatable.
+    --program NAME.exe: the text window's program, for the rules under
+    Software\Quendlin\Zolvik32\Programme (default: probe.exe).
+    --password: the text window is a password field (an Edit with
+    ES_PASSWORD).
     SCRIPT is the rest of the command line, or @FILE to read it from a file.
 )--";
 

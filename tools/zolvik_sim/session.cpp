@@ -67,6 +67,10 @@ TSession::TSession(const TSessionOptions& options, const std::vector<TRegFile>& 
     machine_.system.SetLocalTime(options.Moment);
     machine_.system.SetThreadLocale(options.Locale);
     for (const sim::HotKey& hotKey : options.HotKeys) machine_.keyboard.AddHotKey(hotKey);
+    if (!options.Program.empty()) {
+        machine_.system.SetProcessImage(machine_.system.GetCurrentProcessId(), "C:\\Programme\\" + options.Program);
+    }
+    if (options.PasswordField) machine_.windows.SetStyle(machine_.AppWindow(), ES_PASSWORD);
     TRegImporter importer(machine_.registry);
     for (const TRegFile& file : files) importer.Import(file);
 

@@ -26,6 +26,11 @@ struct TSessionOptions {
     win::SystemTime Moment = DefaultMoment;
     std::uint32_t Locale = sim::LocaleGerman;
     bool DialogMode = false;
+    // The file name of the application's program; empty leaves the
+    // simulation's own.
+    std::string Program;
+    // The application's window is an edit control that holds a password.
+    bool PasswordField = false;
     std::set<std::string> MissingFiles;  // code page 1252
     std::vector<sim::HotKey> HotKeys;
 };

@@ -2,9 +2,13 @@
 // it stands for the applications and the tray program around the system,
 // not for the system itself.
 //
-//   probe window LOG           a window "probe" with an edit control; every key
-//                              message and character the edit control receives
-//                              is written to LOG
+//   probe window LOG [TITLE [password]]  a window "probe" (or TITLE) with an
+//                              edit control; every key message and character
+//                              the edit control receives is written to LOG.
+//                              With "password" a password field (ES_PASSWORD)
+//                              above it has the focus first; F12 moves the
+//                              focus from one field to the other and writes
+//                              "FOCUS password" or "FOCUS text"
 //   probe host LOG DLL         loads DLL, calls Install(1) (ordinal 10), and
 //                              serves as the control window "Zolvik32": answers
 //                              UM_GETHOOK with the handle and writes what it
@@ -56,6 +60,12 @@ constexpr UINT UM_GETHOOK = WM_USER + 106;
 
 FILE* Log = nullptr;
 WNDPROC EditProc = nullptr;
+// The probe window's text field and its password field, if it has one;
+// the one that has the focus.
+bool WithPasswordField = false;
+HWND TextField = nullptr;
+HWND PasswordField = nullptr;
+HWND FocusedField = nullptr;
 HHOOK HookHandle = nullptr;
 HMODULE Library = nullptr;
 
@@ -102,6 +112,12 @@ void UnloadLibrary() {
 LRESULT CALLBACK LoggingEditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_KEYDOWN && wParam == VK_F11) WriteModifiers();
     if (message == WM_KEYDOWN && wParam == VK_F9) UnloadLibrary();
+    if (message == WM_KEYDOWN && wParam == VK_F12 && PasswordField) {
+        FocusedField = window == PasswordField ? TextField : PasswordField;
+        SetFocus(FocusedField);
+        Write("FOCUS %s", FocusedField == PasswordField ? "password" : "text");
+        return 0;
+    }
     if (const char* name = KeyMessageName(message)) {
         Write("%s %02X %08lX", name, static_cast<unsigned>(wParam), static_cast<unsigned long>(lParam));
     } else if (message == WM_CHAR) {
@@ -110,17 +126,25 @@ LRESULT CALLBACK LoggingEditProc(HWND window, UINT message, WPARAM wParam, LPARA
     return CallWindowProcA(EditProc, window, message, wParam, lParam);
 }
 
+HWND AddLoggingField(HWND window, DWORD style, int y, int height) {
+    HWND field = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | style, 0, y, 600, height, window, nullptr,
+                                 nullptr, nullptr);
+    EditProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LoggingEditProc)));
+    return field;
+}
+
 LRESULT CALLBACK ProbeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    static HWND edit = nullptr;
     switch (message) {
         case WM_CREATE:
-            edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL,
-                                   0, 0, 600, 400, window, nullptr, nullptr, nullptr);
-            EditProc = reinterpret_cast<WNDPROC>(
-                SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LoggingEditProc)));
+            TextField = AddLoggingField(window, ES_MULTILINE | ES_AUTOVSCROLL, WithPasswordField ? 30 : 0, 400);
+            if (WithPasswordField) {
+                PasswordField = AddLoggingField(window, ES_PASSWORD | ES_AUTOHSCROLL | WS_BORDER, 0, 24);
+            }
+            FocusedField = WithPasswordField ? PasswordField : TextField;
             return 0;
         case WM_SETFOCUS:
-            SetFocus(edit);
+            SetFocus(FocusedField);
             return 0;
         case WM_QUERYENDSESSION:
             Write("QUERYENDSESSION");
@@ -204,7 +228,8 @@ int RunLoop() {
     return static_cast<int>(message.wParam);
 }
 
-int RunWindow(const char* title) {
+int RunWindow(const char* title, bool password) {
+    WithPasswordField = password;
     CreateTopWindow("ProbeWindow", title, ProbeWindowProc, true);
     Write("READY");
     return RunLoop();
@@ -379,7 +404,9 @@ int main(int argc, char** argv) {
     if (argc < 3) return 2;
     Log = std::fopen(argv[2], "a");
     if (!Log) return 2;
-    if (std::strcmp(argv[1], "window") == 0) return RunWindow(argc >= 4 ? argv[3] : "probe");
+    if (std::strcmp(argv[1], "window") == 0) {
+        return RunWindow(argc >= 4 ? argv[3] : "probe", argc >= 5 && std::strcmp(argv[4], "password") == 0);
+    }
     if (std::strcmp(argv[1], "host") == 0 && argc >= 4) return RunHost(argv[3]);
     if (std::strcmp(argv[1], "send") == 0 && argc >= 6) return Deliver(true, argv[3], argv[4], argv[5]);
     if (std::strcmp(argv[1], "post") == 0 && argc >= 6) return Deliver(false, argv[3], argv[4], argv[5]);
