@@ -1,5 +1,8 @@
 #include "hook/hook_procedure.h"
 
+#include <optional>
+#include <utility>
+
 #include "common/control_messages.h"
 #include "hook/key_event.h"
 #include "hook/key_rules.h"
@@ -66,14 +69,16 @@ TVerdict Act(THookProcess& process, const TKeyEvent& event, const TKeyScope& sco
 }
 
 // Wine answers GetAsyncKeyState for a key it last saw up from a cache of
-// the state as it was when the thread last sent input, for 50 ms: right
-// after a macro a key held all along reads as up. No hand lets go of a key
-// in another program so fast.
+// the state as it was when the thread last sent input or read that state,
+// for 50 ms: right after a macro, or the keys just before, a key held all
+// along reads as up. No hand lets go of a key in another program and comes
+// back so fast.
 constexpr std::uint32_t AsyncStateSettles = 50;
 
-bool AsyncStateSettled(THookProcess& process) {
-    auto since = process.Synthesised.SinceLastMade(process.Api.system.GetTickCount());
-    return !since || *since >= AsyncStateSettles;
+bool AsyncStateSettled(THookProcess& process, std::optional<std::uint32_t> previousEvent, std::uint32_t now) {
+    auto sinceMade = process.Synthesised.SinceLastMade(now);
+    return (!sinceMade || *sinceMade >= AsyncStateSettles) &&
+           (!previousEvent || now - *previousEvent >= AsyncStateSettles);
 }
 
 bool ReleasedElsewhere(THookProcess& process, std::uint8_t virtualKey) {
@@ -89,9 +94,9 @@ bool ReleasedElsewhere(THookProcess& process, std::uint8_t virtualKey) {
 // For Alt the event itself also tells: its context bit is set while Alt is
 // down, whatever GetAsyncKeyState answers (Wine answers a key it last saw
 // up from a cache of that state for 50 ms after the thread sent input).
-void TakeOverReleases(THookProcess& process, const TKeyEvent& event) {
+void TakeOverReleases(THookProcess& process, const TKeyEvent& event, bool asyncStateSettled) {
     TKeyFlags& flags = process.KeyFlags;
-    if (!flags.ContainsAny(HeldModifiersMask) || !AsyncStateSettled(process)) return;
+    if (!flags.ContainsAny(HeldModifiersMask) || !asyncStateSettled) return;
     if (flags.Contains(kfShift) && ReleasedElsewhere(process, VK_SHIFT)) SetKeyFlag(flags, kfShift, false);
     if (flags.Contains(kfCtrl) && ReleasedElsewhere(process, VK_CONTROL)) SetKeyFlag(flags, kfCtrl, false);
     if (flags.Contains(kfAlt) && !(event.KeyData & AltContextBit) && ReleasedElsewhere(process, VK_MENU)) {
@@ -112,9 +117,11 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
     TKeyEvent event{static_cast<std::uint16_t>(wParam & 0xFFFF), static_cast<std::uint32_t>(lParam)};
     bool press = !(event.KeyData & TransitionBit);
     TEventKey key = EventKeyOf(event.VirtualKey, event.KeyData);
-    TEventOrigin origin = process.Synthesised.Empty()
-                              ? TEventOrigin::Person
-                              : process.Synthesised.Judge(key, !press, process.Api.system.GetTickCount());
+    std::uint32_t now = process.Api.system.GetTickCount();
+    std::optional<std::uint32_t> previousEvent = std::exchange(process.LastEventTime, now);
+    bool asyncStateSettled = AsyncStateSettled(process, previousEvent, now);
+    TEventOrigin origin = process.Synthesised.Empty() ? TEventOrigin::Person
+                                                      : process.Synthesised.Judge(key, !press, now);
 
     ReadKeyboardState(process.Api.keyboard, process.KeyState);
     SetKeyFlag(process.KeyFlags, kfWin, IsKeyDown(process.Api.keyboard, VK_RWIN));
@@ -122,7 +129,7 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
     if (origin == TEventOrigin::Own) return TVerdict::Pass;
 
     // The user's own key, also when it comes among the library's events.
-    TakeOverReleases(process, event);
+    TakeOverReleases(process, event, asyncStateSettled);
     TKeyFlags& flags = process.KeyFlags;
     // Which events of the library's are still to come decides how to keep a
     // modifier as the person left it. A doubtful press may be the library's

@@ -38,6 +38,8 @@ public:
     TKeyFlags KeyFlags;
     std::uint8_t KeyState[256] = {};
     TSynthesisedEvents Synthesised;
+    // GetTickCount at the last key event this process's hook saw.
+    std::optional<std::uint32_t> LastEventTime;
     // A Num Lock tap of the library's own, typed once the person lets go
     // of Num Lock ("NUM Umschaltung sperren", AltGr+Num Lock), or dropped
     // at the next press when that release went elsewhere.
