@@ -23,6 +23,7 @@
 
 #include "common/key_flags.h"
 #include "fuzz/fuzz_check.h"
+#include "fuzz/persons_keys.h"
 #include "fuzz/tray_stand_in.h"
 #include "hook/hook_procedure.h"
 #include "hook/macro_store.h"
@@ -37,18 +38,7 @@ namespace {
 
 constexpr Instance LibraryModule = 0x10000000;
 constexpr std::uint8_t VK_F5 = VK_F1 + 4;
-const char* const MacroNames[] = {"00000074", "00010074", "00020074", "00080045"};
 
-// The person's modifier keys, each as a keyboard sends it, with the
-// side-specific entry of the key state it sets.
-struct Modifier {
-    std::uint8_t virtualKey;
-    bool extended;
-    std::uint8_t side;
-};
-constexpr Modifier Modifiers[] = {{VK_SHIFT, false, VK_LSHIFT},  {VK_RSHIFT, false, VK_RSHIFT},
-                                  {VK_CONTROL, false, VK_LCONTROL}, {VK_CONTROL, true, VK_RCONTROL},
-                                  {VK_MENU, false, VK_LMENU},     {VK_MENU, true, VK_RMENU}};
 constexpr std::uint8_t Taps[] = {'A', 'E', 'X', VK_F5, 0x20 /* Space */};
 
 struct Event {
@@ -119,7 +109,7 @@ private:
     // The hook's own rules for the modifier flags, for the person's events.
     void Follow(const Event& event, const sim::KeyInput& input) {
         const bool press = !event.release;
-        for (const Modifier& modifier : Modifiers) {
+        for (const Modifier& modifier : ShiftCtrlAlt) {
             const bool extended = (input.flags & KEYEVENTF_EXTENDEDKEY) != 0;
             if (modifier.virtualKey != input.virtualKey || modifier.extended != extended) continue;
             if (press) {
@@ -149,7 +139,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto layout = (input.Byte() & 0x01) ? sim::KeyboardLayout::US : sim::KeyboardLayout::German;
     Desk desk(layout);
     desk.machine.registry.PutByte(SettingsKeyPath, OptionValueName(opEnabled), 1);
-    for (const char* name : MacroNames) {
+    for (const char* name : FuzzedMacroNames) {
         desk.machine.registry.PutString(AltGrMacroKey, name, input.Bytes(input.Byte() % 64));
     }
 
@@ -175,7 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t which = input.Byte();
         const std::uint8_t when = input.Byte();
         if (which % 2 == 0) {
-            const Modifier& modifier = Modifiers[(which / 2) % std::size(Modifiers)];
+            const Modifier& modifier = ShiftCtrlAlt[(which / 2) % std::size(ShiftCtrlAlt)];
             const bool release = pressed.erase(modifier.side) > 0;
             if (!release) pressed.insert(modifier.side);
             act(modifier.virtualKey, modifier.extended, release, when);
@@ -191,7 +181,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(desk.standIns.empty(), "every event the library took for its own was one");
     FUZZ_CHECK((desk.app->KeyFlags.Bits & 0x0F) == desk.expectedFlags.Bits,
                "the modifier flags follow the person's events");
-    for (const Modifier& modifier : Modifiers) {
+    for (const Modifier& modifier : ShiftCtrlAlt) {
         const bool holds = desk.held.count(modifier.side) > 0;
         FUZZ_CHECK(desk.machine.keyboard.IsAsyncKeyDown(modifier.side) == holds,
                    "Windows' key state shows the modifiers the person holds");

@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_check.h"
+#include "fuzz/persons_keys.h"
 #include "fuzz/tray_stand_in.h"
 #include "hook/hook_procedure.h"
 #include "hook/macro_store.h"
@@ -52,7 +53,6 @@ constexpr Instance LibraryModule = 0x10000000;
 constexpr std::uint8_t VK_F5 = VK_F1 + 4;
 constexpr std::uint8_t VK_F9 = VK_F1 + 8;
 constexpr std::uint8_t VK_ESCAPE = 0x1B;
-const char* const MacroNames[] = {"00000074", "00010074", "00020074", "00080045"};
 // The keys that run the macros; the macros never type them.
 constexpr std::uint8_t MacroKeys[] = {VK_F5, 'E'};
 // The most a macro of 63 bytes can make: each byte an Alt code or a key
@@ -63,15 +63,6 @@ constexpr std::size_t MaxMacroEvents = 63 * 12 + 16;
 // modifier set as the person left it, a Num Lock tap.
 constexpr std::size_t EventsPerPersonsEvent = 3;
 
-struct Modifier {
-    std::uint8_t virtualKey;
-    bool extended;
-    std::uint8_t side;
-};
-constexpr Modifier Modifiers[] = {{VK_SHIFT, false, VK_LSHIFT},   {VK_RSHIFT, false, VK_RSHIFT},
-                                  {VK_CONTROL, false, VK_LCONTROL}, {VK_CONTROL, true, VK_RCONTROL},
-                                  {VK_MENU, false, VK_LMENU},       {VK_MENU, true, VK_RMENU},
-                                  {VK_RWIN, true, VK_RWIN}};
 constexpr std::uint8_t Taps[] = {'A', 'E', 'R', VK_F5, VK_TAB, VK_ESCAPE};
 
 // A modifier's generic key stands for both of its sides.
@@ -173,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (setup & 0x02) desk.machine.keyboard.AddHotKey(sim::HotKey{false, false, false, true, 'R'});
     if (setup & 0x04) desk.SwallowKey('R', true);
     desk.machine.registry.PutByte(SettingsKeyPath, OptionValueName(opEnabled), 1);
-    for (const char* name : MacroNames) {
+    for (const char* name : FuzzedMacroNames) {
         std::string text = WithoutMacroKeys(input.Bytes(input.Byte() % 64), desk.machine.keyboard);
         desk.machine.registry.PutString(AltGrMacroKey, name, text);
     }
@@ -242,7 +233,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint8_t pause = input.Byte();
         switch (what % 4) {
             case 0: {
-                const Modifier& modifier = Modifiers[(what / 4) % std::size(Modifiers)];
+                const Modifier& modifier = PersonsModifiers[(what / 4) % std::size(PersonsModifiers)];
                 act(modifier.virtualKey, modifier.extended, true, false, when, pause);
                 break;
             }

@@ -5,8 +5,6 @@
 // other bitness out of context, in the installing process.
 #include <gtest/gtest.h>
 
-#include <map>
-#include <memory>
 #include <vector>
 
 #include "common/control_messages.h"
@@ -16,31 +14,18 @@
 #include "platform/sim/sim_machine.h"
 #include "platform/win_constants.h"
 #include "settings/options_registry.h"
+#include "tests/unit/library_per_process.h"
 
 using namespace win;
 
 namespace {
 
-class BitnessTest : public ::testing::Test {
+class BitnessTest : public LibraryPerProcessTest {
 protected:
-    sim::SimMachine machine;
-    std::map<std::uint32_t, std::unique_ptr<THookProcess>> states;
-    std::uint32_t tray = machine.system.AddProcess(false);
     std::uint32_t host = machine.system.AddProcess(true);
     Window app32 = machine.AddApplication(false);
     Window app64 = machine.AddApplication(true);
-    Window control = 0;
-    HookHandle trayHook = 0;
 
-    THookProcess& State(std::uint32_t process) {
-        std::unique_ptr<THookProcess>& state = states[process];
-        if (!state) state = std::make_unique<THookProcess>(machine.platform, 0x10000000);
-        return *state;
-    }
-    void Enter(std::uint32_t process) {
-        machine.system.SetCurrentProcess(process);
-        SetThisProcess(&State(process));
-    }
     void InstallIn(std::uint32_t process) {
         Enter(process);
         HookHandle handle = Install(State(process), 1);
@@ -49,18 +34,11 @@ protected:
 
     void SetUp() override {
         machine.system.Set64BitWindows(true);
-        Enter(tray);
-        control = machine.windows.AddWindow(
-            ControlWindowName, ControlWindowName, 0,
-            [this](std::uint32_t message, WParam, LParam) -> LResult {
-                return message == UM_GETHOOK ? static_cast<LResult>(trayHook) : 0;
-            });
+        StartTray();
         machine.registry.PutByte(SettingsKeyPath, "Zolvik eingeschaltet", 1);
         machine.registry.PutByte(SettingsKeyPath, "Piepsen bei Umschaltungen", 1);
         machine.registry.PutString(AltGrMacroKey, "00080045", "Hallo");
-        machine.hooks.SetProcessSwitch([this](std::uint32_t process) { SetThisProcess(&State(process)); });
     }
-    void TearDown() override { SetThisProcess(nullptr); }
 
     void AltGrE() {
         machine.PressAltGr();

@@ -4,8 +4,6 @@
 // of its own.
 #include <gtest/gtest.h>
 
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include "platform/sim/sim_machine.h"
 #include "platform/win_constants.h"
 #include "settings/program_rules.h"
+#include "tests/unit/library_per_process.h"
 
 using namespace win;
 
@@ -24,38 +23,16 @@ namespace {
 constexpr std::uint8_t VK_HASH = 0xBF;
 constexpr std::uint8_t VK_A_UMLAUT = 0xDE;
 
-class ProgramRulesTest : public ::testing::Test {
+class ProgramRulesTest : public LibraryPerProcessTest {
 protected:
-    sim::SimMachine machine;
-    std::map<std::uint32_t, std::unique_ptr<THookProcess>> states;
-    std::uint32_t tray = machine.system.AddProcess(false);
     Window remote = machine.AddApplication(false);
     Window notepad = machine.AddApplication(false);
-    Window control = 0;
-    HookHandle trayHook = 0;
-
-    THookProcess& State(std::uint32_t process) {
-        std::unique_ptr<THookProcess>& state = states[process];
-        if (!state) state = std::make_unique<THookProcess>(machine.platform, 0x10000000);
-        return *state;
-    }
-    std::uint32_t ProcessOf(Window window) {
-        std::uint32_t process = 0;
-        machine.windows.GetWindowThreadProcessId(window, &process);
-        return process;
-    }
 
     void SetUp() override {
         machine.system.SetProcessImage(ProcessOf(remote), "C:\\Windows\\System32\\mstsc.exe");
         machine.system.SetProcessImage(ProcessOf(notepad), "C:\\Windows\\notepad.exe");
-        machine.system.SetCurrentProcess(tray);
-        SetThisProcess(&State(tray));
-        control = machine.windows.AddWindow(ControlWindowName, ControlWindowName, 0,
-                                            [this](std::uint32_t message, WParam, LParam) -> LResult {
-                                                return message == UM_GETHOOK ? static_cast<LResult>(trayHook) : 0;
-                                            });
+        StartTray();
         trayHook = Install(State(tray), 1);
-        machine.hooks.SetProcessSwitch([this](std::uint32_t process) { SetThisProcess(&State(process)); });
         machine.SetLayout(sim::KeyboardLayout::German);
         for (const char* option : {"Zolvik eingeschaltet", "EasyBackslash", "NUM Punkt", "Umlautwandlung",
                                    "Piepsen bei Umschaltungen"}) {
@@ -64,7 +41,6 @@ protected:
         machine.registry.PutString(AsciiUmlautKey, "000000DE", "ae");
         machine.registry.PutString(AltGrMacroKey, "00080047", "Gruss");
     }
-    void TearDown() override { SetThisProcess(nullptr); }
 
     void Rule(const std::string& program, const std::string& text) {
         machine.registry.PutString(ProgramsKeyPath, program, text);

@@ -1,0 +1,52 @@
+#pragma once
+// A machine with the tray program's process, whose control window answers
+// the library's request for the hook, and a library state of its own in
+// every process a hook runs in, made there when it first does, as Windows
+// maps the library into each process that gets keys.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+
+#include "common/control_messages.h"
+#include "hook/hook_procedure.h"
+#include "hook/this_process.h"
+#include "platform/sim/sim_machine.h"
+
+class LibraryPerProcessTest : public ::testing::Test {
+protected:
+    static constexpr win::Instance LibraryModule = 0x10000000;
+
+    sim::SimMachine machine;
+    std::map<std::uint32_t, std::unique_ptr<THookProcess>> states;
+    std::uint32_t tray = machine.system.AddProcess(false);
+    win::Window control = 0;
+    win::HookHandle trayHook = 0;
+
+    THookProcess& State(std::uint32_t process) {
+        std::unique_ptr<THookProcess>& state = states[process];
+        if (!state) state = std::make_unique<THookProcess>(machine.platform, LibraryModule);
+        return *state;
+    }
+    void Enter(std::uint32_t process) {
+        machine.system.SetCurrentProcess(process);
+        SetThisProcess(&State(process));
+    }
+    std::uint32_t ProcessOf(win::Window window) {
+        std::uint32_t process = 0;
+        machine.windows.GetWindowThreadProcessId(window, &process);
+        return process;
+    }
+    // In the tray's process: its control window, and the states following
+    // the hook chain from process to process.
+    void StartTray() {
+        Enter(tray);
+        control = machine.windows.AddWindow(ControlWindowName, ControlWindowName, 0,
+                                            [this](std::uint32_t message, win::WParam, win::LParam) -> win::LResult {
+                                                return message == UM_GETHOOK ? static_cast<win::LResult>(trayHook) : 0;
+                                            });
+        machine.hooks.SetProcessSwitch([this](std::uint32_t process) { SetThisProcess(&State(process)); });
+    }
+    void TearDown() override { SetThisProcess(nullptr); }
+};
