@@ -33,7 +33,8 @@ from bmp_to_png import convert  # noqa: E402
 from harness import BIN, Session  # noqa: E402
 from scenarios_setup import TITLE, wait_until, windows  # noqa: E402
 
-EXAMPLES = [REPO / "examples" / "german-office.reg", REPO / "examples" / "umlaut-tables.reg"]
+EXAMPLES = [REPO / "examples" / "german-office.reg", REPO / "examples" / "umlaut-tables.reg",
+            REPO / "examples" / "program-rules.reg"]
 IMAGES = REPO / "docs" / "images"
 MARLETT = pathlib.Path("/usr/share/wine/fonts/marlett.ttf")
 # Each page in tab order, and the keys that show something worth seeing on
