@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <optional>
 #include <string>
 
 #include "common/module_path.h"
@@ -29,6 +30,33 @@ bool ShowRunningCopy() {
     return true;
 }
 
+// The path in the ANSI code page when each of its characters has a byte
+// of its own there. Windows would otherwise put a look-alike in (the "L"
+// of a Polish "\u0141"), which names another file.
+std::optional<std::string> ExactAnsiPath(const wchar_t* path) {
+    char ansi[2 * MAX_PATH];
+    BOOL lost = FALSE;
+    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, path, -1, ansi, sizeof ansi, nullptr, &lost);
+    if (size == 0 || lost) return std::nullopt;
+    return std::string(ansi);
+}
+
+// The program's folder as the ANSI calls can use it: to load the library,
+// to open the guide, and in the logon command Zolsetup writes. A folder
+// whose name the code page lacks (a profile named with a Polish letter on a
+// German Windows) has a short name, where the volume keeps short names,
+// of ASCII characters only.
+std::string ProgramFolder(win::SystemApi& system) {
+    std::wstring path = WideModulePath(system, 0);
+    if (auto exact = ExactAnsiPath(path.c_str())) return FolderOf(*exact);
+    wchar_t shortPath[MAX_PATH];
+    DWORD length = GetShortPathNameW(path.c_str(), shortPath, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        if (auto exact = ExactAnsiPath(shortPath)) return FolderOf(*exact);
+    }
+    return FolderOf(ModulePath(system, 0));
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
@@ -42,7 +70,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int show) {
     InitCommonControlsEx(&controls);
 
     win::Platform& platform = win::Win32Platform();
-    std::string folder = FolderOf(ModulePath(platform.system, 0));
+    std::string folder = ProgramFolder(platform.system);
     TWin32BackupFolder backups;
     TSetupConfig config(platform, folder, backups);
     config.Load();

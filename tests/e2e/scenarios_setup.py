@@ -4,6 +4,7 @@ real key presses (mnemonics, Ctrl+Tab to turn pages, AltGr in the capture
 field); its message boxes are answered and its OK button pressed through
 the probe; what it wrote is then used by the running system in the probe
 window."""
+import pathlib
 import re
 import shutil
 import subprocess
@@ -40,15 +41,17 @@ def windows(session, title):
     return result.stdout.split()
 
 
-def start_system(session, registry="", keymap="us"):
+def start_system(session, registry="", keymap="us", folder_name="app", lang=None):
     """Zolvik32.exe with the real Zolsetup.exe beside it; the master switch
     on and whatever else the scenario brings."""
     session.use_keymap(keymap)
+    if lang:
+        session.lang = lang
     session.import_registry(f'[{SETTINGS}]\n"Zolvik eingeschaltet"=hex:01\n' + registry)
-    folder = session.work / "app"
+    folder = session.work / folder_name
     folder.mkdir(exist_ok=True)
     shutil.copy(BIN / "Zolsetup.exe", folder / "Zolsetup.exe")
-    return session.start_tray()
+    return session.start_tray(folder_name=folder_name)
 
 
 def click_tray_icon(session):
@@ -321,6 +324,23 @@ def running_system_steps_aside_in_its_fields(session):
     time.sleep(0.5)
     check(field_text(session, "&Testen:") == "ae", f"converted: {field_text(session, '&Testen:')!r}")
     close_setup(session, IDCANCEL)
+    end(session, tray)
+
+
+@scenario
+def start_with_windows_names_the_program_in_a_folder_the_code_page_lacks(session):
+    """The ANSI path of "Zolvik32 \u0141ukasz" names another folder, with an
+    "L": the logon command Zolsetup writes names the folder by its short
+    name. Wine reads Unix file names in the Unix locale's character set,
+    UTF-8 here."""
+    tray = start_system(session, f'[{RUN}]\n"Zolvik32"=-\n', folder_name="Zolvik32 \u0141ukasz", lang="C.UTF-8")
+    open_setup(session)
+    session.keys("alt+w")                       # Mit Windows starten
+    close_setup(session)
+    command = value(session, RUN, "Zolvik32") or ""
+    program = subprocess.run(["winepath", "-u", command.strip('"')], env=session.env(),
+                             capture_output=True, text=True).stdout.strip()
+    check(command.startswith('"') and pathlib.Path(program).is_file(), f"the logon command {command!r}")
     end(session, tray)
 
 
