@@ -84,9 +84,12 @@ std::uint32_t SimSystem::GetModuleFileNameW(Instance module, wchar_t* buffer, st
     return CopyModulePath(found->second, buffer, size);
 }
 
-// Only ntdll.dll is looked for, and only Wine's has wine_get_version.
+// Only the program file and ntdll.dll are looked for, and only Wine's
+// ntdll has wine_get_version.
 Instance SimSystem::GetModuleHandleA(const char* moduleName) {
     constexpr Instance Ntdll = 0x77F00000;
+    constexpr Instance ProgramFile = 0x00400000;
+    if (!moduleName) return ProgramFile;
     std::string name = moduleName ? moduleName : "";
     for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return name == "ntdll.dll" || name == "ntdll" ? Ntdll : 0;

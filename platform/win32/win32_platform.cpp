@@ -117,6 +117,22 @@ public:
     }
 };
 
+// The record is copied: the seam's mirror is not the system's type.
+bool CopyGuiThreadInfo(std::uint32_t threadId, GuiThreadInfo* info) {
+    GUITHREADINFO record{};
+    record.cbSize = info->cbSize == sizeof(GuiThreadInfo) ? sizeof(GUITHREADINFO) : info->cbSize;
+    if (!::GetGUIThreadInfo(threadId, &record)) return false;
+    info->flags = record.flags;
+    info->hwndActive = reinterpret_cast<Window>(record.hwndActive);
+    info->hwndFocus = reinterpret_cast<Window>(record.hwndFocus);
+    info->hwndCapture = reinterpret_cast<Window>(record.hwndCapture);
+    info->hwndMenuOwner = reinterpret_cast<Window>(record.hwndMenuOwner);
+    info->hwndMoveSize = reinterpret_cast<Window>(record.hwndMoveSize);
+    info->hwndCaret = reinterpret_cast<Window>(record.hwndCaret);
+    info->rcCaret = {record.rcCaret.left, record.rcCaret.top, record.rcCaret.right, record.rcCaret.bottom};
+    return true;
+}
+
 class Win32WindowApi final : public WindowApi {
 public:
     Window FindWindowA(const char* className, const char* windowName) override {
@@ -267,22 +283,6 @@ private:
         return msg;
     }
 };
-
-// The record is copied: the seam's mirror is not the system's type.
-bool CopyGuiThreadInfo(std::uint32_t threadId, GuiThreadInfo* info) {
-    GUITHREADINFO record{};
-    record.cbSize = info->cbSize == sizeof(GuiThreadInfo) ? sizeof(GUITHREADINFO) : info->cbSize;
-    if (!::GetGUIThreadInfo(threadId, &record)) return false;
-    info->flags = record.flags;
-    info->hwndActive = reinterpret_cast<Window>(record.hwndActive);
-    info->hwndFocus = reinterpret_cast<Window>(record.hwndFocus);
-    info->hwndCapture = reinterpret_cast<Window>(record.hwndCapture);
-    info->hwndMenuOwner = reinterpret_cast<Window>(record.hwndMenuOwner);
-    info->hwndMoveSize = reinterpret_cast<Window>(record.hwndMoveSize);
-    info->hwndCaret = reinterpret_cast<Window>(record.hwndCaret);
-    info->rcCaret = {record.rcCaret.left, record.rcCaret.top, record.rcCaret.right, record.rcCaret.bottom};
-    return true;
-}
 
 class Win32ShellApi final : public ShellApi {
 public:
