@@ -155,6 +155,16 @@ TEST_F(LowLevelHookTest, ASwallowedEventNeverEntersTheSystem) {
     EXPECT_EQ(Count("window"), 1u);
 }
 
+TEST_F(LowLevelHookTest, TheHookThreadTakesOnlyItsOwnMessages) {
+    StartHookThread();
+    machine.windows.PostThreadMessageA(1, WM_USER, 1, 0);
+    machine.Tap(VK_A);
+    EXPECT_EQ(Count("low-level"), 2u);
+    Message message{};
+    ASSERT_TRUE(machine.windows.PeekMessageA(&message, 0, 0, 0, PM_REMOVE)) << "still in the first thread's queue";
+    EXPECT_EQ(message.message, WM_USER);
+}
+
 // A thread that does not take its messages holds all input up. After
 // LowLevelHooksTimeout (300 ms) the event goes on without the hook, which
 // is gone for good: later keys pass it by even once the thread pumps again.
