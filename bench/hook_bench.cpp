@@ -1,6 +1,8 @@
 // The hook procedure's cost per keystroke over the simulated backend, and
 // the registry calls each keystroke makes: on Windows every one of them is
 // a call into the kernel, in every process that receives the keystroke.
+// Reads of the keyboard state are counted too: under Wine each one may be a
+// call into its server.
 // A keystroke is the press and the release of a key, and, for a key that
 // types a macro, every synthesised event coming back through the hook.
 #include <benchmark/benchmark.h>
@@ -109,6 +111,7 @@ void Measure(benchmark::State& state, Desk& desk, std::uint8_t key) {
     desk.Keystroke(key);  // the hook learns its handle
     const std::uint64_t calls = desk.machine.registry.CallCount();
     const std::uint64_t opens = desk.machine.registry.OpenCount();
+    const std::uint64_t stateReads = desk.machine.keyboard.StateReadCount();
     desk.synthesised = 0;
     for (auto _ : state) desk.Keystroke(key);
     auto perKeystroke = [](std::uint64_t count) {
@@ -117,6 +120,7 @@ void Measure(benchmark::State& state, Desk& desk, std::uint8_t key) {
     state.counters["registry_calls"] = perKeystroke(desk.machine.registry.CallCount() - calls);
     state.counters["key_opens"] = perKeystroke(desk.machine.registry.OpenCount() - opens);
     state.counters["synthesised"] = perKeystroke(desk.synthesised);
+    state.counters["state_reads"] = perKeystroke(desk.machine.keyboard.StateReadCount() - stateReads);
 }
 
 void Modifier(benchmark::State& state) {

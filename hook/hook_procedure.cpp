@@ -24,9 +24,12 @@ win::HookApi* HooksWithoutState = nullptr;
 // they were before the event. At the first press of a lock key its state
 // afterwards is therefore the opposite of the bit read; at a repeat or a
 // release the bit already holds it. Taps of the library's own still on
-// their way toggle it further.
-bool LockStateAfter(const THookProcess& process, const TKeyEvent& event) {
-    bool toggled = IsKeyToggled(process.KeyState, event.VirtualKey);
+// their way toggle it further. The state is read for lock keys only: under
+// Wine each read is a call into its server, at every key of every program.
+bool LockStateAfter(THookProcess& process, const TKeyEvent& event) {
+    std::uint8_t keyState[256] = {};
+    ReadKeyboardState(process.Api.keyboard, keyState);
+    bool toggled = IsKeyToggled(keyState, event.VirtualKey);
     bool firstPress = !(event.KeyData & PreviousStateBit);
     bool after = firstPress ? !toggled : toggled;
     return after != process.Synthesised.TogglesPending(static_cast<std::uint8_t>(event.VirtualKey));
@@ -127,8 +130,6 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam, 
     TEventOrigin origin = process.Synthesised.Empty() ? TEventOrigin::Person
                                                       : process.Synthesised.Judge(key, !press, now);
 
-    ReadKeyboardState(process.Api.keyboard, process.KeyState);
-    SetKeyFlag(process.KeyFlags, kfWin, IsKeyDown(process.Api.keyboard, VK_RWIN));
     for (auto [held, down] : process.Synthesised.TakeConfirmed()) KeepAsHeld(process, held, down);
     if (origin == TEventOrigin::Own) return TVerdict::Pass;
 
@@ -179,6 +180,8 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam, 
             break;
     }
     if (!press) return TVerdict::Pass;
+    // Only the rules look at the Windows key, and only at a press.
+    SetKeyFlag(flags, kfWin, IsKeyDown(process.Api.keyboard, VK_RWIN));
     TKeyScope scope = ScopeOfKeyHere(process);
     // An event that may be the library's own keeps the records, but no rule
     // acts on it.

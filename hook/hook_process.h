@@ -36,7 +36,6 @@ public:
     bool IsWinNT;
     bool IsWine;
     TKeyFlags KeyFlags;
-    std::uint8_t KeyState[256] = {};
     TSynthesisedEvents Synthesised;
     // GetTickCount at the last key event this process's hook saw.
     std::optional<std::uint32_t> LastEventTime;

@@ -60,6 +60,7 @@ const SimKeyboard::ThreadState& SimKeyboard::StateOf(std::uint32_t thread) const
 }
 
 bool SimKeyboard::GetKeyboardState(std::uint8_t state[256]) {
+    ++stateReads_;
     ReadThreadState(CurrentThread(), state);
     return true;
 }
@@ -82,6 +83,7 @@ bool SimKeyboard::SetKeyboardState(const std::uint8_t state[256]) {
 }
 
 std::int16_t SimKeyboard::GetAsyncKeyState(int virtualKey) {
+    ++stateReads_;
     if (virtualKey < 0 || virtualKey > 255) return 0;
     return asyncDown_[virtualKey] ? static_cast<std::int16_t>(KeyDownBit) : 0;
 }

@@ -102,6 +102,9 @@ public:
     // user goes on once the system has stopped typing. False when none waits.
     bool EnterNextScheduled();
     bool HasPendingInput() const { return !queue_.empty(); }
+    // Calls that read the keyboard state, the thread's or the asynchronous:
+    // under Wine each may be a call into its server.
+    std::uint64_t StateReadCount() const { return stateReads_; }
     // Events that wait for the low-level hooks, and their passage, in
     // order, into the system; one thread at a time leads them through.
     bool HasRawInput() const { return !raw_.empty(); }
@@ -172,6 +175,7 @@ private:
     std::map<std::uint32_t, KeyboardLayout> threadLayouts_;
     std::deque<KeyInput> raw_;
     bool passing_ = false;
+    std::uint64_t stateReads_ = 0;
     std::uint32_t lastInputTime_ = 0;
     std::map<std::uint32_t, ThreadState> threadStates_;
     // Key state updates not yet queued, by thread, and those queued, by the
