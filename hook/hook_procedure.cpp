@@ -163,6 +163,7 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam, 
             keepAsHeld();
             return TVerdict::Pass;
         case VK_RWIN:
+            SetKeyFlag(flags, kfWin, press);
             return TVerdict::Pass;
         case VK_CAPITAL:
             SetKeyFlag(flags, kfCapsLock, LockStateAfter(process, event));
@@ -180,7 +181,9 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam, 
             break;
     }
     if (!press) return TVerdict::Pass;
-    // Only the rules look at the Windows key, and only at a press.
+    // Only the rules look at the Windows key, and only at a press; its state
+    // is read there, since the library's own Windows key events and a
+    // release elsewhere change no record.
     SetKeyFlag(flags, kfWin, IsKeyDown(process.Api.keyboard, VK_RWIN));
     TKeyScope scope = ScopeOfKeyHere(process);
     // An event that may be the library's own keeps the records, but no rule
