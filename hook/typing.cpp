@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/key_bits.h"
+#include "common/own_input.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -152,7 +153,7 @@ void SendKey(THookProcess& process, std::uint16_t code, bool press, bool expecte
     std::uint32_t scanCode = process.Api.keyboard.MapVirtualKeyA(code, 0);
     auto virtualKey = static_cast<std::uint8_t>(code & 0xFF);
     auto scan = static_cast<std::uint8_t>(scanCode & 0xFF);
-    process.Api.keyboard.keybd_event(virtualKey, scan, flags, 0);
+    process.Api.keyboard.keybd_event(virtualKey, scan, flags, OwnInputMarker);
     if (expected) {
         TEventKey key = SentEventKey(virtualKey, scan, flags & KEYEVENTF_EXTENDEDKEY);
         process.Synthesised.Expect(key, !press, process.Api.system.GetTickCount());

@@ -47,6 +47,12 @@ public:
                              std::uintptr_t extraInfo) = 0;
     virtual std::int16_t VkKeyScanA(char character) = 0;
     virtual std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) = 0;
+    // Keyboard input only; size is sizeof(Input). The number of events
+    // inserted.
+    virtual std::uint32_t SendInput(std::uint32_t count, const Input* inputs, int size) = 0;
+    // The layout of a thread (0: the calling one).
+    virtual KeyboardLayoutHandle GetKeyboardLayout(std::uint32_t threadId) = 0;
+    virtual bool GetLastInputInfo(LastInputInfo* info) = 0;
 };
 
 // user32: windows, messages, beeps and boxes
@@ -98,6 +104,8 @@ public:
     // control a program superclassed under a name of its own.
     virtual std::uint32_t RealGetWindowClassA(Window window, char* className, std::uint32_t size) = 0;
     virtual std::int32_t GetWindowLongA(Window window, int index) = 0;
+    // The active and focus windows of a thread (0: the foreground one).
+    virtual bool GetGUIThreadInfo(std::uint32_t threadId, GuiThreadInfo* info) = 0;
 };
 
 // shell32
@@ -165,6 +173,10 @@ public:
     // the NUL included on the way in and left out on the way out.
     virtual bool QueryFullProcessImageNameA(Handle process, std::uint32_t flags, char* name,
                                             std::uint32_t* size) = 0;
+    // Of user32: whether the process belongs to a Store app, into which
+    // Windows loads no window hook library. Windows 7 lacks the function
+    // and has no such processes: false there.
+    virtual bool IsImmersiveProcess(Handle process) = 0;
 };
 
 // winmm and kernel32 sound

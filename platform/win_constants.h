@@ -23,6 +23,7 @@ inline constexpr std::int32_t ERROR_PROC_NOT_FOUND = 127;
 inline constexpr std::int32_t ERROR_MORE_DATA = 234;
 inline constexpr std::int32_t ERROR_NO_MORE_ITEMS = 259;
 inline constexpr std::int32_t ERROR_KEY_DELETED = 1018;
+inline constexpr std::int32_t ERROR_GLOBAL_ONLY_HOOK = 1429;
 
 // Registry
 inline constexpr RegKey HKEY_CLASSES_ROOT = 0x80000000u;
@@ -55,7 +56,12 @@ inline constexpr std::uint32_t VER_PLATFORM_WIN32_NT = 2;
 
 // Hooks
 inline constexpr int WH_KEYBOARD = 2;
+inline constexpr int WH_KEYBOARD_LL = 13;
 inline constexpr int HC_ACTION = 0;
+inline constexpr std::uint32_t LLKHF_EXTENDED = 0x01;
+inline constexpr std::uint32_t LLKHF_INJECTED = 0x10;
+inline constexpr std::uint32_t LLKHF_ALTDOWN = 0x20;
+inline constexpr std::uint32_t LLKHF_UP = 0x80;
 
 // Virtual keys
 inline constexpr std::uint8_t VK_TAB = 0x09;
@@ -78,10 +84,15 @@ inline constexpr std::uint8_t VK_RCONTROL = 0xA3;
 inline constexpr std::uint8_t VK_LMENU = 0xA4;
 inline constexpr std::uint8_t VK_RMENU = 0xA5;
 inline constexpr std::uint8_t VK_OEM_2 = 0xBF;
+// Carries a character of a KEYEVENTF_UNICODE event instead of a key.
+inline constexpr std::uint8_t VK_PACKET = 0xE7;
 
-// keybd_event
+// keybd_event and SendInput
 inline constexpr std::uint32_t KEYEVENTF_EXTENDEDKEY = 0x0001;
 inline constexpr std::uint32_t KEYEVENTF_KEYUP = 0x0002;
+inline constexpr std::uint32_t KEYEVENTF_UNICODE = 0x0004;
+inline constexpr std::uint32_t KEYEVENTF_SCANCODE = 0x0008;
+inline constexpr std::uint32_t INPUT_KEYBOARD = 1;
 
 // Window messages
 inline constexpr std::uint32_t WM_DESTROY = 0x0002;

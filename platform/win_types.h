@@ -23,6 +23,7 @@ using BrushHandle = std::uintptr_t;
 using WParam = std::uintptr_t;
 using LParam = std::intptr_t;
 using LResult = std::intptr_t;
+using KeyboardLayoutHandle = std::uintptr_t;
 
 using WindowProc = LResult(ZV_STDCALL*)(Window, std::uint32_t, WParam, LParam);
 using HookProc = LResult(ZV_STDCALL*)(int, WParam, LParam);
@@ -97,5 +98,58 @@ struct NotifyIconData {
     char szTip[64];
 };
 static_assert(sizeof(NotifyIconData) == 88);
+
+// KBDLLHOOKSTRUCT: what a low-level keyboard hook's lParam points to.
+struct KbdLlHookStruct {
+    std::uint32_t vkCode;
+    std::uint32_t scanCode;
+    std::uint32_t flags;  // LLKHF_*
+    std::uint32_t time;
+    std::uintptr_t dwExtraInfo;
+};
+
+// KEYBDINPUT
+struct KeyboardInput {
+    std::uint16_t wVk;
+    std::uint16_t wScan;
+    std::uint32_t dwFlags;  // KEYEVENTF_*
+    std::uint32_t time;     // 0: the system's own time stamp
+    std::uintptr_t dwExtraInfo;
+};
+
+// INPUT of type INPUT_KEYBOARD; the backend builds the system's record from
+// it, so the mouse and hardware members of the union are left out.
+struct Input {
+    std::uint32_t type;
+    KeyboardInput ki;
+};
+
+// RECT
+struct Rect {
+    std::int32_t left;
+    std::int32_t top;
+    std::int32_t right;
+    std::int32_t bottom;
+};
+
+// GUITHREADINFO: the size field must say so.
+struct GuiThreadInfo {
+    std::uint32_t cbSize;
+    std::uint32_t flags;
+    Window hwndActive;
+    Window hwndFocus;
+    Window hwndCapture;
+    Window hwndMenuOwner;
+    Window hwndMoveSize;
+    Window hwndCaret;
+    Rect rcCaret;
+};
+
+// LASTINPUTINFO: the size field must say so.
+struct LastInputInfo {
+    std::uint32_t cbSize;
+    std::uint32_t dwTime;
+};
+static_assert(sizeof(LastInputInfo) == 8);
 
 }  // namespace win

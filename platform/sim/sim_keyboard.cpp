@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "common/key_bits.h"
+#include "platform/sim/sim_hooks.h"
 #include "platform/sim/sim_system.h"
+#include "platform/sim/sim_threads.h"
 #include "platform/sim/sim_windows.h"
 #include "platform/win_constants.h"
 
@@ -31,6 +33,11 @@ std::uint8_t OtherSide(std::uint8_t sideKey) { return sideKey ^ 1; }
 void SimKeyboard::AttachDesktop(SimSystem& system, SimWindows& windows) {
     system_ = &system;
     windows_ = &windows;
+}
+
+void SimKeyboard::AttachHooks(SimHooks& hooks, SimThreads& threads) {
+    hooks_ = &hooks;
+    threads_ = &threads;
 }
 
 bool SimKeyboard::WindowsNT() const { return !system_ || system_->IsWindowsNT(); }
@@ -88,12 +95,49 @@ bool SimKeyboard::BlockedByUipi() const {
 }
 
 void SimKeyboard::keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
-                              std::uintptr_t) {
+                              std::uintptr_t extraInfo) {
     KeyInput input{virtualKey, scanCode, flags, true};
+    input.extraInfo = extraInfo;
+    Inject(input);
+    RunDueActions();
+}
+
+std::uint32_t SimKeyboard::SendInput(std::uint32_t count, const Input* inputs, int size) {
+    if (size != static_cast<int>(sizeof(Input))) return 0;
+    std::uint32_t inserted = 0;
+    while (inserted < count && inputs[inserted].type == INPUT_KEYBOARD) {
+        Inject(FromSendInput(inputs[inserted].ki));
+        ++inserted;
+    }
+    RunDueActions();
+    return inserted;
+}
+
+// A scan code event names its key by the scan code alone, in the layout's
+// terms; a Unicode event carries a character instead of a key.
+KeyInput SimKeyboard::FromSendInput(const KeyboardInput& record) const {
+    std::uint32_t flags = record.dwFlags & (KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP);
+    KeyInput input{static_cast<std::uint8_t>(record.wVk), record.wScan, flags, true};
+    if (record.dwFlags & KEYEVENTF_UNICODE) {
+        input.virtualKey = VK_PACKET;
+        input.flags &= KEYEVENTF_KEYUP;
+    } else if (record.dwFlags & KEYEVENTF_SCANCODE) {
+        std::uint32_t code = record.wScan | ((flags & KEYEVENTF_EXTENDEDKEY) ? 0xE000u : 0u);
+        input.virtualKey = static_cast<std::uint8_t>(LayoutMapVirtualKey(layout_, code, 1));
+    }
+    input.extraInfo = record.dwExtraInfo;
+    input.time = record.time;
+    return input;
+}
+
+void SimKeyboard::Inject(KeyInput input) {
     input.blocked = BlockedByUipi();
     injected_.push_back(input);
     if (!input.blocked) Enter(input);
     ++injectedTotal_;
+}
+
+void SimKeyboard::RunDueActions() {
     std::vector<Scheduled> due;
     std::erase_if(scheduled_, [&](Scheduled& event) {
         if (event.afterInjected > injectedTotal_) return false;
@@ -101,6 +145,19 @@ void SimKeyboard::keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, st
         return true;
     });
     for (Scheduled& event : due) event.action();
+}
+
+KeyboardLayoutHandle SimKeyboard::GetKeyboardLayout(std::uint32_t threadId) {
+    std::uint32_t thread = threadId == 0 ? CurrentThread() : threadId;
+    auto found = threadLayouts_.find(thread);
+    KeyboardLayout layout = found == threadLayouts_.end() ? layout_ : found->second;
+    return layout == KeyboardLayout::German ? 0x04070407 : 0x04090409;
+}
+
+bool SimKeyboard::GetLastInputInfo(LastInputInfo* info) {
+    if (info->cbSize != sizeof(LastInputInfo)) return false;
+    info->dwTime = lastInputTime_;
+    return true;
 }
 
 std::int16_t SimKeyboard::VkKeyScanA(char character) {
@@ -168,11 +225,56 @@ void SimKeyboard::TakeStateUpdate(const KeyInput& input) {
     updateBefore_.erase(update);
 }
 
+// While low-level hooks are installed, or events still wait for them, an
+// event waits its turn for them; it is input all the same.
+void SimKeyboard::Enter(KeyInput input) {
+    std::uint32_t now = system_ ? system_->GetTickCount() : 0;
+    if (input.time == 0) input.time = now;
+    lastInputTime_ = now;
+    if ((hooks_ && hooks_->HasLowLevelHooks()) || !raw_.empty()) {
+        raw_.push_back(input);
+    } else {
+        EnterSystem(input);
+    }
+}
+
+// Another thread leading the events through already: this one waits for
+// it to finish.
+void SimKeyboard::PassRawInput() {
+    if (passing_) {
+        if (threads_) threads_->Wait([this] { return !passing_; }, INFINITE);
+        return;
+    }
+    passing_ = true;
+    while (!raw_.empty()) {
+        KeyInput input = raw_.front();
+        raw_.pop_front();
+        if (RunLowLevelHooks(input) == 0) EnterSystem(input);
+    }
+    passing_ = false;
+}
+
+// What a low-level hook is told, from the state before the event: the
+// side of a modifier key, and Alt as held, not as the event leaves it.
+LResult SimKeyboard::RunLowLevelHooks(const KeyInput& input) {
+    Sides sides = SidesOf(input);
+    bool release = IsRelease(input);
+    bool extended = (input.flags & KEYEVENTF_EXTENDEDKEY) || sides.specific == VK_RMENU ||
+                    sides.specific == VK_RCONTROL;
+    bool alt = sides.generic == VK_MENU ? !release : asyncDown_[VK_MENU];
+    bool systemKey = alt && !asyncDown_[VK_CONTROL];
+    WParam message = release ? (systemKey ? WM_SYSKEYUP : WM_KEYUP) : (systemKey ? WM_SYSKEYDOWN : WM_KEYDOWN);
+    std::uint32_t flags = (extended ? LLKHF_EXTENDED : 0u) | (input.injected ? LLKHF_INJECTED : 0u) |
+                          (alt ? LLKHF_ALTDOWN : 0u) | (release ? LLKHF_UP : 0u);
+    KbdLlHookStruct event{sides.specific, input.scanCode, flags, input.time, input.extraInfo};
+    return hooks_->RunLowLevelHooks(message, event);
+}
+
 // The event enters the system: the asynchronous state and the lights follow
 // the keys themselves, a hot key's events go no further, the rest queue up
 // for the thread in front, after the key state update of a thread that has
 // just got the keyboard.
-void SimKeyboard::Enter(KeyInput input) {
+void SimKeyboard::EnterSystem(KeyInput input) {
     input.thread = ForegroundThread();
     if (input.thread != lastInputThread_) {
         pendingUpdates_[input.thread] = AsyncSnapshot();
@@ -244,7 +346,7 @@ SimKeyboard::Delivered SimKeyboard::KeyDataFor(const KeyInput& input) const {
                     sides.specific == VK_RCONTROL;
     bool altDown = (StateOf(input.thread)[VK_MENU] & 0x80) || (sides.generic == VK_MENU && !release);
     bool wasDown = release || input.wasDown;
-    std::uint32_t keyData = 1u | (std::uint32_t(input.scanCode) << 16) |
+    std::uint32_t keyData = 1u | (std::uint32_t(input.scanCode & 0xFF) << 16) |
                             (extended ? ExtendedKeyBit : 0u) | (altDown ? AltContextBit : 0u) |
                             (wasDown ? PreviousStateBit : 0u) | (release ? TransitionBit : 0u);
     return {sides.generic, keyData};

@@ -11,15 +11,18 @@
 
 namespace sim {
 
+class SimHooks;
 class SimSystem;
+class SimThreads;
 class SimWindows;
 
 // One key event on its way to an application.
 struct KeyInput {
     std::uint8_t virtualKey;
-    std::uint8_t scanCode;
+    // A KEYEVENTF_UNICODE event's character (virtual key VK_PACKET).
+    std::uint16_t scanCode;
     std::uint32_t flags;  // KEYEVENTF_EXTENDEDKEY, KEYEVENTF_KEYUP
-    bool injected;        // made by keybd_event, not by the user
+    bool injected;        // made by keybd_event or SendInput, not by the user
     // The key was down before this event, as the system saw it: the key
     // data's previous-state bit, which a swallowed press still sets for its
     // repeats.
@@ -29,6 +32,8 @@ struct KeyInput {
     std::uint32_t thread = 0;
     std::uint64_t sequence = 0;  // of the events queued, in order
     bool blocked = false;        // a keybd_event that UIPI dropped
+    std::uintptr_t extraInfo = 0;
+    std::uint32_t time = 0;      // the tick count when it entered the system
 };
 
 // A combination the system keeps for itself (Win+R opens the Run box):
@@ -43,7 +48,9 @@ struct HotKey {
 };
 
 // The keyboard as Windows keeps it. Every event, the user's or one that
-// keybd_event makes, first enters the system: the asynchronous key state and
+// keybd_event or SendInput makes, first passes the low-level keyboard hooks
+// (see SimHooks), which may swallow it whole; only then does it enter the
+// system, where the asynchronous key state and
 // the lock keys' lights change at once, a hot key's events stop there, and
 // the rest go to the input queue of the thread whose window is in the
 // foreground at that moment. Each thread keeps a key state of its own, which
@@ -65,11 +72,20 @@ public:
                      std::uintptr_t extraInfo) override;
     std::int16_t VkKeyScanA(char character) override;
     std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override;
+    // The events go in together, with no other input between them.
+    std::uint32_t SendInput(std::uint32_t count, const win::Input* inputs, int size) override;
+    win::KeyboardLayoutHandle GetKeyboardLayout(std::uint32_t threadId) override;
+    bool GetLastInputInfo(win::LastInputInfo* info) override;
 
     // The processes (whose threads key states belong to, and whose
     // integrity UIPI compares) and the windows (which one is in front).
     void AttachDesktop(SimSystem& system, SimWindows& windows);
+    // The low-level hooks every event passes first, and the threads they
+    // wait for.
+    void AttachHooks(SimHooks& hooks, SimThreads& threads);
     void SetLayout(KeyboardLayout layout) { layout_ = layout; }
+    // A thread whose layout differs from the machine's.
+    void SetThreadLayout(std::uint32_t thread, KeyboardLayout layout) { threadLayouts_[thread] = layout; }
     KeyboardLayout Layout() const { return layout_; }
     void AddHotKey(const HotKey& hotKey) { hotKeys_.push_back(hotKey); }
 
@@ -86,6 +102,11 @@ public:
     // user goes on once the system has stopped typing. False when none waits.
     bool EnterNextScheduled();
     bool HasPendingInput() const { return !queue_.empty(); }
+    // Events that wait for the low-level hooks, and their passage, in
+    // order, into the system; one thread at a time leads them through.
+    bool HasRawInput() const { return !raw_.empty(); }
+    bool IsPassingRawInput() const { return passing_; }
+    void PassRawInput();
     KeyInput TakeInput();
     // The event taken last, on its way through the hooks.
     const KeyInput& CurrentInput() const { return current_; }
@@ -120,7 +141,12 @@ private:
     };
     static Sides SidesOf(const KeyInput& input);
     KeyInput UserInput(std::uint8_t virtualKey, bool extended, bool release) const;
+    KeyInput FromSendInput(const win::KeyboardInput& record) const;
+    void Inject(KeyInput input);
+    void RunDueActions();
     void Enter(KeyInput input);
+    void EnterSystem(KeyInput input);
+    win::LResult RunLowLevelHooks(const KeyInput& input);
     void UpdateAsyncState(KeyInput& input);
     ThreadState AsyncSnapshot() const;
     void TakeStateUpdate(const KeyInput& input);
@@ -139,7 +165,13 @@ private:
 
     SimSystem* system_ = nullptr;
     SimWindows* windows_ = nullptr;
+    SimHooks* hooks_ = nullptr;
+    SimThreads* threads_ = nullptr;
     KeyboardLayout layout_ = KeyboardLayout::German;
+    std::map<std::uint32_t, KeyboardLayout> threadLayouts_;
+    std::deque<KeyInput> raw_;
+    bool passing_ = false;
+    std::uint32_t lastInputTime_ = 0;
     std::map<std::uint32_t, ThreadState> threadStates_;
     // Key state updates not yet queued, by thread, and those queued, by the
     // event they come before.

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "common/cp1252.h"
 #include "common/key_bits.h"
 #include "platform/win_constants.h"
 
@@ -14,6 +15,9 @@ SimMachine::SimMachine() {
     windows.AttachSystem(system);
     hooks.AttachSystem(system);
     keyboard.AttachDesktop(system, windows);
+    keyboard.AttachHooks(hooks, threads);
+    hooks.AttachThreads(threads);
+    windows.AttachInput(keyboard, hooks);
     registry.AttachSystem(system);
     threads.AttachSystem(system);
     system.AttachThreads(threads);
@@ -28,9 +32,13 @@ Window SimMachine::AddAppWindows() {
     return windows.AddWindow("Edit", "", frame);
 }
 
-Window SimMachine::AddApplication(bool is64Bit) {
+Window SimMachine::AddApplication(bool is64Bit) { return AddApplicationProcess(system.AddProcess(is64Bit)); }
+
+Window SimMachine::AddStoreApplication() { return AddApplicationProcess(system.AddProcess(true, true)); }
+
+Window SimMachine::AddApplicationProcess(std::uint32_t process) {
     std::uint32_t previous = system.GetCurrentProcessId();
-    system.SetCurrentProcess(system.AddProcess(is64Bit));
+    system.SetCurrentProcess(process);
     Window edit = AddAppWindows();
     system.SetCurrentProcess(previous);
     return edit;
@@ -91,13 +99,18 @@ void SimMachine::FocusAmidInjected(std::size_t injected, Window window) {
     keyboard.AmidInjected(injected, [this, window] { windows.SetFocus(window); });
 }
 
-// Each event runs through the hooks in its thread's process, which takes
-// it as the thread reads its input. A hook that answers its own events with
-// new ones forever would keep this loop busy for ever: that is reported.
+// Each event passes the low-level hooks first, then runs through the hooks
+// in its thread's process, which takes it as the thread reads its input. A
+// hook that answers its own events with new ones forever would keep this
+// loop busy for ever: that is reported.
 void SimMachine::DeliverInput() {
     constexpr std::size_t EndlessInput = 1000000;
-    for (std::size_t count = 0; keyboard.HasPendingInput(); ++count) {
+    for (std::size_t count = 0; keyboard.HasRawInput() || keyboard.HasPendingInput(); ++count) {
         if (count == EndlessInput) throw std::runtime_error("endless input: the hooks keep making key events");
+        if (keyboard.HasRawInput()) {
+            keyboard.PassRawInput();
+            continue;
+        }
         KeyInput input = keyboard.TakeInput();
         SimKeyboard::Delivered delivered = keyboard.KeyDataFor(input);
         std::uint32_t keyData = delivered.keyData | (dialogMode_ ? DialogModeBit : 0);
@@ -105,18 +118,24 @@ void SimMachine::DeliverInput() {
                                                 static_cast<LParam>(keyData), input.thread) != 0;
         if (swallowed) continue;
         keyboard.ApplyToThreadState(input);
-        DeliverToApp(input.thread, delivered.virtualKey, keyData);
+        DeliverToApp(input, delivered.virtualKey, keyData);
     }
 }
 
 // Alt without Ctrl makes system keys, which an edit control does not type.
-void SimMachine::DeliverToApp(std::uint32_t thread, std::uint8_t virtualKey, std::uint32_t keyData) {
+// A Unicode event's press types its character, in the window's code page.
+void SimMachine::DeliverToApp(const KeyInput& input, std::uint8_t virtualKey, std::uint32_t keyData) {
+    std::uint32_t thread = input.thread;
     bool release = keyData & TransitionBit;
     bool systemKey = (keyData & AltContextBit) && !keyboard.IsThreadKeyDown(VK_CONTROL, thread);
     std::uint32_t message = release ? (systemKey ? WM_SYSKEYUP : WM_KEYUP)
                                     : (systemKey ? WM_SYSKEYDOWN : WM_KEYDOWN);
     Received& received = received_[windows.FocusOf(thread)];
     received.messages.push_back({message, virtualKey, keyData});
+    if (virtualKey == VK_PACKET) {
+        if (!release) received.text += WideToCp1252(std::wstring(1, static_cast<wchar_t>(input.scanCode)));
+        return;
+    }
     std::uint8_t state[256];
     keyboard.ReadThreadState(thread, state);
     received.text += release ? translator_.KeyUp(virtualKey, keyData, state)

@@ -24,9 +24,10 @@ struct AppKeyMessage {
 };
 
 // A simulated Windows with one application in front: the user's key events
-// and every keybd_event enter the system, go to the thread in the
-// foreground as Windows queues them, run through the installed keyboard
-// hooks in that thread's process, and what the hooks let pass reaches that
+// and every keybd_event and SendInput pass the low-level keyboard hooks,
+// enter the system, go to the thread in the foreground as Windows queues
+// them, run through the installed keyboard hooks in that thread's process
+// (or out of context), and what the hooks let pass reaches that
 // thread's focused window, which records the key messages and the
 // characters they make. Further applications, 32-bit or 64-bit, can be added
 // and focused; the first one lives in process 1, a 32-bit process.
@@ -62,6 +63,8 @@ public:
 
     // An application in a process of its own; returns its edit window.
     win::Window AddApplication(bool is64Bit);
+    // A Store app: a 64-bit process into which no hook library is loaded.
+    win::Window AddStoreApplication();
     // A person's click into a window: it takes a moment, in which the
     // machine's threads go on.
     void Focus(win::Window window);
@@ -82,8 +85,9 @@ private:
         std::vector<AppKeyMessage> messages;
         std::string text;
     };
-    void DeliverToApp(std::uint32_t thread, std::uint8_t virtualKey, std::uint32_t keyData);
+    void DeliverToApp(const KeyInput& input, std::uint8_t virtualKey, std::uint32_t keyData);
     win::Window AddAppWindows();
+    win::Window AddApplicationProcess(std::uint32_t process);
     const Received& ReceivedBy(win::Window window) const;
 
     win::Window appWindow_;

@@ -84,9 +84,12 @@ std::uint32_t SimSystem::GetModuleFileNameW(Instance module, wchar_t* buffer, st
     return CopyModulePath(found->second, buffer, size);
 }
 
-// Only ntdll.dll is looked for, and only Wine's has wine_get_version.
+// Only the program file and ntdll.dll are looked for, and only Wine's
+// ntdll has wine_get_version.
 Instance SimSystem::GetModuleHandleA(const char* moduleName) {
     constexpr Instance Ntdll = 0x77F00000;
+    constexpr Instance ProgramFile = 0x00400000;
+    if (!moduleName) return ProgramFile;
     std::string name = moduleName ? moduleName : "";
     for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return name == "ntdll.dll" || name == "ntdll" ? Ntdll : 0;
@@ -215,7 +218,7 @@ Handle SimSystem::CreateThread(ThreadProc proc, void* param, std::uint32_t* thre
         return 0;
     }
     std::uint32_t id = threads_->Start([proc, param] { proc(param); });
-    if (threadId) *threadId = id;
+    if (threadId) *threadId = SimThreads::WindowsThreadId(id, current_);
     return AddObject(Object{Kind::Thread, "", id});
 }
 
@@ -257,10 +260,29 @@ ProcAddress SimSystem::GetProcAddress(Instance module, std::uint16_t ordinal) {
     return nullptr;
 }
 
-std::uint32_t SimSystem::AddProcess(bool is64Bit) {
+std::uint32_t SimSystem::AddProcess(bool is64Bit, bool store) {
     std::uint32_t id = nextProcess_++;
-    processes_[id] = Process{is64Bit};
+    processes_[id] = Process{is64Bit, store};
     return id;
+}
+
+bool SimSystem::IsStoreProcess(std::uint32_t processId) const {
+    auto found = processes_.find(processId);
+    return found != processes_.end() && found->second.store;
+}
+
+bool SimSystem::IsImmersiveProcess(Handle process) {
+    std::uint32_t id = ProcessOf(process);
+    if (!processes_.count(id)) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    return processes_.at(id).store;
+}
+
+bool SimSystem::IsThreadRunning(std::uint32_t threadId) const {
+    if (threadId < SimThreads::MadeThreadIds) return !HasEnded(threadId);
+    return threads_ && !threads_->HasEnded(threadId - SimThreads::MadeThreadIds);
 }
 
 void SimSystem::SetIntegrity(std::uint32_t processId, Integrity level) {

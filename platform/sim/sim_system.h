@@ -62,8 +62,13 @@ public:
 
     // Processes. The machine starts with one 32-bit process, id 1, which is
     // the current one; the hook chain and the tests switch between them.
-    // Each process has one thread, whose id is the process id.
-    std::uint32_t AddProcess(bool is64Bit);
+    // Each process has a main thread, whose id is the process id. A Store
+    // app's process (an AppContainer) loads no window hook library.
+    std::uint32_t AddProcess(bool is64Bit, bool store = false);
+    bool IsStoreProcess(std::uint32_t processId) const;
+    bool IsImmersiveProcess(win::Handle process) override;
+    // Whether the thread, by the id Windows gives it, still runs.
+    bool IsThreadRunning(std::uint32_t threadId) const;
     void SetCurrentProcess(std::uint32_t processId) { current_ = processId; }
     bool Is64BitProcess(std::uint32_t processId) const;
     // Every process runs C:\Programme\Probe\probe.exe unless set otherwise;
@@ -126,6 +131,7 @@ public:
 private:
     struct Process {
         bool is64Bit = false;
+        bool store = false;
         Integrity integrity = Integrity::Medium;
         bool ended = false;
         std::uint32_t exitCode = 0;

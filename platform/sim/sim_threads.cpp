@@ -36,7 +36,7 @@ SimThreads::SimThreads() {
 
 SimThreads::~SimThreads() {
     ending_ = true;
-    Thread& first = Running();
+    Thread& first = RunningThread();
     for (auto& [id, thread] : threads_) {
         if (id != FirstThread && thread->state != Thread::State::Ended) SwitchTo(first, *thread);
     }
@@ -77,7 +77,7 @@ void SimThreads::Run(Thread& self) {
 
 WaitEnd SimThreads::Wait(const std::function<bool()>& ready, std::uint32_t milliseconds,
                          bool wakeWhenQuiet) {
-    Thread& self = Running();
+    Thread& self = RunningThread();
     if (ending_ && self.id != FirstThread) throw ThreadAbandoned{};
     if (ready()) return WaitEnd::Ready;
     if (milliseconds == 0) return WaitEnd::TimedOut;

@@ -36,6 +36,16 @@ public:
 
     void AttachSystem(SimSystem& system) { system_ = &system; }
 
+    // The thread that runs now, by the id Start gave (the first thread: 0).
+    std::uint32_t Running() const { return running_; }
+    // The id Windows gives a thread: the first thread stands for the main
+    // thread of whichever process is current, whose id is the process id;
+    // each thread made later has one of its own, above every process id.
+    static constexpr std::uint32_t MadeThreadIds = 0x1000;
+    static std::uint32_t WindowsThreadId(std::uint32_t thread, std::uint32_t currentProcess) {
+        return thread == 0 ? currentProcess : MadeThreadIds + thread;
+    }
+
     // Milliseconds since the machine started.
     std::uint64_t Now() const { return now_; }
     // A new thread that runs `body` once the running one waits; its id.
@@ -53,7 +63,7 @@ public:
 
 private:
     struct Thread;
-    Thread& Running() { return *threads_.at(running_); }
+    Thread& RunningThread() { return *threads_.at(running_); }
     Thread& Choose();
     void SwitchTo(Thread& from, Thread& to);
     void Run(Thread& self);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/sim/sim_hooks.h"
+#include "platform/sim/sim_keyboard.h"
 #include "platform/sim/sim_system.h"
 #include "platform/sim/sim_threads.h"
 #include "platform/win_constants.h"
@@ -35,12 +37,16 @@ Window SimWindows::AddWindow(const std::string& className, const std::string& ti
     Window window = nextWindow_;
     nextWindow_ += 0x10;
     windows_[window] = SimWindow{className, title, parent, std::move(handler), nullptr, true, 0, "",
-                                 CurrentProcess(), {}};
+                                 CurrentProcess(), CurrentThread(), {}};
     return window;
 }
 
 std::uint32_t SimWindows::CurrentProcess() const {
     return system_ ? system_->GetCurrentProcessId() : 1;
+}
+
+std::uint32_t SimWindows::CurrentThread() const {
+    return threads_ ? SimThreads::WindowsThreadId(threads_->Running(), CurrentProcess()) : CurrentProcess();
 }
 
 // Only top-level windows are found, as FindWindowA does.
@@ -58,7 +64,7 @@ bool SimWindows::PostMessageA(Window window, std::uint32_t message, WParam wPara
                               LParam lParam) {
     if (!windows_.count(window) || !PassesIsolation(window, message)) return false;
     posted_.push_back({window, message, wParam, lParam});
-    if (windows_[window].proc) queue_.push_back(Message{window, message, wParam, lParam, 0, 0, 0});
+    if (windows_[window].proc) queues_[windows_[window].thread].push_back(Message{window, message, wParam, lParam, 0, 0, 0});
     return true;
 }
 
@@ -146,13 +152,11 @@ Window SimWindows::CreateWindowExA(std::uint32_t, const char* className, const c
 void SimWindows::SetFocus(Window window) {
     focus_ = window;
     auto found = windows_.find(window);
-    if (found != windows_.end()) threadFocus_[found->second.process] = window;
+    if (found != windows_.end()) threadFocus_[found->second.thread] = window;
 }
 
 Window SimWindows::GetFocus() {
-    std::uint32_t process = 0;
-    GetWindowThreadProcessId(focus_, &process);
-    return process == CurrentProcess() ? focus_ : 0;
+    return GetWindowThreadProcessId(focus_, nullptr) == CurrentThread() ? focus_ : 0;
 }
 
 Window SimWindows::FocusOf(std::uint32_t thread) const {
@@ -168,12 +172,27 @@ bool SimWindows::RunIdleStep() {
     return true;
 }
 
+bool SimWindows::HasCallFor(std::uint32_t thread) const { return hooks_ && hooks_->HasCallFor(thread); }
+
+// What a thread does whenever it takes its messages: it answers the hook
+// calls waiting for it, and leads input that waits for the low-level hooks
+// on, unless another thread does so already.
+void SimWindows::ServeInput() {
+    if (!threads_ || !hooks_) return;
+    hooks_->AnswerCalls(threads_->Running());
+    if (keyboard_->HasRawInput() && !keyboard_->IsPassingRawInput()) keyboard_->PassRawInput();
+}
+
 // While the queue is empty the machine's other threads run, and once none
 // of them can go on, what other programs do comes next.
 void SimWindows::WaitForMessage() {
-    while (queue_.empty()) {
-        auto arrived = [this] { return !queue_.empty(); };
-        if (threads_ && threads_->Wait(arrived, INFINITE, true) == WaitEnd::Ready) return;
+    std::deque<Message>& queue = OwnQueue();
+    std::uint32_t me = threads_ ? threads_->Running() : 0;
+    for (;;) {
+        ServeInput();
+        if (!queue.empty()) return;
+        auto arrived = [this, &queue, me] { return !queue.empty() || HasCallFor(me); };
+        if (threads_ && threads_->Wait(arrived, INFINITE, true) == WaitEnd::Ready) continue;
         if (!RunIdleStep()) return;
     }
 }
@@ -182,9 +201,10 @@ void SimWindows::WaitForMessage() {
 // of the test, not a message.
 int SimWindows::GetMessageA(Message* message, Window, std::uint32_t, std::uint32_t) {
     WaitForMessage();
-    if (queue_.empty()) throw std::logic_error("GetMessageA would wait forever");
-    *message = queue_.front();
-    queue_.pop_front();
+    std::deque<Message>& queue = OwnQueue();
+    if (queue.empty()) throw std::logic_error("GetMessageA would wait forever");
+    *message = queue.front();
+    queue.pop_front();
     return message->message == WM_QUIT ? 0 : 1;
 }
 
@@ -222,7 +242,7 @@ bool SimWindows::ShowWindow(Window window, int command) {
 bool SimWindows::UpdateWindow(Window window) { return windows_.count(window) > 0; }
 
 void SimWindows::PostQuitMessage(int exitCode) {
-    queue_.push_back(Message{0, WM_QUIT, static_cast<WParam>(exitCode), 0, 0, 0, 0});
+    OwnQueue().push_back(Message{0, WM_QUIT, static_cast<WParam>(exitCode), 0, 0, 0, 0});
 }
 
 IconHandle SimWindows::LoadIconA(Instance, const char* name) {
@@ -256,10 +276,11 @@ int SimWindows::MessageBoxA(Window owner, const char* text, const char* caption,
 bool SimWindows::RunBoxLoop() {
     for (;;) {
         WaitForMessage();
-        if (queue_.empty()) return false;
-        if (queue_.front().message == WM_QUIT) return true;
-        Message message = queue_.front();
-        queue_.pop_front();
+        std::deque<Message>& queue = OwnQueue();
+        if (queue.empty()) return false;
+        if (queue.front().message == WM_QUIT) return true;
+        Message message = queue.front();
+        queue.pop_front();
         DispatchMessageA(&message);
     }
 }
@@ -278,18 +299,15 @@ Window SimWindows::GetForegroundWindow() {
 
 std::uint32_t SimWindows::GetWindowThreadProcessId(Window window, std::uint32_t* processId) {
     auto found = windows_.find(window);
-    std::uint32_t process = found == windows_.end() ? 0 : found->second.process;
-    if (processId) *processId = process;
-    return process;
+    if (processId) *processId = found == windows_.end() ? 0 : found->second.process;
+    return found == windows_.end() ? 0 : found->second.thread;
 }
 
-// Only the current process's thread has a queue here; posts to other
-// threads are recorded.
 bool SimWindows::PostThreadMessageA(std::uint32_t threadId, std::uint32_t message, WParam wParam,
                                     LParam lParam) {
     threadPosts_.push_back({threadId, message, wParam, lParam});
-    if (system_ && system_->HasEnded(threadId)) return false;
-    if (threadId == CurrentProcess()) queue_.push_back(Message{0, message, wParam, lParam, 0, 0, 0});
+    if (system_ && !system_->IsThreadRunning(threadId)) return false;
+    queues_[threadId].push_back(Message{0, message, wParam, lParam, 0, 0, 0});
     return true;
 }
 
@@ -300,10 +318,12 @@ bool SimWindows::PeekMessageA(Message* message, Window, std::uint32_t filterMin,
         return (filterMin == 0 && filterMax == 0) || queued.message == WM_QUIT ||
                (queued.message >= filterMin && queued.message <= filterMax);
     };
-    auto found = std::find_if(queue_.begin(), queue_.end(), wanted);
-    if (found == queue_.end()) return false;
+    ServeInput();
+    std::deque<Message>& queue = OwnQueue();
+    auto found = std::find_if(queue.begin(), queue.end(), wanted);
+    if (found == queue.end()) return false;
     *message = *found;
-    if (remove & PM_REMOVE) queue_.erase(found);
+    if (remove & PM_REMOVE) queue.erase(found);
     return true;
 }
 
@@ -313,15 +333,18 @@ bool SimWindows::PeekMessageA(Message* message, Window, std::uint32_t filterMin,
 std::uint32_t SimWindows::MsgWaitForMultipleObjects(std::uint32_t count, const Handle* handles,
                                                     bool waitAll, std::uint32_t milliseconds,
                                                     std::uint32_t) {
+    std::deque<Message>& queue = OwnQueue();
+    std::uint32_t me = threads_ ? threads_->Running() : 0;
     auto ready = [&] {
-        return !queue_.empty() || (count > 0 && system_->Satisfied(count, handles, waitAll));
+        return !queue.empty() || HasCallFor(me) || (count > 0 && system_->Satisfied(count, handles, waitAll));
     };
     for (;;) {
+        ServeInput();
         if (count > 0) {
             std::uint32_t result = system_->WaitForMultipleObjects(count, handles, waitAll, 0);
             if (result != WAIT_TIMEOUT) return result;
         }
-        if (!queue_.empty()) return WAIT_OBJECT_0 + count;
+        if (!queue.empty()) return WAIT_OBJECT_0 + count;
         if (threads_ && threads_->Wait(ready, INFINITE, true) == WaitEnd::Ready) continue;
         if (RunIdleStep()) continue;
         if (!threads_ && milliseconds == INFINITE) throw std::logic_error("the wait would never end");
@@ -373,6 +396,17 @@ std::int32_t SimWindows::GetWindowLongA(Window window, int index) {
     auto found = windows_.find(window);
     if (found == windows_.end() || index != GWL_STYLE) return 0;
     return static_cast<std::int32_t>(found->second.style);
+}
+
+bool SimWindows::GetGUIThreadInfo(std::uint32_t threadId, GuiThreadInfo* info) {
+    if (info->cbSize != sizeof(GuiThreadInfo)) return false;
+    std::uint32_t thread = threadId == 0 ? GetWindowThreadProcessId(GetForegroundWindow(), nullptr) : threadId;
+    if (thread == 0 || (system_ && !system_->IsThreadRunning(thread))) return false;
+    Window focus = FocusOf(thread);
+    Window active = focus;
+    while (GetParent(active) != 0) active = GetParent(active);
+    *info = GuiThreadInfo{sizeof(GuiThreadInfo), 0, active, focus, 0, 0, 0, 0, {}};
+    return true;
 }
 
 bool SimWindows::IsVisible(Window window) const {

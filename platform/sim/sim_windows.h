@@ -11,6 +11,8 @@
 
 namespace sim {
 
+class SimHooks;
+class SimKeyboard;
 class SimSystem;
 class SimThreads;
 
@@ -46,6 +48,9 @@ struct MessageBoxCall {
 // Windows, classes, messages, beeps and boxes. A test window answers sent
 // messages through a handler; a window of a registered class through its
 // class's window procedure, with posted messages queued for GetMessageA.
+// Each thread has a message queue of its own, which the windows it made
+// and PostThreadMessageA fill. A thread that takes its messages also
+// answers the low-level keyboard hook calls waiting for it (SimHooks).
 class SimWindows final : public win::WindowApi {
 public:
     using Handler = std::function<win::LResult(std::uint32_t, win::WParam, win::LParam)>;
@@ -97,12 +102,19 @@ public:
     std::uint32_t RealGetWindowClassA(win::Window window, char* className, std::uint32_t size) override;
     // GWL_STYLE only.
     std::int32_t GetWindowLongA(win::Window window, int index) override;
+    // No caret, capture or menu is kept: those stay empty.
+    bool GetGUIThreadInfo(std::uint32_t threadId, win::GuiThreadInfo* info) override;
 
     // Test setup and observation. Windows belong to the process that is
-    // current when they are made; each process has one thread, whose id is
-    // the process id.
+    // current when they are made, and to the thread that makes them.
     void AttachSystem(SimSystem& system) { system_ = &system; }
     void AttachThreads(SimThreads& threads) { threads_ = &threads; }
+    void AttachInput(SimKeyboard& keyboard, SimHooks& hooks) {
+        keyboard_ = &keyboard;
+        hooks_ = &hooks;
+    }
+    // The id Windows gives the calling thread (SimThreads::WindowsThreadId).
+    std::uint32_t CurrentThread() const;
     // Messages from a process of a lower level to a window of a higher one
     // are dropped unless the window's message filter allows them. Processes
     // run at the medium level unless set otherwise.
@@ -149,6 +161,7 @@ private:
         std::uint32_t style = 0;
         std::string baseClass;
         std::uint32_t process = 1;
+        std::uint32_t thread = 1;
         std::set<std::uint32_t> allowedFromBelow;
     };
     struct SimClass {
@@ -159,6 +172,9 @@ private:
     static bool SameName(const std::string& a, const std::string& b);
     bool RunBoxLoop();
     void WaitForMessage();
+    std::deque<win::Message>& OwnQueue() { return queues_[CurrentThread()]; }
+    void ServeInput();
+    bool HasCallFor(std::uint32_t thread) const;
     bool PassesIsolation(win::Window window, std::uint32_t message) const;
     win::LResult Deliver(win::Window window, std::uint32_t message, win::WParam wParam,
                          win::LParam lParam);
@@ -175,10 +191,12 @@ private:
     std::vector<ThreadPost> threadPosts_;
     SimSystem* system_ = nullptr;
     SimThreads* threads_ = nullptr;
+    SimKeyboard* keyboard_ = nullptr;
+    SimHooks* hooks_ = nullptr;
     std::map<std::uint32_t, Integrity> integrity_;
     std::map<win::Window, std::uint64_t> longestCall_;
     std::map<std::string, std::uint32_t> registeredMessages_;
-    std::deque<win::Message> queue_;
+    std::map<std::uint32_t, std::deque<win::Message>> queues_;
     std::deque<std::function<void()>> idleSteps_;
     std::vector<std::uint32_t> beeps_;
     std::vector<MessageBoxCall> boxes_;

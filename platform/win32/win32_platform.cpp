@@ -4,6 +4,8 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include <vector>
+
 namespace win {
 namespace {
 
@@ -91,7 +93,45 @@ public:
     std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override {
         return ::MapVirtualKeyA(code, mapType);
     }
+    std::uint32_t SendInput(std::uint32_t count, const Input* inputs, int size) override {
+        if (size != sizeof(Input)) {
+            ::SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        std::vector<INPUT> records(count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            records[i].type = inputs[i].type;
+            records[i].ki.wVk = inputs[i].ki.wVk;
+            records[i].ki.wScan = inputs[i].ki.wScan;
+            records[i].ki.dwFlags = inputs[i].ki.dwFlags;
+            records[i].ki.time = inputs[i].ki.time;
+            records[i].ki.dwExtraInfo = inputs[i].ki.dwExtraInfo;
+        }
+        return ::SendInput(count, records.data(), sizeof(INPUT));
+    }
+    KeyboardLayoutHandle GetKeyboardLayout(std::uint32_t threadId) override {
+        return reinterpret_cast<KeyboardLayoutHandle>(::GetKeyboardLayout(threadId));
+    }
+    bool GetLastInputInfo(LastInputInfo* info) override {
+        return ::GetLastInputInfo(reinterpret_cast<LASTINPUTINFO*>(info));
+    }
 };
+
+// The record is copied: the seam's mirror is not the system's type.
+bool CopyGuiThreadInfo(std::uint32_t threadId, GuiThreadInfo* info) {
+    GUITHREADINFO record{};
+    record.cbSize = info->cbSize == sizeof(GuiThreadInfo) ? sizeof(GUITHREADINFO) : info->cbSize;
+    if (!::GetGUIThreadInfo(threadId, &record)) return false;
+    info->flags = record.flags;
+    info->hwndActive = reinterpret_cast<Window>(record.hwndActive);
+    info->hwndFocus = reinterpret_cast<Window>(record.hwndFocus);
+    info->hwndCapture = reinterpret_cast<Window>(record.hwndCapture);
+    info->hwndMenuOwner = reinterpret_cast<Window>(record.hwndMenuOwner);
+    info->hwndMoveSize = reinterpret_cast<Window>(record.hwndMoveSize);
+    info->hwndCaret = reinterpret_cast<Window>(record.hwndCaret);
+    info->rcCaret = {record.rcCaret.left, record.rcCaret.top, record.rcCaret.right, record.rcCaret.bottom};
+    return true;
+}
 
 class Win32WindowApi final : public WindowApi {
 public:
@@ -219,6 +259,9 @@ public:
     std::uint32_t RealGetWindowClassA(Window window, char* className, std::uint32_t size) override {
         return ::RealGetWindowClassA(ToHwnd(window), className, size);
     }
+    bool GetGUIThreadInfo(std::uint32_t threadId, GuiThreadInfo* info) override {
+        return CopyGuiThreadInfo(threadId, info);
+    }
     std::int32_t GetWindowLongA(Window window, int index) override {
         return ::GetWindowLongA(ToHwnd(window), index);
     }
@@ -298,6 +341,13 @@ public:
         return ::CloseHandle(reinterpret_cast<HANDLE>(handle));
     }
     std::uint32_t GetCurrentProcessId() override { return ::GetCurrentProcessId(); }
+    // Looked up at run time: Windows 8 brought it.
+    bool IsImmersiveProcess(Handle process) override {
+        using Query = BOOL(WINAPI*)(HANDLE);
+        auto query = reinterpret_cast<Query>(reinterpret_cast<void (*)()>(
+            ::GetProcAddress(::GetModuleHandleA("user32.dll"), "IsImmersiveProcess")));
+        return query && query(reinterpret_cast<HANDLE>(process));
+    }
     bool IsWow64Process(Handle process, bool* wow64) override {
         BOOL result = FALSE;
         bool called = ::IsWow64Process(reinterpret_cast<HANDLE>(process), &result);

@@ -6,3 +6,5 @@
 win::RegistryApi& ContractRegistry();
 win::SystemApi& ContractSystem();
 win::KeyboardApi& ContractKeyboard();
+win::WindowApi& ContractWindows();
+win::HookApi& ContractHooks();

@@ -11,3 +11,5 @@ sim::SimMachine& Machine() {
 win::RegistryApi& ContractRegistry() { return Machine().registry; }
 win::SystemApi& ContractSystem() { return Machine().system; }
 win::KeyboardApi& ContractKeyboard() { return Machine().keyboard; }
+win::WindowApi& ContractWindows() { return Machine().windows; }
+win::HookApi& ContractHooks() { return Machine().hooks; }
