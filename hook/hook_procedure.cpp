@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "common/control_messages.h"
+#include "hook/key_action_runner.h"
 #include "hook/key_event.h"
 #include "hook/key_rules.h"
 #include "hook/key_scope.h"
@@ -42,30 +43,31 @@ void AnnounceLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag mem
 // Num Lock is held on before its toggle is announced, so that the sound
 // tells the state it ends in. Num Lock with AltGr belongs to the key rules,
 // which signal their own toggle.
-TVerdict ActOnNumLock(THookProcess& process, const TKeyEvent& event, const TKeyScope& scope) {
+TVerdict ActOnNumLock(THookProcess& process, const TKeyEvent& event, const TKeyScope& scope,
+                      TKeyActions& actions) {
     TNumLockHold hold = scope.Rules && scope.Keypad ? HoldNumLockOn(process, event) : TNumLockHold::None;
     if (!process.KeyFlags.Contains(kfAltGr)) AnnounceLockKey(process, event, kfNumLock, seNumLock);
-    TVerdict verdict = ApplyKeyRules(process, event, scope);
+    TVerdict verdict = ApplyKeyRules(process, event, scope, actions);
     if (verdict == TVerdict::Swallow) HeldNumLockSwallowed(process, hold);
     return verdict;
 }
 
 // A press where the system acts: a lock key's toggle announced, then the
 // key rules.
-TVerdict Act(THookProcess& process, const TKeyEvent& event, const TKeyScope& scope) {
+TVerdict Act(THookProcess& process, const TKeyEvent& event, const TKeyScope& scope, TKeyActions& actions) {
     switch (event.VirtualKey) {
         case VK_CAPITAL:
             AnnounceLockKey(process, event, kfCapsLock, seCapsLock);
             break;
         case VK_NUMLOCK:
-            return ActOnNumLock(process, event, scope);
+            return ActOnNumLock(process, event, scope, actions);
         case VK_SCROLL:
             AnnounceLockKey(process, event, kfScrollLock, seScrollLock);
             break;
         default:
             break;
     }
-    return ApplyKeyRules(process, event, scope);
+    return ApplyKeyRules(process, event, scope, actions);
 }
 
 // Wine answers GetAsyncKeyState for a key it last saw up from a cache of
@@ -109,8 +111,10 @@ void TakeOverReleases(THookProcess& process, const TKeyEvent& event, bool asyncS
 // let pass, the modifier and lock state kept, then, for a press where the
 // system acts in this program and field, the key rules. What the system
 // does here is asked only after its records are up to date, so that a
-// program it leaves alone leaves them behind in no way.
-TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) {
+// program it leaves alone leaves them behind in no way. What takes time is
+// added to `actions`; a modifier kept as held is pressed or released at
+// once, since the next one's decision rests on the events expected.
+TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam, TKeyActions& actions) {
     if (process.HookHandle == 0) process.HookHandle = FetchHookHandle(process);
     if (code != HC_ACTION) return TVerdict::Pass;
 
@@ -162,10 +166,12 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
         case VK_CAPITAL:
             SetKeyFlag(flags, kfCapsLock, LockStateAfter(process, event));
             break;
-        case VK_NUMLOCK:
-            if (!press) TypeDueNumLockTap(process);
-            SetKeyFlag(flags, kfNumLock, LockStateAfter(process, event));
+        case VK_NUMLOCK: {
+            // The tap asked for is not yet among the events expected.
+            bool tapped = !press && TypeDueNumLockTap(process, actions);
+            SetKeyFlag(flags, kfNumLock, LockStateAfter(process, event) != tapped);
             break;
+        }
         case VK_SCROLL:
             SetKeyFlag(flags, kfScrollLock, LockStateAfter(process, event));
             break;
@@ -177,7 +183,7 @@ TVerdict Examine(THookProcess& process, int code, WParam wParam, LParam lParam) 
     // An event that may be the library's own keeps the records, but no rule
     // acts on it.
     scope.Rules = scope.Rules && origin == TEventOrigin::Person;
-    return scope.Acts ? Act(process, event, scope) : TVerdict::Pass;
+    return scope.Acts ? Act(process, event, scope, actions) : TVerdict::Pass;
 }
 
 // On 64-bit Windows a hook is called for the keys of a process of the other
@@ -214,8 +220,17 @@ LResult KeyboardHookProc(THookProcess& process, int code, WParam wParam, LParam 
         return process.Api.hooks.CallNextHookEx(process.HookHandle, code, wParam, lParam);
     }
     TVerdict verdict = TVerdict::Pass;
+    TKeyActions actions;
     try {
-        verdict = Examine(process, code, wParam, lParam);
+        verdict = Examine(process, code, wParam, lParam, actions);
+    } catch (...) {
+        verdict = TVerdict::Pass;
+    }
+    // In the target's own thread the key's actions run before the hook
+    // returns: the person's next keys queue behind the text typed. What was
+    // asked for before anything raised is done, as it would have been.
+    try {
+        RunKeyActions(process, actions);
     } catch (...) {
         verdict = TVerdict::Pass;
     }

@@ -82,9 +82,11 @@ bool ApplyPlainKeyRules(TKeyRuleContext& context, const TKeyScope& scope) {
 
 }  // namespace
 
-TVerdict ApplyKeyRules(THookProcess& process, const TKeyEvent& event, const TKeyScope& scope) {
+TVerdict ApplyKeyRules(THookProcess& process, const TKeyEvent& event, const TKeyScope& scope,
+                       TKeyActions& actions) {
     if (!scope.Rules) return TVerdict::Pass;
-    TKeyRuleContext context{process, event, process.KeyFlags.ContainsAny(ModifiedMask)};
+    TKeyRuleContext context{process, event, process.KeyFlags.ContainsAny(ModifiedMask), TVerdict::Pass,
+                            actions};
 
     // The master switch key works while the switch is off: it is the way
     // back on at the keyboard.

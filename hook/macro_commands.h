@@ -3,8 +3,9 @@
 
 #include "hook/rule_actions.h"
 
-// Carries out the steps of a macro text (macro/macro_steps.h). A non-empty
-// text always swallows the key.
+// Decides the steps of a macro text (macro/macro_steps.h): its switches
+// at once, its texts, programs and shutdown as the key's actions, in the
+// macro's order. A non-empty text always swallows the key.
 void RunMacro(const std::string& text, TKeyRuleContext& context);
 
 // Types a stored macro text (before its "$" escapes are expanded) into the

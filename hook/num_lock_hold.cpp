@@ -1,7 +1,6 @@
 #include "hook/num_lock_hold.h"
 
 #include "hook/rule_actions.h"
-#include "hook/typing.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -32,11 +31,12 @@ TNumLockHold HoldNumLockOn(THookProcess& process, const TKeyEvent& event) {
     return TNumLockHold::Tapped;
 }
 
-void TypeDueNumLockTap(THookProcess& process) {
-    if (!process.NumLockTapDue) return;
+bool TypeDueNumLockTap(THookProcess& process, TKeyActions& actions) {
+    if (!process.NumLockTapDue) return false;
     process.NumLockTapDue = false;
-    SendKey(process, NumLockKey, true);
-    SendKey(process, NumLockKey, false);
+    actions.Key(NumLockKey, true);
+    actions.Key(NumLockKey, false);
+    return true;
 }
 
 // Without the press the tap would turn the thread's Num Lock off.

@@ -1,5 +1,6 @@
 #pragma once
 #include "hook/hook_process.h"
+#include "hook/key_actions.h"
 #include "hook/key_event.h"
 
 // "NUM Umschaltung sperren", and AltGr+Num Lock, whose rule forces Num Lock
@@ -27,8 +28,9 @@ enum class TNumLockHold {
 // shows Num Lock on.
 TNumLockHold HoldNumLockOn(THookProcess& process, const TKeyEvent& event);
 
-// At the person's release of Num Lock: types the tap that is due.
-void TypeDueNumLockTap(THookProcess& process);
+// At the person's release of Num Lock: asks for the tap that is due. True
+// when it did, which toggles Num Lock once more.
+bool TypeDueNumLockTap(THookProcess& process, TKeyActions& actions);
 
 // A macro bound to Num Lock swallowed the press, which the thread then
 // never sees: its toggle bit is set so that Num Lock ends on for it too.

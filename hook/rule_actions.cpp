@@ -2,7 +2,6 @@
 
 #include "common/sound_events.h"
 #include "hook/sound_requests.h"
-#include "hook/typing.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -16,7 +15,7 @@ constexpr std::uint8_t ModifierEscape = 0x80;
 void SwallowKey(TKeyRuleContext& context) { context.Verdict = TVerdict::Swallow; }
 
 void TypeAndSwallow(TKeyRuleContext& context, const std::string& text) {
-    TypeText(context.Process, text, context.Typing);
+    context.Actions.Type(text);
     SwallowKey(context);
 }
 

@@ -1,13 +1,16 @@
 #pragma once
 // What the key rules and the macro runner do to a key: the state of one
-// evaluation and the actions both of them use.
+// evaluation and the actions both of them use. They decide, and do at once
+// only what the next key's decision must see (settings switched, the
+// thread's lock state, sound requests); what takes time is asked for in
+// the key's actions (hook/key_actions.h).
 #include <cstdint>
 #include <string>
 
 #include "common/option_names.h"
 #include "hook/hook_process.h"
+#include "hook/key_actions.h"
 #include "hook/key_event.h"
-#include "hook/typing.h"
 
 // What becomes of a key: it goes on to the application, or the library has
 // acted on it and swallows it. The numbers are those the key rules have
@@ -22,11 +25,11 @@ struct TKeyRuleContext {
     // Shift, Ctrl or AltGr held when the evaluation began (Alt alone is not).
     const bool Modified;
     TVerdict Verdict = TVerdict::Pass;
-    // Where the texts of this key go, for every piece of a macro alike.
-    TTypingTarget Typing{};
+    TKeyActions& Actions;
 };
 
-// Rule actions; all but SwallowKey swallow the key themselves.
+// Rule actions; all but SwallowKey swallow the key themselves. A text is
+// typed when the key's actions run.
 void SwallowKey(TKeyRuleContext& context);
 void TypeAndSwallow(TKeyRuleContext& context, const std::string& text);
 void ToggleOption(TKeyRuleContext& context, TOption option);

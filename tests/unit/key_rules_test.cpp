@@ -4,6 +4,7 @@
 
 #include "common/key_flags.h"
 #include "common/sound_events.h"
+#include "hook/key_action_runner.h"
 #include "hook/key_rules.h"
 #include "hook/macro_store.h"
 
@@ -333,6 +334,97 @@ TEST_F(KeyRulesTest, TypicalKeystrokeLeavesNoModifierDown) {
     for (std::uint8_t key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LMENU, VK_RMENU}) {
         EXPECT_FALSE(machine.keyboard.IsThreadKeyDown(key)) << int(key);
         EXPECT_FALSE(machine.keyboard.IsAsyncKeyDown(key)) << int(key);
+    }
+}
+
+// Deciding a key types nothing, opens nothing and asks for no shutdown;
+// its actions, run afterwards, do exactly what the hook does for the key.
+TEST_F(KeyRulesTest, DecidingDoesNothingThatTakesTimeAndTheActionsDoWhatTheHookDoes) {
+    using enum TKeyActionKind;
+    struct Case {
+        const char* why;
+        std::uint8_t key;
+        bool altGr;
+        TVerdict verdict;
+        std::vector<TKeyActionKind> actions;
+        const char* typed;
+        std::vector<std::string> opened;
+    };
+    const Case cases[] = {
+        {"umlaut", 0xDE, false, TVerdict::Swallow, {Type}, "ae", {}},
+        {"macro with a program and a switch between its texts", 'E', true, TVerdict::Swallow,
+         {Type, Open, Type}, "Gr\xFC\xDF" "e", {"calc.exe"}},
+        {"date macro", 'D', true, TVerdict::Swallow, {TypeTime}, "07.12.2026", {}},
+        {"NUM Punkt", VK_DECIMAL, false, TVerdict::Swallow, {Type}, ",", {}},
+        {"EasyBackslash", VK_HASH, false, TVerdict::Swallow, {Type}, "\\", {}},
+        {"master switch", VK_F1, true, TVerdict::Swallow, {}, "", {}},
+        {"a letter without a rule", 'A', false, TVerdict::Pass, {}, "", {}},
+    };
+    machine.system.SetLocalTime({2026, 12, 1, 7, 14, 5, 9, 0});
+    machine.shell.AddFile("calc.exe");
+    SetOption("Umlautwandlung", 1);
+    SetOption("EasyBackslash", 1);
+    // The texts as the next key's decision may find them changed already.
+    auto storeTexts = [&](bool changed) {
+        machine.registry.PutString(SettingsKeyPath, "DecimalDot", changed ? "?" : ",");
+        machine.registry.PutString(AsciiUmlautKey, "000000DE", changed ? "?" : "ae");
+        Macro("00080045", changed ? "?" : "^*0Gr\xFC^calc.exe^*8\xDF" "e");
+        Macro("00080044", changed ? "?" : "^*49\"dd.mm.yyyy\"*40");
+    };
+    using Sent = std::vector<std::tuple<std::uint8_t, std::uint8_t, std::uint32_t>>;
+    struct Done {
+        Sent sent;
+        std::string typed;
+        std::vector<std::string> opened;
+        std::uint8_t enabled, numDot;
+    };
+    auto begin = [&](const Case& c) {
+        SetOption("Zolvik eingeschaltet", 1);
+        SetOption("NUM Punkt", 1);
+        if (c.altGr) machine.PressAltGr();
+        machine.ClearApp();
+        machine.keyboard.ClearInjectedLog();
+        return machine.shell.Executed().size();
+    };
+    auto end = [&](const Case& c, std::size_t openedBefore) {
+        Done done{{}, machine.AppText(), {}, Option("Zolvik eingeschaltet"), Option("NUM Punkt")};
+        for (const sim::KeyInput& input : machine.keyboard.InjectedLog()) {
+            done.sent.emplace_back(input.virtualKey, input.scanCode, input.flags);
+        }
+        for (std::size_t i = openedBefore; i < machine.shell.Executed().size(); ++i) {
+            done.opened.push_back(machine.shell.Executed()[i].file);
+        }
+        if (c.altGr) machine.ReleaseAltGr();
+        return done;
+    };
+    storeTexts(false);
+    for (const Case& c : cases) {
+        std::size_t openedBefore = begin(c);
+        TKeyActions actions;
+        EXPECT_EQ(ApplyKeyRules(*app, TKeyEvent{c.key, 1}, TKeyScope{}, actions), c.verdict) << c.why;
+        EXPECT_TRUE(machine.keyboard.InjectedLog().empty()) << c.why;
+        EXPECT_EQ(machine.shell.Executed().size(), openedBefore) << c.why;
+        std::vector<TKeyActionKind> kinds;
+        for (const TKeyAction& action : actions.List()) kinds.push_back(action.Kind);
+        EXPECT_EQ(kinds, c.actions) << c.why;
+        storeTexts(true);
+        RunKeyActions(*app, actions);
+        storeTexts(false);
+        machine.DeliverInput();
+        Done decided = end(c, openedBefore);
+
+        openedBefore = begin(c);
+        machine.Press(c.key);
+        Done hooked = end(c, openedBefore);
+        machine.Release(c.key);
+        EXPECT_EQ(hooked.typed, c.verdict == TVerdict::Pass ? "a" : c.typed) << c.why;
+        EXPECT_EQ(decided.typed, c.typed) << c.why;
+        EXPECT_EQ(decided.sent, hooked.sent) << c.why;
+        EXPECT_EQ(decided.opened, c.opened) << c.why;
+        EXPECT_EQ(hooked.opened, c.opened) << c.why;
+        EXPECT_EQ(decided.enabled, hooked.enabled) << c.why;
+        EXPECT_EQ(decided.numDot, hooked.numDot) << c.why;
+        EXPECT_EQ(app->Synthesised.Size(), 0u) << c.why;
     }
 }
 

@@ -1,0 +1,10 @@
+#pragma once
+#include "hook/hook_process.h"
+#include "hook/key_actions.h"
+
+// Runs the actions of one key in their order. Every text of the key goes
+// to the window in front when the first of them is typed (TTypingTarget).
+// Each event it makes is expected in process.Synthesised, as SendKey does;
+// besides that record it reads only what does not change after the process
+// state is made: the platform, IsWinNT and the regional formats.
+void RunKeyActions(THookProcess& process, const TKeyActions& actions);
