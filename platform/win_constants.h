@@ -69,6 +69,7 @@ inline constexpr std::uint8_t VK_SHIFT = 0x10;
 inline constexpr std::uint8_t VK_CONTROL = 0x11;
 inline constexpr std::uint8_t VK_MENU = 0x12;
 inline constexpr std::uint8_t VK_CAPITAL = 0x14;
+inline constexpr std::uint8_t VK_LWIN = 0x5B;
 inline constexpr std::uint8_t VK_RWIN = 0x5C;
 inline constexpr std::uint8_t VK_NUMPAD0 = 0x60;
 inline constexpr std::uint8_t VK_ADD = 0x6B;
@@ -143,6 +144,7 @@ inline constexpr std::uint32_t MSGFLT_DISALLOW = 2;
 
 // Processes, events and waits
 inline constexpr std::uint32_t SYNCHRONIZE = 0x00100000;
+inline constexpr std::uint32_t PROCESS_QUERY_LIMITED_INFORMATION = 0x1000;
 inline constexpr std::uint32_t INFINITE = 0xFFFFFFFFu;
 inline constexpr std::uint32_t WAIT_OBJECT_0 = 0;
 inline constexpr std::uint32_t WAIT_ABANDONED = 0x80;
