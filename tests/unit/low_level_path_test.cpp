@@ -33,7 +33,7 @@ protected:
         machine.system.Set64BitWindows(true);
         StartTray();
         trayHook = Install(State(tray), 1);
-        machine.system.CreateThread(LowLevelThread, this, nullptr);
+        machine.system.CreateThread(LowLevelThread, this, &lowLevelThread);
         machine.system.AdvanceClock(1);
         ASSERT_EQ(machine.hooks.LowLevelCount(), 1u);
         SetOption("Zolvik eingeschaltet", 1);
@@ -46,13 +46,23 @@ protected:
         machine.registry.PutString(AltGrMacroKey, "00080045", "Hallo");
     }
 
+    // Installs the hook, then checks it at each WM_TIMER, as the tray's
+    // thread does every second.
     static std::uint32_t ZV_STDCALL LowLevelThread(void* param) {
         auto& test = *static_cast<LowLevelPathTest*>(param);
         InstallLowLevel(test.State(test.tray), 1);
         Message message;
-        while (test.machine.windows.GetMessageA(&message, 0, 0, 0) > 0) {}
+        while (test.machine.windows.GetMessageA(&message, 0, 0, 0) > 0) {
+            if (message.message == WM_TIMER) InstallLowLevel(test.State(test.tray), 2);
+        }
         return 0;
     }
+    void CheckHook() {
+        machine.windows.PostThreadMessageA(lowLevelThread, WM_TIMER, 0, 0);
+        machine.system.AdvanceClock(1);
+    }
+
+    std::uint32_t lowLevelThread = 0;
 
     void SetOption(const char* name, std::uint8_t value) { machine.registry.PutByte(SettingsKeyPath, name, value); }
     // The worker types while the machine's threads go on; the system takes
@@ -147,6 +157,30 @@ TEST_F(LowLevelPathTest, TheWindowHooksOwnEventsPassTheLowLevelHook) {
     std::string text64 = machine.AppText(app64);
     EXPECT_FALSE(text64.empty());
     EXPECT_EQ((text32 + text64).find_first_not_of('\xE4'), std::string::npos) << text32 + text64;
+}
+
+// Windows removes a hook that answers too late, without a word. Input
+// newer than the hook's last call shows it gone, and the check installs it
+// again; a hook in place stays as it is.
+TEST_F(LowLevelPathTest, AHookWindowsRemovedIsInstalledAgainAtTheNextCheck) {
+    machine.Focus(app64);
+    machine.hooks.SetLowLevelHooksTimeout(0);
+    machine.system.AdvanceClock(1500);
+    machine.Tap(VK_AE);
+    ASSERT_EQ(machine.hooks.LowLevelCount(), 0u);
+    EXPECT_EQ(machine.AppText(app64), "\xE4") << "nothing served the key";
+
+    machine.hooks.SetLowLevelHooksTimeout(300);
+    CheckHook();
+    ASSERT_EQ(machine.hooks.LowLevelCount(), 1u);
+    HookHandle again = State(tray).LowLevel->Handle;
+    machine.Tap(VK_AE);
+    Settle();
+    EXPECT_EQ(machine.AppText(app64), "\xE4" "ae");
+    machine.system.AdvanceClock(1500);
+    CheckHook();
+    EXPECT_EQ(machine.hooks.LowLevelCount(), 1u);
+    EXPECT_EQ(State(tray).LowLevel->Handle, again);
 }
 
 }  // namespace
