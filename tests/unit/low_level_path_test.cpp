@@ -28,6 +28,7 @@ protected:
     Window app32 = machine.AddApplication(false);
     Window app64 = machine.AddApplication(true);
     Window store = machine.AddStoreApplication();
+    std::uint32_t lowLevelThread = 0;
 
     void SetUp() override {
         machine.system.Set64BitWindows(true);
@@ -62,8 +63,6 @@ protected:
         machine.system.AdvanceClock(1);
     }
 
-    std::uint32_t lowLevelThread = 0;
-
     void SetOption(const char* name, std::uint8_t value) { machine.registry.PutByte(SettingsKeyPath, name, value); }
     // The worker types while the machine's threads go on; the system takes
     // what it typed.
@@ -72,18 +71,6 @@ protected:
             machine.system.AdvanceClock(20);
             machine.DeliverInput();
         }
-    }
-    void AltGr(std::uint8_t key) {
-        machine.PressAltGr();
-        machine.Tap(key);
-        machine.ReleaseAltGr();
-    }
-    std::vector<WParam> SoundRequests() const {
-        std::vector<WParam> events;
-        for (const sim::PostedMessage& posted : machine.windows.PostedTo(control)) {
-            if (posted.message == UM_PLAYSOUND) events.push_back(posted.wParam);
-        }
-        return events;
     }
 };
 
