@@ -39,7 +39,10 @@ struct NextHookCall {
 // other wait holds all input up; once the answer is LowLevelHooksTimeout
 // late, the event goes on to the next hook and, as since Windows 7, the
 // hook is removed without a word. A hook whose thread has ended is removed
-// as well.
+// as well. (Documented on the LowLevelKeyboardProc page, Remarks: the call
+// goes by a message to the installing thread, which must have a message
+// loop, and the timeout and silent removal; on the SetWindowsHookEx page,
+// Remarks: no hook library is loaded into Windows Store app processes.)
 class SimHooks final : public win::HookApi {
 public:
     using Handler = std::function<win::LResult(int code, win::WParam wParam, win::LParam lParam)>;

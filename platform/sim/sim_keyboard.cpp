@@ -267,8 +267,7 @@ void SimKeyboard::PassRawInput() {
 LResult SimKeyboard::RunLowLevelHooks(const KeyInput& input) {
     Sides sides = SidesOf(input);
     bool release = IsRelease(input);
-    bool extended = (input.flags & KEYEVENTF_EXTENDEDKEY) || sides.specific == VK_RMENU ||
-                    sides.specific == VK_RCONTROL;
+    bool extended = IsExtended(input, sides);
     bool alt = sides.generic == VK_MENU ? !release : asyncDown_[VK_MENU];
     bool systemKey = alt && !asyncDown_[VK_CONTROL];
     WParam message = release ? (systemKey ? WM_SYSKEYUP : WM_KEYUP) : (systemKey ? WM_SYSKEYDOWN : WM_KEYDOWN);
@@ -321,6 +320,11 @@ bool SimKeyboard::IsHotKeyEvent(const KeyInput& input) const {
     return false;
 }
 
+// The right Alt and Ctrl keys are extended keys however they were named.
+bool SimKeyboard::IsExtended(const KeyInput& input, Sides sides) {
+    return (input.flags & KEYEVENTF_EXTENDEDKEY) || sides.specific == VK_RMENU || sides.specific == VK_RCONTROL;
+}
+
 SimKeyboard::Sides SimKeyboard::SidesOf(const KeyInput& input) {
     bool extended = input.flags & KEYEVENTF_EXTENDEDKEY;
     switch (input.virtualKey) {
@@ -350,8 +354,7 @@ SimKeyboard::Sides SimKeyboard::SidesOf(const KeyInput& input) {
 SimKeyboard::Delivered SimKeyboard::KeyDataFor(const KeyInput& input) const {
     Sides sides = SidesOf(input);
     bool release = IsRelease(input);
-    bool extended = (input.flags & KEYEVENTF_EXTENDEDKEY) || sides.specific == VK_RMENU ||
-                    sides.specific == VK_RCONTROL;
+    bool extended = IsExtended(input, sides);
     bool altDown = (StateOf(input.thread)[VK_MENU] & 0x80) || (sides.generic == VK_MENU && !release);
     bool wasDown = release || input.wasDown;
     std::uint32_t keyData = 1u | (std::uint32_t(input.scanCode & 0xFF) << 16) |

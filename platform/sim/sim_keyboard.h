@@ -141,6 +141,7 @@ private:
         std::uint8_t specific;
     };
     static Sides SidesOf(const KeyInput& input);
+    static bool IsExtended(const KeyInput& input, Sides sides);
     KeyInput UserInput(std::uint8_t virtualKey, bool extended, bool release) const;
     KeyInput FromSendInput(const win::KeyboardInput& record) const;
     void Inject(KeyInput input);
