@@ -8,6 +8,7 @@
 #include "common/control_messages.h"
 #include "common/sound_events.h"
 #include "hook/hook_procedure.h"
+#include "hook/low_level_hook.h"
 #include "hook/sound_playback.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/win_constants.h"
@@ -15,7 +16,6 @@
 #include "tray/prev_inst.h"
 #include "tray/tray_icon.h"
 #include "tray/tray_program.h"
-#include "host/host_program.h"
 
 using namespace win;
 
@@ -33,6 +33,7 @@ public:
         ++installCalls;
         return ::Install(process_, install);
     }
+    HookHandle InstallLowLevel(std::uint8_t what) override { return ::InstallLowLevel(process_, what); }
     bool PlaySound(std::uint8_t event) override {
         pending_ = !PlaySoundAsData(process_, event, error_);
         return !pending_;
@@ -511,72 +512,3 @@ TEST(TrayIconTest, FailedShellCallsBeepAndKeepTheState) {
 }
 
 }  // namespace
-
-// On a 64-bit Windows the 64-bit host runs beside the tray program, from its
-// folder; its start reports back through an event it inherited.
-class CompanionTest : public TrayTest {
-protected:
-    const std::string hostPath = std::string(Folder) + "Zolvik64.exe";
-    Handle trayHandle = 0;
-
-    void SetUp() override {
-        TrayTest::SetUp();
-        machine.system.Set64BitWindows(true);
-    }
-    void AddHost(bool getsReady) {
-        machine.system.AddProgram(hostPath, [this, getsReady](sim::SimSystem& system, const sim::Launch& launch) {
-            HostArguments arguments;
-            std::string line = launch.commandLine.substr(launch.commandLine.find('"', 1) + 1);
-            ASSERT_TRUE(ParseHostArguments(line, arguments)) << line;
-            trayHandle = arguments.tray;
-            if (getsReady) {
-                system.SetEvent(arguments.ready);
-            } else {
-                system.EndProcess(launch.processId, HostExitNoLibrary);
-            }
-        });
-    }
-
-    // The tray program serves 32-bit applications all the same.
-    void ExpectOneBeepAndTheProgramRunning() {
-        bool hookWhileRunning = false;
-        EXPECT_EQ(Start("", {[&] { hookWhileRunning = machine.hooks.InstalledCount() == 1; }}), 0);
-        EXPECT_TRUE(hookWhileRunning);
-        EXPECT_EQ(machine.windows.Beeps(), (std::vector<std::uint32_t>{MB_SIMPLE_BEEP}));
-        EXPECT_TRUE(machine.windows.ThreadPosts().empty());
-        EXPECT_EQ(machine.system.OpenHandleCount(), 1u);
-    }
-};
-
-TEST_F(CompanionTest, StartsTheHostAfterTheHookAndEndsItAtTheEnd) {
-    AddHost(true);
-    bool trayAliveForHost = false;
-    EXPECT_EQ(Start("", {[&] { trayAliveForHost = !machine.system.IsSignaled(trayHandle); }}), 0);
-    ASSERT_EQ(machine.system.Launches().size(), 1u);
-    const sim::Launch& launch = machine.system.Launches()[0];
-    EXPECT_EQ(launch.applicationName, hostPath);
-    EXPECT_EQ(launch.commandLine.rfind("\"" + hostPath + "\" ", 0), 0u) << launch.commandLine;
-    EXPECT_TRUE(launch.inheritHandles);
-    EXPECT_EQ(launch.currentDirectory, Folder);
-    EXPECT_TRUE(trayAliveForHost) << "the host waits on the tray program's process";
-    EXPECT_TRUE(machine.windows.Beeps().empty());
-    ASSERT_EQ(machine.windows.ThreadPosts().size(), 1u);
-    EXPECT_EQ(machine.windows.ThreadPosts()[0].threadId, launch.processId);
-    EXPECT_EQ(machine.windows.ThreadPosts()[0].message, WM_QUIT);
-    EXPECT_EQ(machine.system.OpenHandleCount(), 1u) << "only the instance mutex stays open";
-}
-
-TEST_F(CompanionTest, AMissingHostIsSignalledOnce) { ExpectOneBeepAndTheProgramRunning(); }
-
-TEST_F(CompanionTest, AHostThatEndsBeforeItIsReadyIsSignalledOnce) {
-    AddHost(false);
-    ExpectOneBeepAndTheProgramRunning();
-}
-
-TEST_F(CompanionTest, NothingChangesOnA32BitWindows) {
-    machine.system.Set64BitWindows(false);
-    AddHost(true);
-    Start();
-    EXPECT_TRUE(machine.system.Launches().empty());
-    EXPECT_TRUE(machine.windows.Beeps().empty());
-}
