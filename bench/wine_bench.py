@@ -9,8 +9,7 @@ preset:
   - the hook procedure's own time per keystroke inside the probe's process,
     measured by Zoltimer.dll (the library with QueryPerformanceCounter around
     the hook procedure) over 2,000 keystrokes per case;
-  - the sizes of the deliverables, the 64-bit companion of the win64 preset
-    beside the 32-bit files, and the installer.
+  - the sizes of the deliverables and the installer of the win64 preset.
 
 Prints three tables. Run by bench/run.sh."""
 import os
@@ -186,8 +185,8 @@ def hook_times():
 def sizes():
     print("== Sizes of the deliverables (Release, stripped)")
     win64 = REPO / "build" / "win64"
-    for path in (BIN / "Zolhook.dll", win64 / "Zolhook64.dll", BIN / "Zolvik32.exe",
-                 win64 / "Zolvik64.exe", BIN / "Zolsetup.exe", win64 / "Zolvik32-Setup.exe"):
+    for path in (BIN / "Zolhook.dll", BIN / "Zolvik32.exe", BIN / "Zolsetup.exe",
+                 win64 / "Zolvik32-Setup.exe"):
         size = path.stat().st_size
         print(f"{path.name:<32}{size:>10} bytes  ({size / 1024:.0f} KiB)")
 
