@@ -8,14 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "hook/hook_procedure.h"
-#include "hook/low_level_hook.h"
 #include "hook/macro_store.h"
-#include "hook/sound_playback.h"
 #include "platform/win_constants.h"
 #include "settings/options_registry.h"
 #include "tests/unit/library_per_process.h"
-#include "tray/hook_library.h"
+#include "tests/unit/simulated_hook_library.h"
 #include "tray/tray_program.h"
 
 using namespace win;
@@ -26,31 +23,12 @@ constexpr Instance ProgramModule = 0x400000;
 constexpr std::uint8_t VK_AE = 0xDE;    // carries "ä" on a German keyboard
 constexpr std::uint8_t VK_HASH = 0xBF;  // carries "#"
 
-// The library's state in the tray program's process, as the program
-// imports it.
-class TrayProcessLibrary final : public HookLibrary {
-public:
-    explicit TrayProcessLibrary(std::function<THookProcess&()> state) : state_(std::move(state)) {}
-    HookHandle Install(std::uint8_t install) override { return ::Install(state_(), install); }
-    HookHandle InstallLowLevel(std::uint8_t what) override {
-        ++lowLevelCalls;
-        return ::InstallLowLevel(state_(), what);
-    }
-    bool PlaySound(std::uint8_t event) override { return PlaySoundAsData(state_(), event, error_); }
-    bool TakeLibraryError(TLibraryError&) override { return false; }
-    int lowLevelCalls = 0;
-
-private:
-    std::function<THookProcess&()> state_;
-    TLibraryError error_{};
-};
-
 class TrayLowLevelTest : public LibraryPerProcessTest {
 protected:
     Window app32 = machine.AddApplication(false);
     Window app64 = machine.AddApplication(true);
     Window store = machine.AddStoreApplication();
-    TrayProcessLibrary library{[this]() -> THookProcess& { return State(tray); }};
+    std::unique_ptr<SimulatedHookLibrary> library;
     std::unique_ptr<TTrayProgram> program;
 
     void SetUp() override {
@@ -58,6 +36,7 @@ protected:
         machine.system.SetModuleFileName(ProgramModule, "C:\\Programme\\Zolvik32\\Zolvik32.exe");
         Enter(tray);
         machine.hooks.SetProcessSwitch([this](std::uint32_t process) { SetThisProcess(&State(process)); });
+        library = std::make_unique<SimulatedHookLibrary>(State(tray));
         SetOption("Zolvik eingeschaltet", 1);
         SetOption("Piepsen bei Umschaltungen", 1);
         SetOption("Umlautwandlung", 1);
@@ -71,7 +50,7 @@ protected:
     // Runs the tray program; each step runs while its message loop waits,
     // and the program's window is closed after the last.
     int Start(std::vector<std::function<void()>> steps) {
-        program = std::make_unique<TTrayProgram>(machine.platform, ProgramModule, library);
+        program = std::make_unique<TTrayProgram>(machine.platform, ProgramModule, *library);
         machine.windows.WhenIdle([this] { control = program->ControlWindow; });
         for (auto& step : steps) machine.windows.WhenIdle(std::move(step));
         machine.windows.WhenIdle([this] { machine.windows.PostMessageA(program->ControlWindow, WM_CLOSE, 0, 0); });
@@ -158,7 +137,7 @@ TEST_F(TrayLowLevelTest, NoLowLevelHookOnA32BitWindows) {
     std::size_t lowLevelHooks = 1;
     Start({[&] { lowLevelHooks = machine.hooks.LowLevelCount(); }});
     EXPECT_EQ(lowLevelHooks, 0u);
-    EXPECT_EQ(library.lowLevelCalls, 0);
+    EXPECT_EQ(library->lowLevelCalls, 0);
 }
 
 }  // namespace

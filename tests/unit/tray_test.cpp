@@ -8,7 +8,6 @@
 #include "common/control_messages.h"
 #include "common/sound_events.h"
 #include "hook/hook_procedure.h"
-#include "hook/low_level_hook.h"
 #include "hook/sound_playback.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/win_constants.h"
@@ -16,6 +15,7 @@
 #include "tray/prev_inst.h"
 #include "tray/tray_icon.h"
 #include "tray/tray_program.h"
+#include "tests/unit/simulated_hook_library.h"
 
 using namespace win;
 
@@ -25,43 +25,18 @@ constexpr Instance ProgramModule = 0x400000;
 constexpr Instance LibraryModule = 0x10000000;
 const char* const Folder = "C:\\Programme\\Zolvik32\\";
 
-// The hook library's own code in the tray program's process.
-class SimulatedHookLibrary final : public HookLibrary {
-public:
-    explicit SimulatedHookLibrary(Platform& platform) : process_(platform, LibraryModule) {}
-    HookHandle Install(std::uint8_t install) override {
-        ++installCalls;
-        return ::Install(process_, install);
-    }
-    HookHandle InstallLowLevel(std::uint8_t what) override { return ::InstallLowLevel(process_, what); }
-    bool PlaySound(std::uint8_t event) override {
-        pending_ = !PlaySoundAsData(process_, event, error_);
-        return !pending_;
-    }
-    bool TakeLibraryError(TLibraryError& error) override {
-        if (!pending_) return false;
-        error = error_;
-        pending_ = false;
-        return true;
-    }
-    int installCalls = 0;
-
-private:
-    THookProcess process_;
-    TLibraryError error_{};
-    bool pending_ = false;
-};
-
 class TrayTest : public ::testing::Test {
 protected:
     sim::SimMachine machine;
+    std::unique_ptr<THookProcess> libraryState;
     std::unique_ptr<SimulatedHookLibrary> library;
     std::unique_ptr<TTrayProgram> program;
 
     void SetUp() override {
         machine.system.SetModuleFileName(ProgramModule, std::string(Folder) + "Zolvik32.exe");
         machine.system.SetModuleFileName(LibraryModule, std::string(Folder) + "Zolhook.dll");
-        library = std::make_unique<SimulatedHookLibrary>(machine.platform);
+        libraryState = std::make_unique<THookProcess>(machine.platform, LibraryModule);
+        library = std::make_unique<SimulatedHookLibrary>(*libraryState);
     }
     // Starts the program; each step runs when its loop (or its message box's)
     // waits, and the program's window is closed after the last.
