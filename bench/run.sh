@@ -2,7 +2,9 @@
 # The benchmarks, one command: the hook procedure's cost per keystroke over
 # the simulated backend with its registry calls (Google Benchmark), then
 # under Wine a long macro against xdotool, the hook procedure's own time
-# inside a real process, and the sizes of the deliverables. Prints tables;
+# inside a real process, the sizes of the deliverables, and the long macro
+# against xdotool again in a 64-bit window, typed by the tray program's
+# low-level hook. Prints tables;
 # the tests never time anything. Takes about three minutes.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."

@@ -6,11 +6,13 @@ preset:
   - a 2,000-character AltGr macro typed by the real Zolhook.dll into the
     probe window, beside xdotool typing the same text into the same window:
     characters per second, and whether the text arrived exactly;
+  - the same in a 64-bit probe window of a 64-bit prefix
+    (build/bench-wineprefix64), where the tray program of the win32 build
+    types through the library's low-level hook;
   - the hook procedure's own time per keystroke inside the probe's process,
     measured by Zoltimer.dll (the library with QueryPerformanceCounter around
     the hook procedure) over 2,000 keystrokes per case;
-  - the sizes of the deliverables, the 64-bit companion of the win64 preset
-    beside the 32-bit files, and the installer.
+  - the sizes of the deliverables and the installer of the win64 preset.
 
 Prints three tables. Run by bench/run.sh."""
 import os
@@ -21,6 +23,13 @@ import time
 
 REPO = pathlib.Path(__file__).resolve().parents[1]
 BIN = REPO / "build" / "bench-win32"
+# The 64-bit run: this script again, in a process whose harness sees the
+# 64-bit prefix.
+WIN64_RUN = "typing-64"
+WIN64_ENV = {"ZOLVIK_ARCH": "win64", "ZOLVIK_BIN": str(REPO / "build" / "win64"),
+             "ZOLVIK_BIN32": str(REPO / "build" / "win32"),
+             "ZOLVIK_E2E_DIR": str(REPO / "build" / "win64" / "bench-e2e"),
+             "ZOLVIK_WINEPREFIX": str(REPO / "build" / "bench-wineprefix64")}
 os.environ.setdefault("ZOLVIK_BIN", str(BIN))
 os.environ.setdefault("ZOLVIK_E2E_DIR", str(BIN / "e2e"))
 os.environ.setdefault("ZOLVIK_WINEPREFIX", str(REPO / "build" / "bench-wineprefix"))
@@ -84,7 +93,9 @@ def wait_for_characters(window, count, timeout):
 
 
 # --- a long macro against xdotool --------------------------------------------
-def typing_speed():
+def typing_speed(in_64_bit_window=False):
+    """In a 64-bit window the tray program types, through its low-level
+    hook; otherwise the library inside the window's process."""
     text = sample_text(2000)
     session = Session("bench-typing")
     rows = []
@@ -92,13 +103,19 @@ def typing_speed():
         session.reset_registry()
         session.use_keymap("us")
         registry(session, {"Zolvik eingeschaltet": 1}, **{ALTGR: {"00080045": text}})
-        session.start_host()
-        window = session.start_window()
+        if in_64_bit_window:
+            session.start_tray()
+            window = session.start_window("probe64", 64)
+            typist = "low-level hook macro (AltGr+E)"
+        else:
+            session.start_host()
+            window = session.start_window()
+            typist = "Zolhook.dll macro (AltGr+E)"
         start = time.monotonic()
         session.xdotool("keydown", RIGHT_ALT, "key", "e", "keyup", RIGHT_ALT)
         end = wait_for_characters(window, len(text), 120)
         window.settle(quiet=0.5)
-        rows.append(("Zolhook.dll macro (AltGr+E)", len(text) / (end - start), window.characters() == text))
+        rows.append((typist, len(text) / (end - start), window.characters() == text))
         for delay in ("12", "0"):
             before = len(window.characters())
             start = time.monotonic()
@@ -109,7 +126,8 @@ def typing_speed():
                          window.characters()[before:] == text))
     finally:
         session.close()
-    print(f"== {len(text)} characters typed into the probe window under Wine")
+    where = "a 64-bit probe window in a 64-bit prefix" if in_64_bit_window else "the probe window"
+    print(f"== {len(text)} characters typed into {where} under Wine")
     print(f"{'typist':<32}{'chars/s':>10}  arrived exactly")
     for name, speed, exact in rows:
         print(f"{name:<32}{speed:>10.0f}  {'yes' if exact else 'no'}")
@@ -186,13 +204,25 @@ def hook_times():
 def sizes():
     print("== Sizes of the deliverables (Release, stripped)")
     win64 = REPO / "build" / "win64"
-    for path in (BIN / "Zolhook.dll", win64 / "Zolhook64.dll", BIN / "Zolvik32.exe",
-                 win64 / "Zolvik64.exe", BIN / "Zolsetup.exe", win64 / "Zolvik32-Setup.exe"):
+    for path in (BIN / "Zolhook.dll", BIN / "Zolvik32.exe", BIN / "Zolsetup.exe",
+                 win64 / "Zolvik32-Setup.exe"):
         size = path.stat().st_size
         print(f"{path.name:<32}{size:>10} bytes  ({size / 1024:.0f} KiB)")
 
 
+def typing_speed_64():
+    print(flush=True)
+    subprocess.run([sys.executable, __file__, WIN64_RUN], env=dict(os.environ, **WIN64_ENV), check=True)
+
+
 def main():
+    if sys.argv[1:] == [WIN64_RUN]:
+        run_e2e.start()
+        try:
+            typing_speed(in_64_bit_window=True)
+        finally:
+            run_e2e.stop()
+        return
     run_e2e.start()
     try:
         typing_speed()
@@ -202,6 +232,7 @@ def main():
         sizes()
     finally:
         run_e2e.stop()
+    typing_speed_64()
 
 
 if __name__ == "__main__":

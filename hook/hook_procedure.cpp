@@ -35,21 +35,13 @@ bool LockStateAfter(THookProcess& process, const TKeyEvent& event) {
     return after != process.Synthesised.TogglesPending(static_cast<std::uint8_t>(event.VirtualKey));
 }
 
-// At the first press only.
-void AnnounceLockKey(THookProcess& process, const TKeyEvent& event, TKeyFlag member,
-                     TSoundEvent sound) {
-    if (event.KeyData & PreviousStateBit) return;
-    RequestSound(process, sound);
-    RequestOnOffSound(process, process.KeyFlags.Contains(member));
-}
-
 // Num Lock is held on before its toggle is announced, so that the sound
 // tells the state it ends in. Num Lock with AltGr belongs to the key rules,
 // which signal their own toggle.
 TVerdict ActOnNumLock(THookProcess& process, const TKeyEvent& event, const TKeyScope& scope,
                       TKeyActions& actions) {
     TNumLockHold hold = scope.Rules && scope.Keypad ? HoldNumLockOn(process, event) : TNumLockHold::None;
-    if (!process.KeyFlags.Contains(kfAltGr)) AnnounceLockKey(process, event, kfNumLock, seNumLock);
+    AnnounceLockKey(process, event);
     TVerdict verdict = ApplyKeyRules(process, event, scope, actions);
     if (verdict == TVerdict::Swallow) HeldNumLockSwallowed(process, hold);
     return verdict;
@@ -58,18 +50,8 @@ TVerdict ActOnNumLock(THookProcess& process, const TKeyEvent& event, const TKeyS
 // A press where the system acts: a lock key's toggle announced, then the
 // key rules.
 TVerdict Act(THookProcess& process, const TKeyEvent& event, const TKeyScope& scope, TKeyActions& actions) {
-    switch (event.VirtualKey) {
-        case VK_CAPITAL:
-            AnnounceLockKey(process, event, kfCapsLock, seCapsLock);
-            break;
-        case VK_NUMLOCK:
-            return ActOnNumLock(process, event, scope, actions);
-        case VK_SCROLL:
-            AnnounceLockKey(process, event, kfScrollLock, seScrollLock);
-            break;
-        default:
-            break;
-    }
+    if (event.VirtualKey == VK_NUMLOCK) return ActOnNumLock(process, event, scope, actions);
+    AnnounceLockKey(process, event);
     return ApplyKeyRules(process, event, scope, actions);
 }
 
@@ -208,6 +190,24 @@ bool IsOutOfContext(THookProcess& process) {
 }  // namespace
 
 void SetHooksWithoutState(HookApi& hooks) { HooksWithoutState = &hooks; }
+
+// Num Lock with AltGr belongs to the key rules, which signal their own
+// toggle.
+void AnnounceLockKey(THookProcess& process, const TKeyEvent& event) {
+    if (event.KeyData & PreviousStateBit) return;
+    auto announce = [&](TKeyFlag member, TSoundEvent sound) {
+        RequestSound(process, sound);
+        RequestOnOffSound(process, process.KeyFlags.Contains(member));
+    };
+    switch (event.VirtualKey) {
+        case VK_CAPITAL: announce(kfCapsLock, seCapsLock); break;
+        case VK_NUMLOCK:
+            if (!process.KeyFlags.Contains(kfAltGr)) announce(kfNumLock, seNumLock);
+            break;
+        case VK_SCROLL: announce(kfScrollLock, seScrollLock); break;
+        default: break;
+    }
+}
 
 // Without its state the library can do nothing for the key but pass it on;
 // the chain's next hook is found without a handle.

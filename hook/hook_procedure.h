@@ -2,6 +2,7 @@
 #include <cstdint>
 
 #include "hook/hook_process.h"
+#include "hook/key_event.h"
 #include "platform/win_types.h"
 
 // The procedure Windows calls for every keyboard event: the hook procedure
@@ -15,6 +16,11 @@ void SetHooksWithoutState(win::HookApi& hooks);
 // process: the key then passes on.
 win::LResult KeyboardHookProc(THookProcess& process, int code, win::WParam wParam,
                               win::LParam lParam);
+
+// At the first press of a lock key, as the state after it is in
+// process.KeyFlags: the key's sound and the on or off sound. Both hooks
+// announce with it.
+void AnnounceLockKey(THookProcess& process, const TKeyEvent& event);
 
 // The hook handle as the tray program's control window knows it; 0 while
 // that window does not exist.

@@ -1,6 +1,7 @@
 #include "hook/hook_process.h"
 
 #include "common/platform_detection.h"
+#include "hook/low_level_hook.h"
 #include "platform/win_constants.h"
 
 THookProcess::THookProcess(win::Platform& platform, win::Instance module)
@@ -14,3 +15,5 @@ THookProcess::THookProcess(win::Platform& platform, win::Instance module)
       ProgramRules(platform.registry) {
     OpenSettingsKey(OptionsRegistry);
 }
+
+THookProcess::~THookProcess() = default;

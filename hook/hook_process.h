@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -27,9 +28,12 @@ struct TStepAside {
 // order the library's modules start: platform detection and the key state,
 // then the speaker, the settings store, and the regional date and time
 // formats, read once.
+class TLowLevelHook;
+
 class THookProcess {
 public:
     THookProcess(win::Platform& platform, win::Instance module);
+    ~THookProcess();
 
     win::Platform& Api;
     win::Instance Module;
@@ -54,4 +58,6 @@ public:
     TProgramRules ProgramRules;
     // The file name of this process's program, asked for at its first key.
     std::optional<std::string> ProgramFile;
+    // The low-level hook, in the tray program's process while installed.
+    std::unique_ptr<TLowLevelHook> LowLevel;
 };

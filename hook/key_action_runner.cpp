@@ -10,10 +10,10 @@ using namespace win;
 
 namespace {
 
-void TypeNow(THookProcess& process, const std::string& format, TTypingTarget& target) {
+std::string FormatNow(THookProcess& process, const std::string& format) {
     SystemTime now{};
     process.Api.system.GetLocalTime(&now);
-    TypeText(process, FormatTimestamp(process.Regional, format, now), target);
+    return FormatTimestamp(process.Regional, format, now);
 }
 
 void Open(THookProcess& process, const std::string& path) {
@@ -25,13 +25,13 @@ void RequestShutdown(THookProcess& process) {
     if (control != 0) process.Api.windows.PostMessageA(control, UM_SHUTDOWN, 1, 0);
 }
 
-void Run(THookProcess& process, const TKeyAction& action, TTypingTarget& target) {
+void Run(THookProcess& process, const TKeyAction& action, const TKeyTypist& typist) {
     switch (action.Kind) {
-        case TKeyActionKind::Type: TypeText(process, action.Text, target); break;
-        case TKeyActionKind::TypeTime: TypeNow(process, action.Text, target); break;
+        case TKeyActionKind::Type: typist.Type(action.Text); break;
+        case TKeyActionKind::TypeTime: typist.Type(FormatNow(process, action.Text)); break;
         case TKeyActionKind::Open: Open(process, action.Text); break;
         case TKeyActionKind::Shutdown: RequestShutdown(process); break;
-        case TKeyActionKind::Key: SendKey(process, action.Code, action.Press); break;
+        case TKeyActionKind::Key: typist.Key(action.Code, action.Press); break;
     }
 }
 
@@ -39,5 +39,11 @@ void Run(THookProcess& process, const TKeyAction& action, TTypingTarget& target)
 
 void RunKeyActions(THookProcess& process, const TKeyActions& actions) {
     TTypingTarget target;
-    for (const TKeyAction& action : actions.List()) Run(process, action, target);
+    TKeyTypist typist{[&](const std::string& text) { TypeText(process, text, target); },
+                      [&](std::uint16_t code, bool press) { SendKey(process, code, press); }};
+    RunKeyActions(process, actions, typist);
+}
+
+void RunKeyActions(THookProcess& process, const TKeyActions& actions, const TKeyTypist& typist) {
+    for (const TKeyAction& action : actions.List()) Run(process, action, typist);
 }

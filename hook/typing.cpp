@@ -1,43 +1,22 @@
 #include "hook/typing.h"
 
-#include <cstdio>
 #include <optional>
 #include <vector>
 
 #include "common/key_bits.h"
 #include "common/own_input.h"
+#include "hook/keystroke_text.h"
 #include "platform/win_constants.h"
 
 using namespace win;
 
 namespace {
 
-constexpr std::uint16_t NoKey = 0xFFFF;
 constexpr std::uint16_t RightAlt = ExtendedKeyCodeBit | VK_MENU;
 constexpr std::uint16_t RightCtrl = ExtendedKeyCodeBit | VK_CONTROL;
-constexpr std::uint8_t Escape = 0xFF;
-
-struct Modifier {
-    std::uint8_t shiftBit;
-    std::uint8_t virtualKey;
-};
-// Pressed and released in this order, both times.
-constexpr Modifier Modifiers[] = {{0x01, VK_SHIFT}, {0x02, VK_CONTROL}, {0x04, VK_MENU}, {0x40, VK_RWIN}};
 
 std::uint16_t KeyScan(THookProcess& process, std::uint8_t character) {
     return static_cast<std::uint16_t>(process.Api.keyboard.VkKeyScanA(static_cast<char>(character)));
-}
-
-void TypeKey(THookProcess& process, std::uint16_t code) {
-    auto shiftState = static_cast<std::uint8_t>(code >> 8);
-    for (const Modifier& modifier : Modifiers) {
-        if (shiftState & modifier.shiftBit) SendKey(process, modifier.virtualKey, true);
-    }
-    SendKey(process, code, true);
-    SendKey(process, code, false);
-    for (const Modifier& modifier : Modifiers) {
-        if (shiftState & modifier.shiftBit) SendKey(process, modifier.virtualKey, false);
-    }
 }
 
 // As Caps Lock will be when the text's events come: after the Caps Lock
@@ -114,27 +93,6 @@ bool ForegroundIsThisProcess(THookProcess& process) {
     return foreground == process.Api.system.GetCurrentProcessId();
 }
 
-// Reads one character or escape at text[j] and returns the key code to
-// type; j ends on the last byte used. A code of NoKey types `character` as
-// an Alt code.
-std::uint16_t ReadKeyCode(THookProcess& process, const std::string& text, std::size_t& j,
-                          std::uint8_t& character) {
-    character = static_cast<std::uint8_t>(text[j]);
-    if (character != Escape) return KeyScan(process, character);
-    if (++j >= text.size()) return 0;
-    auto modifiers = static_cast<std::uint8_t>(text[j]);
-    if (modifiers == Escape) {
-        if (++j < text.size()) character = static_cast<std::uint8_t>(text[j]);
-        return NoKey;
-    }
-    auto code = static_cast<std::uint16_t>((modifiers & 0x7F) << 8);
-    if (++j < text.size()) {
-        character = static_cast<std::uint8_t>(text[j]);
-        code |= (modifiers & 0x80) ? KeyScan(process, character) : character;
-    }
-    return code;
-}
-
 }  // namespace
 
 void WaitForIdle(THookProcess& process) {
@@ -159,18 +117,6 @@ void SendKey(THookProcess& process, std::uint16_t code, bool press, bool expecte
         process.Synthesised.Expect(key, !press, process.Api.system.GetTickCount());
     }
     WaitForIdle(process);
-}
-
-void TypeAltCode(THookProcess& process, std::uint8_t character) {
-    char digits[5];
-    std::snprintf(digits, sizeof digits, "0%u", static_cast<unsigned>(character));
-    SendKey(process, VK_MENU, true);
-    for (const char* digit = digits; *digit; ++digit) {
-        auto key = static_cast<std::uint16_t>(VK_NUMPAD0 + (*digit - '0'));
-        SendKey(process, key, true);
-        SendKey(process, key, false);
-    }
-    SendKey(process, VK_MENU, false);
 }
 
 TKeyFlags GetHeldModifiers(THookProcess& process) {
@@ -215,13 +161,8 @@ bool TypeText(THookProcess& process, const std::string& text, TTypingTarget& tar
     if (capsLock) ToggleCapsLock(process, true);
     for (std::size_t j = 0; j < text.size(); ++j) {
         if (ForegroundMoved(process, target)) break;
-        std::uint8_t character = 0;
-        std::uint16_t code = ReadKeyCode(process, text, j, character);
-        if (code == NoKey) {
-            TypeAltCode(process, character);
-        } else {
-            TypeKey(process, code);
-        }
+        TKeystroke keystroke = ReadKeystroke(text, j, [&](std::uint8_t character) { return KeyScan(process, character); });
+        SendKeystroke(keystroke, [&](std::uint16_t code, bool press) { SendKey(process, code, press); });
         WaitForIdle(process);
     }
     // Caps Lock is switched on again wherever the focus went. A held key

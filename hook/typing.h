@@ -6,12 +6,7 @@
 #include "hook/hook_process.h"
 #include "platform/win_types.h"
 
-// Keystroke text: every byte is a character to type, except 0xFF, which
-// starts an escape:
-//   0xFF 0xFF c   c as an Alt code (Alt + keypad "0" and its decimal digits)
-//   0xFF s c      s with bit 7: the key that types c, with the modifiers s & 0x7F
-//                 s without bit 7: virtual key c with the modifiers s
-// Modifier bits: 0x01 Shift, 0x02 Ctrl, 0x04 Alt, 0x40 right Windows key.
+// Keystroke text (hook/keystroke_text.h) typed by the window hook.
 //
 // Where the rules of one key type: the window in front when they began.
 // Once another window has come to the front nothing more is typed for that
@@ -42,7 +37,6 @@ void KeepAsHeld(THookProcess& process, TEventKey key, bool down);
 // One synthesised event; bit 15 of the code asks for the extended key. It
 // is expected to come back unless it goes to another process's window.
 void SendKey(THookProcess& process, std::uint16_t code, bool press, bool expected = true);
-void TypeAltCode(THookProcess& process, std::uint8_t character);
 void WaitForIdle(THookProcess& process);
 // Shift, Ctrl, Alt, and AltGr as the platform shows it.
 TKeyFlags GetHeldModifiers(THookProcess& process);

@@ -46,6 +46,8 @@ public:
     virtual void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
                              std::uintptr_t extraInfo) = 0;
     virtual std::int16_t VkKeyScanA(char character) = 0;
+    // The same in the given layout, as another thread types with it.
+    virtual std::int16_t VkKeyScanExA(char character, KeyboardLayoutHandle layout) = 0;
     virtual std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) = 0;
     // Keyboard input only; size is sizeof(Input). The number of events
     // inserted.

@@ -69,6 +69,7 @@ inline constexpr std::uint8_t VK_SHIFT = 0x10;
 inline constexpr std::uint8_t VK_CONTROL = 0x11;
 inline constexpr std::uint8_t VK_MENU = 0x12;
 inline constexpr std::uint8_t VK_CAPITAL = 0x14;
+inline constexpr std::uint8_t VK_LWIN = 0x5B;
 inline constexpr std::uint8_t VK_RWIN = 0x5C;
 inline constexpr std::uint8_t VK_NUMPAD0 = 0x60;
 inline constexpr std::uint8_t VK_ADD = 0x6B;
@@ -109,6 +110,7 @@ inline constexpr std::uint32_t WM_MOUSEMOVE = 0x0200;
 inline constexpr std::uint32_t WM_LBUTTONDOWN = 0x0201;
 inline constexpr std::uint32_t WM_LBUTTONUP = 0x0202;
 inline constexpr std::uint32_t WM_RBUTTONUP = 0x0205;
+inline constexpr std::uint32_t WM_TIMER = 0x0113;
 inline constexpr std::uint32_t WM_USER = 0x0400;
 inline constexpr std::uint32_t WM_APP = 0x8000;
 
@@ -143,6 +145,7 @@ inline constexpr std::uint32_t MSGFLT_DISALLOW = 2;
 
 // Processes, events and waits
 inline constexpr std::uint32_t SYNCHRONIZE = 0x00100000;
+inline constexpr std::uint32_t PROCESS_QUERY_LIMITED_INFORMATION = 0x1000;
 inline constexpr std::uint32_t INFINITE = 0xFFFFFFFFu;
 inline constexpr std::uint32_t WAIT_OBJECT_0 = 0;
 inline constexpr std::uint32_t WAIT_ABANDONED = 0x80;

@@ -2,9 +2,9 @@
 # Runs every test: the native build (unit and contract tests over the
 # simulated backend), the same with AddressSanitizer and
 # UndefinedBehaviorSanitizer, a bounded run of each fuzz target, then the
-# Win32 build (contract and end-to-end tests under Wine) and the 64-bit
-# companion (contract tests as 64-bit programs, end-to-end tests with the
-# Win32 build in a 64-bit prefix). Ends with one summary line.
+# Win32 build (contract and end-to-end tests under Wine) and the win64 build
+# (unit and contract tests as 64-bit programs, the installer, end-to-end
+# tests with the Win32 build in a 64-bit prefix). Ends with one summary line.
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 scripts/setup.sh || exit 1

@@ -11,6 +11,9 @@ class HookLibrary {
 public:
     virtual ~HookLibrary() = default;
     virtual win::HookHandle Install(std::uint8_t install) = 0;
+    // The low-level hook, in the calling thread: 1 installs, 0 removes, 2
+    // installs again when Windows removed it.
+    virtual win::HookHandle InstallLowLevel(std::uint8_t what) = 0;
     // False when an error ended the call; TakeLibraryError then hands it
     // over, on the thread that made the call.
     virtual bool PlaySound(std::uint8_t event) = 0;

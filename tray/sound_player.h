@@ -5,7 +5,7 @@
 
 #include "platform/platform.h"
 #include "tray/hook_library.h"
-#include "tray/worker_thread.h"
+#include "common/worker_thread.h"
 
 // The tray program's own message from its sound thread to the control
 // window: a sound ended with an error.

@@ -79,20 +79,20 @@ int RunMessageLoop(TTrayProgram& program) {
     return static_cast<int>(message.wParam);
 }
 
-// However the message loop ends, the icon leaves the tray, the hook is
-// removed and the 64-bit host is ended; only then does the sound thread
-// end, once the sound it plays has ended.
+// However the message loop ends, the icon leaves the tray and both hooks
+// are removed; only then does the sound thread end, once the sound it plays
+// has ended.
 int RunWithIconAndHook(TTrayProgram& program) {
     struct Shutdown {
         TTrayProgram& program;
         ~Shutdown() {
             program.TrayIcon.reset();
             program.Library.Install(0);
-            EndCompanion(program);
+            program.LowLevel.reset();
             program.Sounds.reset();
         }
     } shutdown{program};
-    StartCompanion(program);
+    program.LowLevel = std::make_unique<TLowLevelThread>(program.Api, program.Library);
     program.Sounds = std::make_unique<TSoundPlayer>(program.Api, program.Library, program.ControlWindow);
     program.TrayIcon = std::make_unique<TTrayIcon>(program.Api, program.WindowClass.icon,
                                                    program.ControlWindow, ControlWindowProc);

@@ -5,8 +5,8 @@
 
 #include "platform/platform.h"
 #include "settings/options_registry.h"
-#include "tray/companion.h"
 #include "tray/hook_library.h"
+#include "tray/low_level_thread.h"
 #include "tray/sound_player.h"
 #include "tray/tray_icon.h"
 
@@ -36,7 +36,7 @@ public:
     // The message the shell sends to every top-level window when its
     // taskbar is made, at its start and whenever Explorer starts anew.
     std::uint32_t TaskbarCreated = 0;
-    TCompanion Companion;
+    std::unique_ptr<TLowLevelThread> LowLevel;
     // An error raised in the window procedure, carried out of the platform's
     // message dispatch to the message loop, which it ends.
     std::exception_ptr PendingError;

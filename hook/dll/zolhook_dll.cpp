@@ -11,6 +11,7 @@
 #include "hook/dll/unwind_tables.h"
 #endif
 #include "hook/hook_procedure.h"
+#include "hook/low_level_hook.h"
 #include "hook/macro_commands.h"
 #include "hook/sound_playback.h"
 #include "hook/this_process.h"
@@ -106,5 +107,16 @@ extern "C" void ZV_STDCALL ZolhookTryMacro(const char* storedText) {
         TryMacro(ThisProcess(), storedText ? storedText : "");
     } catch (...) {
         // Nothing is typed.
+    }
+}
+
+// Exported as "InstallLowLevel", ordinal 17: the tray program's low-level
+// hook, installed, removed or checked from the thread that serves it (see
+// InstallLowLevel).
+extern "C" win::HookHandle ZV_STDCALL ZolhookInstallLowLevel(std::uint8_t what) {
+    try {
+        return InstallLowLevel(ThisProcess(), what);
+    } catch (...) {
+        return 0;
     }
 }

@@ -166,6 +166,14 @@ std::int16_t SimKeyboard::VkKeyScanA(char character) {
     return LayoutVkKeyScan(layout_, character);
 }
 
+// A handle no layout of the machine's names finds no key, as Windows answers
+// for a layout that is not loaded.
+std::int16_t SimKeyboard::VkKeyScanExA(char character, KeyboardLayoutHandle layout) {
+    if (layout == 0x04070407) return LayoutVkKeyScan(KeyboardLayout::German, character);
+    if (layout == 0x04090409) return LayoutVkKeyScan(KeyboardLayout::US, character);
+    return -1;
+}
+
 std::uint32_t SimKeyboard::MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) {
     return LayoutMapVirtualKey(layout_, code, mapType);
 }

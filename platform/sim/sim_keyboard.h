@@ -71,6 +71,7 @@ public:
     void keybd_event(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags,
                      std::uintptr_t extraInfo) override;
     std::int16_t VkKeyScanA(char character) override;
+    std::int16_t VkKeyScanExA(char character, win::KeyboardLayoutHandle layout) override;
     std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override;
     // The events go in together, with no other input between them.
     std::uint32_t SendInput(std::uint32_t count, const win::Input* inputs, int size) override;

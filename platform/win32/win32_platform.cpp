@@ -90,6 +90,9 @@ public:
         ::keybd_event(virtualKey, scanCode, flags, extraInfo);
     }
     std::int16_t VkKeyScanA(char character) override { return ::VkKeyScanA(character); }
+    std::int16_t VkKeyScanExA(char character, KeyboardLayoutHandle layout) override {
+        return ::VkKeyScanExA(character, reinterpret_cast<HKL>(layout));
+    }
     std::uint32_t MapVirtualKeyA(std::uint32_t code, std::uint32_t mapType) override {
         return ::MapVirtualKeyA(code, mapType);
     }

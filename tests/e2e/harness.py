@@ -13,8 +13,8 @@ import time
 HERE = pathlib.Path(__file__).resolve().parent
 REPO = HERE.parents[1]
 # win32: the 32-bit system in a 32-bit prefix. win64: the 32-bit system of
-# the win32 build (BIN32) with the 64-bit companion of the win64 build (BIN),
-# in a 64-bit prefix; only the scenarios_win64 module runs there.
+# the win32 build (BIN32) in a 64-bit prefix, with the 64-bit test programs
+# of the win64 build (BIN); only the scenarios_win64 modules run there.
 ARCH = os.environ.get("ZOLVIK_ARCH", "win32")
 BIN = pathlib.Path(os.environ.get("ZOLVIK_BIN", REPO / "build" / ARCH))
 BIN32 = pathlib.Path(os.environ.get("ZOLVIK_BIN32", BIN))
@@ -178,18 +178,14 @@ class Session:
         self.window_id = self.xdotool("search", "--name", f"^{title}$").split()[0]
         self.focus_window()
 
-    def start_tray(self, *args, setup=False, companion=("Zolvik64.exe", "Zolhook64.dll"),
-                   folder_name="app"):
+    def start_tray(self, *args, setup=False, folder_name="app"):
         """Zolvik32.exe with Zolhook.dll beside it, in a folder of the
         scenario's own (with a test Zolsetup.exe that records its start, when
-        asked; in a 64-bit prefix with the files of the 64-bit companion);
-        returns once the control window answers."""
+        asked); returns once the control window answers."""
         folder = self.work / folder_name
         folder.mkdir(exist_ok=True)
         for name in ("Zolvik32.exe", "Zolhook.dll"):
             shutil.copy(BIN32 / name, folder / name)
-        for name in companion if ARCH == "win64" else ():
-            shutil.copy(BIN / name, folder / name)
         if setup:
             shutil.copy(BIN32 / "tests" / "recorder.exe", folder / "Zolsetup.exe")
         process = self.start(folder / "Zolvik32.exe", *args)

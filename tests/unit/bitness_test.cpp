@@ -39,19 +39,6 @@ protected:
         machine.registry.PutByte(SettingsKeyPath, "Piepsen bei Umschaltungen", 1);
         machine.registry.PutString(AltGrMacroKey, "00080045", "Hallo");
     }
-
-    void AltGrE() {
-        machine.PressAltGr();
-        machine.Tap('E');
-        machine.ReleaseAltGr();
-    }
-    std::vector<WParam> SoundRequests() const {
-        std::vector<WParam> events;
-        for (const sim::PostedMessage& posted : machine.windows.PostedTo(control)) {
-            if (posted.message == UM_PLAYSOUND) events.push_back(posted.wParam);
-        }
-        return events;
-    }
 };
 
 TEST_F(BitnessTest, WithBothHooksEachKeyIsHandledOnceInEveryApplication) {
@@ -63,7 +50,7 @@ TEST_F(BitnessTest, WithBothHooksEachKeyIsHandledOnceInEveryApplication) {
         machine.Focus(app);
         machine.ClearApp();
         machine.windows.ClearPosted();
-        AltGrE();
+        AltGr('E');
         machine.Tap(VK_SCROLL);
         EXPECT_EQ(machine.AppText(app), "Hallo") << "round " << i;
         WParam onOff = i % 2 == 0 ? 1 : 2;
@@ -77,10 +64,10 @@ TEST_F(BitnessTest, WithBothHooksEachKeyIsHandledOnceInEveryApplication) {
 TEST_F(BitnessTest, WithoutTheHostKeysOfA64BitApplicationPassUnchanged) {
     InstallIn(tray);
     machine.Focus(app64);
-    AltGrE();
+    AltGr('E');
     EXPECT_EQ(machine.AppText(app64), "\x80") << "AltGr+E types the euro sign, no macro";
     machine.Focus(app32);
-    AltGrE();
+    AltGr('E');
     EXPECT_EQ(machine.AppText(app32), "Hallo");
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "common/control_messages.h"
 #include "hook/hook_procedure.h"
@@ -49,4 +50,18 @@ protected:
         machine.hooks.SetProcessSwitch([this](std::uint32_t process) { SetThisProcess(&State(process)); });
     }
     void TearDown() override { SetThisProcess(nullptr); }
+
+    void AltGr(std::uint8_t key) {
+        machine.PressAltGr();
+        machine.Tap(key);
+        machine.ReleaseAltGr();
+    }
+    // The sound events posted to the control window, in order.
+    std::vector<win::WParam> SoundRequests() const {
+        std::vector<win::WParam> events;
+        for (const sim::PostedMessage& posted : machine.windows.PostedTo(control)) {
+            if (posted.message == UM_PLAYSOUND) events.push_back(posted.wParam);
+        }
+        return events;
+    }
 };

@@ -15,7 +15,7 @@
 #include "tray/prev_inst.h"
 #include "tray/tray_icon.h"
 #include "tray/tray_program.h"
-#include "host/host_program.h"
+#include "tests/unit/simulated_hook_library.h"
 
 using namespace win;
 
@@ -25,42 +25,18 @@ constexpr Instance ProgramModule = 0x400000;
 constexpr Instance LibraryModule = 0x10000000;
 const char* const Folder = "C:\\Programme\\Zolvik32\\";
 
-// The hook library's own code in the tray program's process.
-class SimulatedHookLibrary final : public HookLibrary {
-public:
-    explicit SimulatedHookLibrary(Platform& platform) : process_(platform, LibraryModule) {}
-    HookHandle Install(std::uint8_t install) override {
-        ++installCalls;
-        return ::Install(process_, install);
-    }
-    bool PlaySound(std::uint8_t event) override {
-        pending_ = !PlaySoundAsData(process_, event, error_);
-        return !pending_;
-    }
-    bool TakeLibraryError(TLibraryError& error) override {
-        if (!pending_) return false;
-        error = error_;
-        pending_ = false;
-        return true;
-    }
-    int installCalls = 0;
-
-private:
-    THookProcess process_;
-    TLibraryError error_{};
-    bool pending_ = false;
-};
-
 class TrayTest : public ::testing::Test {
 protected:
     sim::SimMachine machine;
+    std::unique_ptr<THookProcess> libraryState;
     std::unique_ptr<SimulatedHookLibrary> library;
     std::unique_ptr<TTrayProgram> program;
 
     void SetUp() override {
         machine.system.SetModuleFileName(ProgramModule, std::string(Folder) + "Zolvik32.exe");
         machine.system.SetModuleFileName(LibraryModule, std::string(Folder) + "Zolhook.dll");
-        library = std::make_unique<SimulatedHookLibrary>(machine.platform);
+        libraryState = std::make_unique<THookProcess>(machine.platform, LibraryModule);
+        library = std::make_unique<SimulatedHookLibrary>(*libraryState);
     }
     // Starts the program; each step runs when its loop (or its message box's)
     // waits, and the program's window is closed after the last.
@@ -511,72 +487,3 @@ TEST(TrayIconTest, FailedShellCallsBeepAndKeepTheState) {
 }
 
 }  // namespace
-
-// On a 64-bit Windows the 64-bit host runs beside the tray program, from its
-// folder; its start reports back through an event it inherited.
-class CompanionTest : public TrayTest {
-protected:
-    const std::string hostPath = std::string(Folder) + "Zolvik64.exe";
-    Handle trayHandle = 0;
-
-    void SetUp() override {
-        TrayTest::SetUp();
-        machine.system.Set64BitWindows(true);
-    }
-    void AddHost(bool getsReady) {
-        machine.system.AddProgram(hostPath, [this, getsReady](sim::SimSystem& system, const sim::Launch& launch) {
-            HostArguments arguments;
-            std::string line = launch.commandLine.substr(launch.commandLine.find('"', 1) + 1);
-            ASSERT_TRUE(ParseHostArguments(line, arguments)) << line;
-            trayHandle = arguments.tray;
-            if (getsReady) {
-                system.SetEvent(arguments.ready);
-            } else {
-                system.EndProcess(launch.processId, HostExitNoLibrary);
-            }
-        });
-    }
-
-    // The tray program serves 32-bit applications all the same.
-    void ExpectOneBeepAndTheProgramRunning() {
-        bool hookWhileRunning = false;
-        EXPECT_EQ(Start("", {[&] { hookWhileRunning = machine.hooks.InstalledCount() == 1; }}), 0);
-        EXPECT_TRUE(hookWhileRunning);
-        EXPECT_EQ(machine.windows.Beeps(), (std::vector<std::uint32_t>{MB_SIMPLE_BEEP}));
-        EXPECT_TRUE(machine.windows.ThreadPosts().empty());
-        EXPECT_EQ(machine.system.OpenHandleCount(), 1u);
-    }
-};
-
-TEST_F(CompanionTest, StartsTheHostAfterTheHookAndEndsItAtTheEnd) {
-    AddHost(true);
-    bool trayAliveForHost = false;
-    EXPECT_EQ(Start("", {[&] { trayAliveForHost = !machine.system.IsSignaled(trayHandle); }}), 0);
-    ASSERT_EQ(machine.system.Launches().size(), 1u);
-    const sim::Launch& launch = machine.system.Launches()[0];
-    EXPECT_EQ(launch.applicationName, hostPath);
-    EXPECT_EQ(launch.commandLine.rfind("\"" + hostPath + "\" ", 0), 0u) << launch.commandLine;
-    EXPECT_TRUE(launch.inheritHandles);
-    EXPECT_EQ(launch.currentDirectory, Folder);
-    EXPECT_TRUE(trayAliveForHost) << "the host waits on the tray program's process";
-    EXPECT_TRUE(machine.windows.Beeps().empty());
-    ASSERT_EQ(machine.windows.ThreadPosts().size(), 1u);
-    EXPECT_EQ(machine.windows.ThreadPosts()[0].threadId, launch.processId);
-    EXPECT_EQ(machine.windows.ThreadPosts()[0].message, WM_QUIT);
-    EXPECT_EQ(machine.system.OpenHandleCount(), 1u) << "only the instance mutex stays open";
-}
-
-TEST_F(CompanionTest, AMissingHostIsSignalledOnce) { ExpectOneBeepAndTheProgramRunning(); }
-
-TEST_F(CompanionTest, AHostThatEndsBeforeItIsReadyIsSignalledOnce) {
-    AddHost(false);
-    ExpectOneBeepAndTheProgramRunning();
-}
-
-TEST_F(CompanionTest, NothingChangesOnA32BitWindows) {
-    machine.system.Set64BitWindows(false);
-    AddHost(true);
-    Start();
-    EXPECT_TRUE(machine.system.Launches().empty());
-    EXPECT_TRUE(machine.windows.Beeps().empty());
-}

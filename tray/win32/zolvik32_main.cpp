@@ -12,6 +12,7 @@ extern "C" {
 win::HookHandle ZV_STDCALL Install(std::uint8_t install);
 std::uint8_t ZV_STDCALL PlaySound(std::uint8_t event);
 std::uint8_t ZV_STDCALL TakeLibraryError(TLibraryError* error);
+win::HookHandle ZV_STDCALL InstallLowLevel(std::uint8_t what);
 }
 
 namespace {
@@ -21,6 +22,7 @@ public:
     win::HookHandle Install(std::uint8_t install) override { return ::Install(install); }
     bool PlaySound(std::uint8_t event) override { return ::PlaySound(event) != 0; }
     bool TakeLibraryError(TLibraryError& error) override { return ::TakeLibraryError(&error) != 0; }
+    win::HookHandle InstallLowLevel(std::uint8_t what) override { return ::InstallLowLevel(what); }
 };
 
 }  // namespace

@@ -5,7 +5,7 @@
 
 #include "platform/platform.h"
 
-// A thread of the tray program's own, made over the platform, so that the
+// A thread of the program's own, made over the platform, so that the
 // simulation runs it too. It runs its body once; the body must not let an
 // error leave it, since nothing could catch it there.
 class TThread {

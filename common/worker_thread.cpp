@@ -1,4 +1,4 @@
-#include "tray/worker_thread.h"
+#include "common/worker_thread.h"
 
 #include <utility>
 

@@ -1,0 +1,249 @@
+#include "hook/low_level_hook.h"
+
+#include <utility>
+
+#include "common/key_bits.h"
+#include "common/module_path.h"
+#include "common/own_input.h"
+#include "hook/hook_procedure.h"
+#include "hook/key_action_runner.h"
+#include "hook/key_event.h"
+#include "hook/key_rules.h"
+#include "hook/key_scope.h"
+#include "hook/rule_actions.h"
+#include "platform/win_constants.h"
+
+using namespace win;
+
+namespace {
+
+// Only the tray program installs the hook, once.
+TLowLevelHook* Installed = nullptr;
+HookApi* InstalledHooks = nullptr;
+
+// Windows removes a hook that did not answer in time without a word; input
+// newer than its last call by this much shows it gone.
+constexpr std::uint32_t RemovedAfter = 1000;
+
+bool IsModifier(std::uint8_t virtualKey) {
+    return (virtualKey >= VK_LSHIFT && virtualKey <= VK_RMENU) || virtualKey == VK_LWIN || virtualKey == VK_RWIN;
+}
+
+bool IsLockKey(std::uint8_t virtualKey) {
+    return virtualKey == VK_CAPITAL || virtualKey == VK_NUMLOCK || virtualKey == VK_SCROLL;
+}
+
+// The window hook's key data for the low-level event: the scan code, the
+// extended key, Alt held, the key down before, the release; the dialog-mode
+// bit from the hook's own test.
+TKeyEvent KeyEventOf(const KbdLlHookStruct& event, bool wasDown, bool dialog) {
+    std::uint32_t keyData = 1 | ((event.scanCode & 0xFF) << 16);
+    if (event.flags & LLKHF_EXTENDED) keyData |= ExtendedKeyBit;
+    if (dialog) keyData |= DialogModeBit;
+    if (event.flags & LLKHF_ALTDOWN) keyData |= AltContextBit;
+    if (wasDown) keyData |= PreviousStateBit;
+    if (event.flags & LLKHF_UP) keyData |= TransitionBit;
+    return TKeyEvent{static_cast<std::uint16_t>(event.vkCode), keyData};
+}
+
+HookHandle Hook(THookProcess& process) {
+    return process.Api.hooks.SetWindowsHookExA(WH_KEYBOARD_LL, LowLevelHookEntry, process.Module, 0);
+}
+
+bool RemovedByWindows(THookProcess& process, const TLowLevelHook& hook) {
+    LastInputInfo last{sizeof last, 0};
+    if (!process.Api.keyboard.GetLastInputInfo(&last)) return false;
+    return static_cast<std::int32_t>(last.dwTime - hook.LastCall) > static_cast<std::int32_t>(RemovedAfter);
+}
+
+}  // namespace
+
+// Caps Lock, Num Lock and Scroll Lock start as this thread's key state
+// shows them.
+TLowLevelHook::TLowLevelHook(THookProcess& process) : Process(process), Worker(process.Api.system) {
+    std::uint8_t state[256] = {};
+    ReadKeyboardState(process.Api.keyboard, state);
+    for (std::uint8_t key : {VK_CAPITAL, VK_NUMLOCK, VK_SCROLL}) Toggled[key] = IsKeyToggled(state, key);
+    LastCall = process.Api.system.GetTickCount();
+}
+
+TLowLevelHook::~TLowLevelHook() {
+    if (Installed == this) Installed = nullptr;
+}
+
+// The work counts as pending until its last event has passed the hook, as
+// the person's keys that come before that are held back. When the system
+// takes no input from the worker (a window of a higher integrity level in
+// front), nothing of the work comes back and it ends here.
+void TLowLevelHook::Post(std::function<void()> job) {
+    ++Pending;
+    Worker.Post([this, job = std::move(job)] {
+        try {
+            job();
+        } catch (...) {
+        }
+        Input done{INPUT_KEYBOARD, {WorkDoneKey, 0, KEYEVENTF_KEYUP, 0, WorkDoneMarker}};
+        if (Process.Api.keyboard.SendInput(1, &done, sizeof done) == 0) --Pending;
+    });
+}
+
+bool TLowLevelHook::Decide(const KbdLlHookStruct& event) {
+    LastCall = Process.Api.system.GetTickCount();
+    if (event.dwExtraInfo == WorkDoneMarker) {
+        --Pending;
+        return true;
+    }
+    if (event.dwExtraInfo == OwnInputMarker) return false;
+    if (Pending > 0) {
+        Post([this, event] { DecideHeldBack(event); });
+        return true;
+    }
+    TKeyActions actions;
+    TInjectedTarget target;
+    bool swallow = DecideNow(event, actions, target);
+    if (!actions.List().empty()) {
+        Post([this, actions = std::move(actions), target] {
+            TInjectedTyping typing(Process.Api, target);
+            RunKeyActions(Process, actions, {[&](const std::string& text) { typing.Type(text); },
+                                             [&](std::uint16_t code, bool press) { typing.Key(code, press); }});
+            typing.Finish();
+        });
+    }
+    return swallow;
+}
+
+// A key the person pressed while the worker had work: decided in its turn,
+// let go on marked when it passes, its actions done at once.
+void TLowLevelHook::DecideHeldBack(const KbdLlHookStruct& event) {
+    TKeyActions actions;
+    TInjectedTarget target;
+    if (!DecideNow(event, actions, target)) SendMarked(Process.Api.keyboard, event);
+    TInjectedTyping typing(Process.Api, target);
+    RunKeyActions(Process, actions, {[&](const std::string& text) { typing.Type(text); },
+                                     [&](std::uint16_t code, bool press) { typing.Key(code, press); }});
+    typing.Finish();
+}
+
+// A lock key's first press toggles its lock as it passes.
+bool TLowLevelHook::DecideNow(const KbdLlHookStruct& event, TKeyActions& actions, TInjectedTarget& target) {
+    auto virtualKey = static_cast<std::uint8_t>(event.vkCode);
+    bool release = event.flags & LLKHF_UP;
+    bool wasDown = Down[virtualKey];
+    Down[virtualKey] = !release;
+    bool lockPress = !release && !wasDown && IsLockKey(virtualKey);
+    if (lockPress) Toggled.flip(virtualKey);
+    if (release || IsModifier(virtualKey)) return false;
+    bool swallow = Examine(event, wasDown, actions, target);
+    if (swallow && lockPress) Toggled.flip(virtualKey);
+    return swallow;
+}
+
+// The key rules for a press in a program the hook serves, in the scope of
+// that program and its focus window.
+bool TLowLevelHook::Examine(const KbdLlHookStruct& event, bool wasDown, TKeyActions& actions,
+                            TInjectedTarget& target) {
+    WindowApi& windows = Process.Api.windows;
+    Window foreground = windows.GetForegroundWindow();
+    std::uint32_t processId = 0;
+    std::uint32_t thread = windows.GetWindowThreadProcessId(foreground, &processId);
+    const TForegroundProgram& program = ForegroundProgram(processId);
+    if (!program.Served) return false;
+    GuiThreadInfo info{};
+    info.cbSize = sizeof info;
+    Window focus = windows.GetGUIThreadInfo(thread, &info) ? info.hwndFocus : 0;
+
+    TKeyEvent key = KeyEventOf(event, wasDown, IsDialog(focus));
+    Process.KeyFlags = Flags();
+    TKeyScope scope = ScopeOfKey(Process, program.ProgramFile, focus);
+    if (!scope.Acts) return false;
+    target = TInjectedTarget{foreground, Process.Api.keyboard.GetKeyboardLayout(thread), HeldSides(),
+                             Toggled[VK_CAPITAL]};
+    AnnounceLockKey(Process, key);
+    return ApplyKeyRules(Process, key, scope, actions) == TVerdict::Swallow;
+}
+
+// A 32-bit process on 64-bit Windows gets the window hook in its own
+// process, unless it is a Store app. A process the hook may not ask about
+// is left alone.
+const TForegroundProgram& TLowLevelHook::ForegroundProgram(std::uint32_t processId) {
+    auto found = Programs.find(processId);
+    if (found != Programs.end()) return found->second;
+    TForegroundProgram program;
+    SystemApi& system = Process.Api.system;
+    win::Handle handle = system.OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, false, processId);
+    bool wow64 = false;
+    if (handle != 0 && system.IsWow64Process(handle, &wow64)) {
+        program.Served = !wow64 || system.IsImmersiveProcess(handle);
+        program.ProgramFile = ProgramFileOf(system, handle);
+    }
+    if (handle != 0) system.CloseHandle(handle);
+    return Programs.emplace(processId, std::move(program)).first->second;
+}
+
+TKeyFlags TLowLevelHook::Flags() const {
+    TKeyFlags flags;
+    SetKeyFlag(flags, kfShift, Down[VK_LSHIFT] || Down[VK_RSHIFT]);
+    SetKeyFlag(flags, kfCtrl, Down[VK_LCONTROL] || Down[VK_RCONTROL]);
+    SetKeyFlag(flags, kfAlt, Down[VK_LMENU] || Down[VK_RMENU]);
+    SetKeyFlag(flags, kfAltGr, Down[VK_RMENU]);
+    SetKeyFlag(flags, kfCapsLock, Toggled[VK_CAPITAL]);
+    SetKeyFlag(flags, kfNumLock, Toggled[VK_NUMLOCK]);
+    SetKeyFlag(flags, kfScrollLock, Toggled[VK_SCROLL]);
+    SetKeyFlag(flags, kfWin, Down[VK_RWIN]);
+    return flags;
+}
+
+std::uint8_t TLowLevelHook::HeldSides() const {
+    std::uint8_t sides = 0;
+    for (int side = 0; side < 6; ++side) {
+        if (Down[VK_LSHIFT + side]) sides = static_cast<std::uint8_t>(sides | (1u << side));
+    }
+    return sides;
+}
+
+// The low-level event has no dialog-mode bit: the focus is in a dialog box
+// when its top-level window is of the dialog class.
+bool TLowLevelHook::IsDialog(Window focus) {
+    if (focus == 0) return false;
+    char name[16];
+    std::uint32_t length = Process.Api.windows.RealGetWindowClassA(TopParentWindow(Process, focus), name, sizeof name);
+    return std::string_view(name, length) == "#32770";
+}
+
+LResult ZV_STDCALL LowLevelHookEntry(int code, WParam wParam, LParam lParam) {
+    TLowLevelHook* hook = Installed;
+    bool swallow = false;
+    if (hook && code == HC_ACTION) {
+        try {
+            swallow = hook->Decide(*reinterpret_cast<const KbdLlHookStruct*>(lParam));
+        } catch (...) {
+            swallow = false;
+        }
+    }
+    if (swallow) return 1;
+    return InstalledHooks ? InstalledHooks->CallNextHookEx(hook ? hook->Handle : 0, code, wParam, lParam) : 0;
+}
+
+// The state stays with the process while the hook is in place; removing
+// the hook ends the worker after the job it runs.
+HookHandle InstallLowLevel(THookProcess& process, std::uint8_t what) {
+    HookApi& hooks = process.Api.hooks;
+    InstalledHooks = &hooks;
+    std::unique_ptr<TLowLevelHook>& hook = process.LowLevel;
+    if (what == 0) {
+        if (hook && hooks.UnhookWindowsHookEx(hook->Handle)) {
+            Installed = nullptr;
+            hook.reset();
+        }
+        return hook ? hook->Handle : 0;
+    }
+    if (!hook) {
+        hook = std::make_unique<TLowLevelHook>(process);
+        Installed = hook.get();
+    }
+    if (hook->Handle != 0 && (what == 1 || !RemovedByWindows(process, *hook))) return hook->Handle;
+    if (hook->Handle != 0) hooks.UnhookWindowsHookEx(hook->Handle);
+    hook->Handle = Hook(process);
+    hook->LastCall = process.Api.system.GetTickCount();
+    return hook->Handle;
+}
