@@ -356,7 +356,13 @@ def library_that_cannot_move_waits_with_the_new_files_for_the_next_logon(session
         check_uninstalled(session)
 
 
-def lay_out_companion(session, running=False):
+# What ends the host: WM_QUIT to its thread, or the installer by force, as
+# TerminateProcess hands over its exit code.
+ENDED_BY_WM_QUIT = 0
+ENDED_BY_FORCE = 1
+
+
+def lay_out_companion(session, running=False, host_answers=True):
     """The 64-bit companion in the installation folder as version 1.1.0 left
     it, with a new library waiting for the next logon. Running, the host
     runs, and a 64-bit program still maps its library after its hook is
@@ -364,12 +370,16 @@ def lay_out_companion(session, running=False):
     two processes are returned. The 64-bit probe then stands for both files:
     Windows treats a running program's file as a mapped library (it can be
     renamed, not deleted), and the probe window, as the host, pumps messages
-    until WM_QUIT ends it with exit code 0. Not running, a library stands
-    for them, which no one can start."""
+    until WM_QUIT ends it with exit code 0. A host that does not answer is
+    the 64-bit command interpreter waiting for input, which has no message
+    queue at all. Not running, a library stands for the files, which no one
+    can start."""
     folder = install_folder(session)
     stand_in = BIN / "tests" / "probe.exe" if running else BIN32 / "Zolhook.dll"
     for name in [*COMPANION, "Zolhook64.dll.neu"]:
         shutil.copy(stand_in, folder / name)
+    if not host_answers:
+        shutil.copy(PREFIX / "drive_c" / "windows" / "system32" / "cmd.exe", folder / "Zolvik64.exe")
     windows_folder = subprocess.run(["winepath", "-w", str(folder)], env=session.env(),
                                     capture_output=True, text=True).stdout.strip()
     wine_reg(session, "add", RUNONCE, "/v", COMPANION_VALUE, "/d",
@@ -379,18 +389,25 @@ def lay_out_companion(session, running=False):
         return None
     processes = []
     for name in COMPANION:
+        if name == "Zolvik64.exe" and not host_answers:
+            processes.append(subprocess.Popen(["wine", str(folder / name), "/c", "pause"], env=session.env(),
+                                              stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                              stderr=subprocess.DEVNULL))
+            session.processes.append(processes[-1])
+            wait_until(lambda: session.running("Zolvik64.exe /c pause"), "the host that does not answer")
+            continue
         log = Log(session.work / f"{name}.log")
         processes.append(session.start(folder / name, "window", log.path, name))
         log.wait_for(lambda lines: "READY" in lines, f"{name} running")
     return processes
 
 
-def check_companion_gone(session, host, application):
+def check_companion_gone(session, host, application, ended_by=ENDED_BY_WM_QUIT):
     try:
         code = host.wait(timeout=30)
     except subprocess.TimeoutExpired:
         code = "none, it runs on"
-    check(code == 0, f"the host ended by WM_QUIT (exit code {code})")
+    check(code == ended_by, f"the host ended with exit code {ended_by}, not {code}")
     check(application.poll() is None, "the program that maps the library runs on")
     wait_until(lambda: session.query_registry(RUNONCE, COMPANION_VALUE) is None,
                "1.1.0's logon command to go")
@@ -416,13 +433,14 @@ def upgrade_from_1_1_0_ends_its_64_bit_host_and_removes_its_files(session):
 @scenario
 def uninstall_ends_a_1_1_0_host_and_removes_its_files(session):
     # An installation whose new files wait for the next logon still has the
-    # companion, and its old tray program restarted the host.
+    # companion, and its old tray program restarted the host, which here
+    # does not answer.
     remove_installation(session)
     run_setup(session, SETUP)
-    host, application = lay_out_companion(session, running=True)
+    host, application = lay_out_companion(session, running=True, host_answers=False)
     run_setup(session, install_folder(session) / "Deinstallieren.exe")
     check_uninstalled(session)
-    check_companion_gone(session, host, application)
+    check_companion_gone(session, host, application, ended_by=ENDED_BY_FORCE)
     check(any(aside_folders(session)[0].iterdir()), "the library in use moved aside")
 
 
