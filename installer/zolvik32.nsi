@@ -120,10 +120,9 @@ FunctionEnd
 ; threads first, and is ended by force only when it has not gone after a
 ; while. Only the host of this installation's folder is ended.
 !macro END_COMPANION un
-; The process of the thread entry at $1, opened as $3 when it runs this
-; installation's host, else $3 is 0.
+; Process $4, opened as $3 when it runs this installation's host, else $3
+; is 0.
 Function ${un}OpenCompanion
-    System::Call "*$1(i, i, i, i .r4)"
     System::Call "kernel32::OpenProcess(i ${SYNCHRONIZE}|${PROCESS_TERMINATE}|${PROCESS_QUERY_LIMITED_INFORMATION}, i 0, i r4) p .r3"
     ${If} $3 P= 0
         Return
@@ -137,7 +136,9 @@ Function ${un}OpenCompanion
 FunctionEnd
 
 ; Walks the threads of the system: $9 "quit" posts WM_QUIT to each thread
-; of the host, "end" waits for the host and ends it when it stays.
+; of the host, "end" waits for the host and ends it when it stays. The
+; threads of a process come one after another: a process is looked at
+; again only when it is the host.
 Function ${un}VisitCompanionThreads
     System::Call "kernel32::CreateToolhelp32Snapshot(i ${TH32CS_SNAPTHREAD}, i 0) p .r0"
     ${If} $0 P= -1
@@ -145,12 +146,18 @@ Function ${un}VisitCompanionThreads
     ${EndIf}
     System::Call "*(i 28, i, i, i, i, i, i) p .r1"
     System::Call "kernel32::Thread32First(p r0, p r1) i .r2"
+    StrCpy $8 ""
     ${DoWhile} $2 != 0
-        Call ${un}OpenCompanion
+        System::Call "*$1(i, i, i .r7, i .r4)"
+        StrCpy $3 0
+        ${If} $4 != $8
+            Call ${un}OpenCompanion
+            StrCpy $8 $4
+        ${EndIf}
         ${If} $3 P<> 0
+            StrCpy $8 ""
             ${If} $9 == "quit"
-                System::Call "*$1(i, i, i .r4)"
-                System::Call "user32::PostThreadMessageW(i r4, i ${WM_QUIT}, p 0, p 0)"
+                System::Call "user32::PostThreadMessageW(i r7, i ${WM_QUIT}, p 0, p 0)"
             ${Else}
                 System::Call "kernel32::WaitForSingleObject(p r3, i ${COMPANION_GRACE}) i .r4"
                 ${If} $4 != 0
