@@ -1,8 +1,8 @@
 ﻿; The installer of Zolvik32: a per-user installation into the user's
 ; programs folder, without administrator rights (the settings live in the
-; current user's registry anyway). Built by the win64 preset:
+; current user's registry anyway). Built from the files of the win32 build:
 ;   makensis -DVERSION=1.1.0 -DSOURCE=<repository> -DBIN32=<win32 build>
-;            -DBIN64=<win64 build> -DOUTFILE=<Zolvik32-Setup.exe> zolvik32.nsi
+;            -DOUTFILE=<Zolvik32-Setup.exe> zolvik32.nsi
 ; Silent use: Zolvik32-Setup.exe /S [/NOAUTOSTART] [/D=folder], exit code 0,
 ; 3010 when the new files take their place only at the next logon, 2 when
 ; refused; Deinstallieren.exe /S [/REMOVESETTINGS].
@@ -15,7 +15,6 @@ SetCompressor /SOLID lzma
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"
 !include "WinMessages.nsh"
-!include "x64.nsh"
 
 !define PRODUCT "Zolvik32"
 !define PUBLISHER "Quendlin"
@@ -27,6 +26,16 @@ SetCompressor /SOLID lzma
 !define SCHEME_KEY "AppEvents\Schemes\Apps\Zolvik32"
 !define STARTMENU "$SMPROGRAMS\Zolvik32"
 !define SYNCHRONIZE 0x00100000
+!define PROCESS_TERMINATE 0x0001
+!define PROCESS_QUERY_LIMITED_INFORMATION 0x1000
+!define TH32CS_SNAPTHREAD 0x4
+; Version 1.1.0 served 64-bit programs with a companion of its own, a host
+; program and its hook library. Nothing installs them any more; the
+; installer and the uninstaller end the host and remove both where an
+; earlier installation left them.
+!define COMPANION "Zolvik64.exe"
+!define COMPANION_LIBRARY "Zolhook64.dll"
+!define COMPANION_GRACE 5000
 ; Files that running programs still map are moved out of the way into one
 ; of these folders, the second where the first lies on another volume
 ; (Windows moves such a file only within its volume); the next logon
@@ -86,7 +95,7 @@ VIAddVersionKey /LANG=${LANG_GERMAN} "ProductVersion" "${VERSION}"
 
 ; The running system is ended the way every program may end it: WM_CLOSE
 ; to the tray program's control window. Its process is waited for, since it
-; still removes its hook and ends its 64-bit host after the window is gone.
+; still removes its hooks after the window is gone.
 !macro END_RUNNING_SYSTEM un
 Function ${un}EndRunningSystem
     FindWindow $0 "Zolvik32" "Zolvik32"
@@ -104,6 +113,75 @@ FunctionEnd
 !macroend
 !insertmacro END_RUNNING_SYSTEM ""
 !insertmacro END_RUNNING_SYSTEM "un."
+
+; The 1.1.0 host has no window: it runs until its tray program ends or its
+; thread receives WM_QUIT, and then removes its hook. One left running, say
+; beside a tray program that no longer answers, gets WM_QUIT in each of its
+; threads first, and is ended by force only when it has not gone after a
+; while. Only the host of this installation's folder is ended.
+!macro END_COMPANION un
+; Process $4, opened as $3 when it runs this installation's host, else $3
+; is 0.
+Function ${un}OpenCompanion
+    System::Call "kernel32::OpenProcess(i ${SYNCHRONIZE}|${PROCESS_TERMINATE}|${PROCESS_QUERY_LIMITED_INFORMATION}, i 0, i r4) p .r3"
+    ${If} $3 P= 0
+        Return
+    ${EndIf}
+    System::Call "kernel32::QueryFullProcessImageNameW(p r3, i 0, w .r5, *i ${NSIS_MAX_STRLEN}) i .r6"
+    ${If} $6 == 0
+    ${OrIf} $5 != "$INSTDIR\${COMPANION}"
+        System::Call "kernel32::CloseHandle(p r3)"
+        StrCpy $3 0
+    ${EndIf}
+FunctionEnd
+
+; Walks the threads of the system: $9 "quit" posts WM_QUIT to each thread
+; of the host, "end" waits for the host and ends it when it stays. The
+; threads of a process come one after another: a process is looked at
+; again only when it is the host.
+Function ${un}VisitCompanionThreads
+    System::Call "kernel32::CreateToolhelp32Snapshot(i ${TH32CS_SNAPTHREAD}, i 0) p .r0"
+    ${If} $0 P= -1
+        Return
+    ${EndIf}
+    System::Call "*(i 28, i, i, i, i, i, i) p .r1"
+    System::Call "kernel32::Thread32First(p r0, p r1) i .r2"
+    StrCpy $8 ""
+    ${DoWhile} $2 != 0
+        System::Call "*$1(i, i, i .r7, i .r4)"
+        StrCpy $3 0
+        ${If} $4 != $8
+            Call ${un}OpenCompanion
+            StrCpy $8 $4
+        ${EndIf}
+        ${If} $3 P<> 0
+            StrCpy $8 ""
+            ${If} $9 == "quit"
+                System::Call "user32::PostThreadMessageW(i r7, i ${WM_QUIT}, p 0, p 0)"
+            ${Else}
+                System::Call "kernel32::WaitForSingleObject(p r3, i ${COMPANION_GRACE}) i .r4"
+                ${If} $4 != 0
+                    System::Call "kernel32::TerminateProcess(p r3, i 1)"
+                    System::Call "kernel32::WaitForSingleObject(p r3, i ${COMPANION_GRACE})"
+                ${EndIf}
+            ${EndIf}
+            System::Call "kernel32::CloseHandle(p r3)"
+        ${EndIf}
+        System::Call "kernel32::Thread32Next(p r0, p r1) i .r2"
+    ${Loop}
+    System::Free $1
+    System::Call "kernel32::CloseHandle(p r0)"
+FunctionEnd
+
+Function ${un}EndCompanion
+    StrCpy $9 "quit"
+    Call ${un}VisitCompanionThreads
+    StrCpy $9 "end"
+    Call ${un}VisitCompanionThreads
+FunctionEnd
+!macroend
+!insertmacro END_COMPANION ""
+!insertmacro END_COMPANION "un."
 
 ; After the hook is gone a library stays mapped in running programs until
 ; Windows unloads it from each: Windows lets such a file be renamed, also
@@ -151,21 +229,18 @@ Function ${un}ClearLibraries
     StrCpy $R9 "$INSTDIR\Zolhook.dll"
     Call ${un}TakeAside
     StrCpy $R4 $R8
-    StrCpy $R3 ""
-    ${If} ${RunningX64}
-        StrCpy $R9 "$INSTDIR\Zolhook64.dll"
-        Call ${un}TakeAside
-        StrCpy $R3 $R8
-    ${EndIf}
+    StrCpy $R9 "$INSTDIR\${COMPANION_LIBRARY}"
+    Call ${un}TakeAside
+    StrCpy $R3 $R8
     StrCpy $R5 0
     ${If} ${FileExists} "$INSTDIR\Zolhook.dll"
-    ${OrIf} ${FileExists} "$INSTDIR\Zolhook64.dll"
+    ${OrIf} ${FileExists} "$INSTDIR\${COMPANION_LIBRARY}"
         StrCpy $R5 1
         ${If} $R4 != ""
             Rename "$R4" "$INSTDIR\Zolhook.dll"
         ${EndIf}
         ${If} $R3 != ""
-            Rename "$R3" "$INSTDIR\Zolhook64.dll"
+            Rename "$R3" "$INSTDIR\${COMPANION_LIBRARY}"
         ${EndIf}
     ${Else}
         ; Those that no program uses go at once.
@@ -173,15 +248,15 @@ Function ${un}ClearLibraries
         Delete "$R3"
     ${EndIf}
 FunctionEnd
+
+; $R9 gone, unless it is in use and cannot even move.
+Function ${un}RemoveFile
+    Delete "$R9"
+    Call ${un}TakeAside
+FunctionEnd
 !macroend
 !insertmacro LIBRARY_FUNCTIONS ""
 !insertmacro LIBRARY_FUNCTIONS "un."
-
-; $R9 gone, unless it is in use and cannot even move.
-Function un.RemoveFile
-    Delete "$R9"
-    Call un.TakeAside
-FunctionEnd
 
 ; The account check: the system is installed for the user who is logged on
 ; and runs with that user's rights. Run elevated, the installer would put
@@ -245,10 +320,6 @@ FunctionEnd
 !if /FileExists "${BIN32}/Zolsetup.exe"
     File "/oname=$INSTDIR\Zolsetup.exe${suffix}" "${BIN32}/Zolsetup.exe"
 !endif
-    ${If} ${RunningX64}
-        File "/oname=$INSTDIR\Zolvik64.exe${suffix}" "${BIN64}/Zolvik64.exe"
-        File "/oname=$INSTDIR\Zolhook64.dll${suffix}" "${BIN64}/Zolhook64.dll"
-    ${EndIf}
 !macroend
 
 !macro UNINSTALL_FILE name
@@ -259,9 +330,10 @@ FunctionEnd
 Section "Zolvik32" SecProgram
     SectionIn RO
     Call EndRunningSystem
+    Call EndCompanion
     ; Version 1.1.0 replaced each library on its own at logon.
     DeleteRegValue HKCU "${RUNONCE_KEY}" "Zolvik32 Zolhook.dll"
-    DeleteRegValue HKCU "${RUNONCE_KEY}" "Zolvik32 Zolhook64.dll"
+    DeleteRegValue HKCU "${RUNONCE_KEY}" "Zolvik32 ${COMPANION_LIBRARY}"
     DeleteRegValue HKCU "${RUNONCE_KEY}" "${REPLACE_VALUE}"
     Delete "$INSTDIR\*${NEW_SUFFIX}"
     SetOutPath "$INSTDIR"
@@ -273,6 +345,8 @@ Section "Zolvik32" SecProgram
         SetRebootFlag true
     ${Else}
         !insertmacro PROGRAM_FILES ""
+        StrCpy $R9 "$INSTDIR\${COMPANION}"
+        Call RemoveFile
         StrCpy $StartCommand '${START_COMMAND}'
     ${EndIf}
     SetOutPath "$INSTDIR\Beispiele"
@@ -366,11 +440,12 @@ FunctionEnd
 Section "un.Zolvik32" UnSecProgram
     SectionIn RO
     Call un.EndRunningSystem
+    Call un.EndCompanion
     !insertmacro UNINSTALL_FILE "Zolvik32.exe"
     !insertmacro UNINSTALL_FILE "Zolsetup.exe"
-    !insertmacro UNINSTALL_FILE "Zolvik64.exe"
+    !insertmacro UNINSTALL_FILE "${COMPANION}"
     !insertmacro UNINSTALL_FILE "Zolhook.dll"
-    !insertmacro UNINSTALL_FILE "Zolhook64.dll"
+    !insertmacro UNINSTALL_FILE "${COMPANION_LIBRARY}"
     Delete "$INSTDIR\*${NEW_SUFFIX}"
     RMDir /r "$INSTDIR\Beispiele"
     RMDir /r "$INSTDIR\Dokumentation"
@@ -384,7 +459,7 @@ Section "un.Zolvik32" UnSecProgram
     ${EndIf}
     DeleteRegValue HKCU "${RUNONCE_KEY}" "${REPLACE_VALUE}"
     DeleteRegValue HKCU "${RUNONCE_KEY}" "Zolvik32 Zolhook.dll"
-    DeleteRegValue HKCU "${RUNONCE_KEY}" "Zolvik32 Zolhook64.dll"
+    DeleteRegValue HKCU "${RUNONCE_KEY}" "Zolvik32 ${COMPANION_LIBRARY}"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd
 
@@ -410,9 +485,9 @@ SectionEnd
 
 ; At the logon after an installation that had to leave its files waiting:
 ; while an old library is still in use the old files all stay as they are;
-; otherwise every waiting file takes its place. The tray program starts
-; afterwards when the Run value says so, which then says so again in the
-; form the configuration program writes.
+; otherwise every waiting file takes its place, and the 1.1.0 companion
+; goes. The tray program starts afterwards when the Run value says so,
+; which then says so again in the form the configuration program writes.
 !macro TAKE_NEW_FILE name
     ${If} ${FileExists} "$INSTDIR\${name}${NEW_SUFFIX}"
         StrCpy $R9 "$INSTDIR\${name}"
@@ -428,10 +503,10 @@ Function un.PutNewFilesInPlace
         Call un.ClearLibraries
         ${If} $R5 == 0
             !insertmacro TAKE_NEW_FILE "Zolhook.dll"
-            !insertmacro TAKE_NEW_FILE "Zolhook64.dll"
             !insertmacro TAKE_NEW_FILE "Zolvik32.exe"
-            !insertmacro TAKE_NEW_FILE "Zolvik64.exe"
             !insertmacro TAKE_NEW_FILE "Zolsetup.exe"
+            StrCpy $R9 "$INSTDIR\${COMPANION}"
+            Call un.RemoveFile
         ${ElseIf} $0 != '${REPLACE_COMMAND}'
             WriteRegStr HKCU "${RUNONCE_KEY}" "${REPLACE_VALUE}" '${REPLACE_COMMAND}'
         ${EndIf}

@@ -1,8 +1,9 @@
 """The installer, Zolvik32-Setup.exe, run silently as an administrator
 would, in the 64-bit prefix: what it installs, the configuration it brings
-or keeps, an upgrade over the running system, libraries still in use, the
-next logon, and the uninstaller; and the accounts it refuses. Each scenario
-starts from a prefix without an installation."""
+or keeps, an upgrade over the running system, an upgrade from version 1.1.0
+and its 64-bit companion, libraries still in use, the next logon, and the
+uninstaller; and the accounts it refuses. Each scenario starts from a
+prefix without an installation."""
 import filecmp
 import os
 import pathlib
@@ -10,7 +11,7 @@ import shlex
 import shutil
 import subprocess
 
-from harness import BIN, BIN32, PREFIX, REPO, check, scenario, wait_until
+from harness import BIN, BIN32, PREFIX, REPO, Log, check, scenario, wait_until
 from scenarios_rules import ALTGR, SETTINGS, altgr, registry
 
 SETUP = BIN / "Zolvik32-Setup.exe"
@@ -24,14 +25,18 @@ REPLACE = "Zolvik32 neue Dateien"
 RESTART_NEEDED = 3010 & 0xFF
 REFUSED = 2
 UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zolvik32"
-PROGRAMS = {"Zolvik32.exe": BIN32, "Zolhook.dll": BIN32, "Zolvik64.exe": BIN, "Zolhook64.dll": BIN}
+PROGRAMS = ["Zolvik32.exe", "Zolhook.dll"]
 SHORTCUTS = ["Zolvik32.lnk", "Benutzerhandbuch.lnk", "Zolvik32 deinstallieren.lnk"]
 # The configuration program ships when the win32 build has made it.
 if (BIN32 / "Zolsetup.exe").exists():
-    PROGRAMS["Zolsetup.exe"] = BIN32
+    PROGRAMS.append("Zolsetup.exe")
     SHORTCUTS.append("Zolvik32 einrichten.lnk")
 GREETING = "Sehr geehrte Damen und Herren,"
-
+# Version 1.1.0 served 64-bit programs with a companion of its own: the host
+# Zolvik64.exe and its hook library Zolhook64.dll, which it replaced at the
+# next logon under this RunOnce value while the old one was in use.
+COMPANION = ["Zolvik64.exe", "Zolhook64.dll"]
+COMPANION_VALUE = "Zolvik32 Zolhook64.dll"
 
 
 def unix_folder(session, variable, *parts):
@@ -154,8 +159,9 @@ def tray_pids():
 
 def check_installed(session):
     folder = install_folder(session)
-    for name, build in PROGRAMS.items():
-        check(filecmp.cmp(folder / name, build / name, shallow=False), f"{name} installed as built")
+    for name in PROGRAMS:
+        check(filecmp.cmp(folder / name, BIN32 / name, shallow=False), f"{name} installed as built")
+    check(not any((folder / name).exists() for name in COMPANION), "no 64-bit companion installed")
     check((folder / "Beispiele" / "german-office.reg").exists(), "the examples installed")
     check((folder / "Dokumentation" / "user-guide.md").exists(), "the user guide installed")
     for shortcut in SHORTCUTS:
@@ -167,7 +173,7 @@ def check_installed(session):
                      "EstimatedSize    REG_DWORD", "Deinstallieren.exe\" /S"):
         check(expected in entry, f"{expected!r} in the installed-programs entry: {entry}")
     wait_until(lambda: session.control_hook() != 0, "the installed tray program")
-    wait_until(lambda: session.running("Zolvik64.exe"), "its 64-bit host")
+    check(not session.running("Zolvik64.exe"), "no 64-bit host running")
 
 
 def check_uninstalled(session):
@@ -180,7 +186,7 @@ def check_uninstalled(session):
 
 
 def macro_types(session, text):
-    window = session.start_window("probe64", 64)
+    window = session.start_window("probe32", 32)
     altgr(session, "g")
     window.wait_for(lambda lines: window.characters().startswith(text), repr(text))
 
@@ -197,7 +203,7 @@ def fresh_install_brings_the_example_and_uninstall_keeps_the_settings(session):
     run_setup(session, install_folder(session) / "Deinstallieren.exe")
     check_uninstalled(session)
     check(session.query_registry(SETTINGS, "Zolvik eingeschaltet") is not None, "the settings kept")
-    # The probe window still maps Zolhook64.dll: the library was moved out
+    # The probe window still maps Zolhook.dll: the library was moved out
     # of the way, and the next logon removes it.
     aside = unix_folder(session, "TEMP", "Zolvik32-alt")
     check(any(aside.iterdir()), "the library in use moved aside")
@@ -243,12 +249,12 @@ def uninstall_option_removes_the_settings(session):
           "the settings and macros removed")
 
 
-def built_setup(session, name, *defines, bin32=BIN32, bin64=BIN):
+def built_setup(session, name, *defines, bin32=BIN32):
     """An installer of the scenario's own, from the same script."""
     program = session.work / f"{name}.exe"
     result = subprocess.run(
         ["makensis", "-V1", "-XSetCompress off", *(f"-D{define}" for define in defines),
-         "-DVERSION=1.1.0", f"-DSOURCE={REPO}", f"-DBIN32={bin32}", f"-DBIN64={bin64}",
+         "-DVERSION=1.1.0", f"-DSOURCE={REPO}", f"-DBIN32={bin32}",
          f"-DOUTFILE={program}", str(REPO / "installer" / "zolvik32.nsi")], capture_output=True, text=True)
     check(result.returncode == 0, f"makensis: {result.stdout} {result.stderr}")
     return program
@@ -264,13 +270,11 @@ def test_setup(session, elevation, sid):
 def older_setup(session):
     """An installer of files that differ from the build's, as an earlier
     version's would: each has a byte more at its end, which Windows ignores."""
-    folders = {BIN32: session.work / "older32", BIN: session.work / "older64"}
-    for folder in folders.values():
-        folder.mkdir(exist_ok=True)
-    for name, build in PROGRAMS.items():
-        older = folders[build] / name
-        older.write_bytes((build / name).read_bytes() + b"\0")
-    return built_setup(session, "Older-Setup", bin32=folders[BIN32], bin64=folders[BIN]), folders
+    folder = session.work / "older"
+    folder.mkdir(exist_ok=True)
+    for name in PROGRAMS:
+        (folder / name).write_bytes((BIN32 / name).read_bytes() + b"\0")
+    return built_setup(session, "Older-Setup", bin32=folder), folder
 
 
 @scenario
@@ -326,14 +330,16 @@ def library_that_cannot_move_waits_with_the_new_files_for_the_next_logon(session
     with TempOnAnotherVolume(session):
         older, older_files = older_setup(session)
         run_setup(session, older)
+        lay_out_companion(session)
         macro_types(session, GREETING)
         folder = install_folder(session)
         aside_folders(session)[1].write_text("a file where the folder would be")
         run_setup(session, SETUP, expect=RESTART_NEEDED)
-        check(all(filecmp.cmp(folder / name, older_files[build] / name, shallow=False)
-                  for name, build in PROGRAMS.items()), "the older files all stay")
-        check(all(filecmp.cmp(folder / f"{name}.neu", build / name, shallow=False)
-                  for name, build in PROGRAMS.items()), "every new file waits beside its old one")
+        check(all(filecmp.cmp(folder / name, older_files / name, shallow=False)
+                  for name in PROGRAMS), "the older files all stay")
+        check(all((folder / name).exists() for name in COMPANION), "the older companion stays")
+        check(all(filecmp.cmp(folder / f"{name}.neu", BIN32 / name, shallow=False)
+                  for name in PROGRAMS), "every new file waits beside its old one")
         command = registry_value(session, RUN, "Zolvik32") or ""
         check(command.endswith('Deinstallieren.exe" /ERSETZEN'), f"the logon command: {command!r}")
         wait_until(lambda: session.control_hook() != 0, "the old version running on")
@@ -341,12 +347,101 @@ def library_that_cannot_move_waits_with_the_new_files_for_the_next_logon(session
         log_on_anew(session)
         wait_until(lambda: not any(folder.glob("*.neu")), "the new files to take their place")
         wait_until(lambda: session.control_hook() != 0, "the new version started")
-        check(all(filecmp.cmp(folder / name, build / name, shallow=False)
-                  for name, build in PROGRAMS.items()), "the new files in place")
+        check(all(filecmp.cmp(folder / name, BIN32 / name, shallow=False)
+                  for name in PROGRAMS), "the new files in place")
+        check(not any((folder / name).exists() for name in COMPANION), "the companion gone")
         run = registry_value(session, RUN, "Zolvik32") or ""
         check(run.endswith('Programs\\Zolvik32\\Zolvik32.exe"'), f"the Run value as before: {run!r}")
         run_setup(session, folder / "Deinstallieren.exe")
         check_uninstalled(session)
+
+
+# What ends the host: WM_QUIT to its thread, or the installer by force, as
+# TerminateProcess hands over its exit code.
+ENDED_BY_WM_QUIT = 0
+ENDED_BY_FORCE = 1
+
+
+def lay_out_companion(session, running=False, host_answers=True):
+    """The 64-bit companion in the installation folder as version 1.1.0 left
+    it, with a new library waiting for the next logon. Running, the host
+    runs, and a 64-bit program still maps its library after its hook is
+    gone, as Windows leaves it until the program next takes a message; the
+    two processes are returned. The 64-bit probe then stands for both files:
+    Windows treats a running program's file as a mapped library (it can be
+    renamed, not deleted), and the probe window, as the host, pumps messages
+    until WM_QUIT ends it with exit code 0. A host that does not answer is
+    the 64-bit command interpreter waiting for input, which has no message
+    queue at all. Not running, a library stands for the files, which no one
+    can start."""
+    folder = install_folder(session)
+    stand_in = BIN / "tests" / "probe.exe" if running else BIN32 / "Zolhook.dll"
+    for name in [*COMPANION, "Zolhook64.dll.neu"]:
+        shutil.copy(stand_in, folder / name)
+    if not host_answers:
+        shutil.copy(PREFIX / "drive_c" / "windows" / "system32" / "cmd.exe", folder / "Zolvik64.exe")
+    windows_folder = subprocess.run(["winepath", "-w", str(folder)], env=session.env(),
+                                    capture_output=True, text=True).stdout.strip()
+    wine_reg(session, "add", RUNONCE, "/v", COMPANION_VALUE, "/d",
+             f'cmd.exe /c move /y "{windows_folder}\\Zolhook64.dll.neu" "{windows_folder}\\Zolhook64.dll"',
+             "/f")
+    if not running:
+        return None
+    processes = []
+    for name in COMPANION:
+        if name == "Zolvik64.exe" and not host_answers:
+            processes.append(subprocess.Popen(["wine", str(folder / name), "/c", "pause"], env=session.env(),
+                                              stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                              stderr=subprocess.DEVNULL))
+            session.processes.append(processes[-1])
+            wait_until(lambda: session.running("Zolvik64.exe /c pause"), "the host that does not answer")
+            continue
+        log = Log(session.work / f"{name}.log")
+        processes.append(session.start(folder / name, "window", log.path, name))
+        log.wait_for(lambda lines: "READY" in lines, f"{name} running")
+    return processes
+
+
+def check_companion_gone(session, host, application, ended_by=ENDED_BY_WM_QUIT):
+    try:
+        code = host.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        code = "none, it runs on"
+    check(code == ended_by, f"the host ended with exit code {ended_by}, not {code}")
+    check(application.poll() is None, "the program that maps the library runs on")
+    wait_until(lambda: session.query_registry(RUNONCE, COMPANION_VALUE) is None,
+               "1.1.0's logon command to go")
+    check(not any(install_folder(session).glob("*.neu")), "1.1.0's waiting library removed")
+
+
+@scenario
+def upgrade_from_1_1_0_ends_its_64_bit_host_and_removes_its_files(session):
+    remove_installation(session)
+    run_setup(session, SETUP)
+    host, application = lay_out_companion(session, running=True)
+    before = tray_pids()
+    run_setup(session, SETUP)
+    check_companion_gone(session, host, application)
+    wait_until(lambda: tray_pids() and not tray_pids() & before, "a new tray program")
+    check_installed(session)
+    check(any(aside_folders(session)[0].iterdir()), "the library in use moved aside")
+    check_cleanup_scheduled(session)
+    run_setup(session, install_folder(session) / "Deinstallieren.exe")
+    check_uninstalled(session)
+
+
+@scenario
+def uninstall_ends_a_1_1_0_host_and_removes_its_files(session):
+    # An installation whose new files wait for the next logon still has the
+    # companion, and its old tray program restarted the host, which here
+    # does not answer.
+    remove_installation(session)
+    run_setup(session, SETUP)
+    host, application = lay_out_companion(session, running=True, host_answers=False)
+    run_setup(session, install_folder(session) / "Deinstallieren.exe")
+    check_uninstalled(session)
+    check_companion_gone(session, host, application, ended_by=ENDED_BY_FORCE)
+    check(any(aside_folders(session)[0].iterdir()), "the library in use moved aside")
 
 
 def ask_to_close(session, program):
