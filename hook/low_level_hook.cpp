@@ -11,6 +11,7 @@
 #include "hook/key_event.h"
 #include "hook/key_rules.h"
 #include "hook/key_scope.h"
+#include "hook/num_lock_hold.h"
 #include "hook/rule_actions.h"
 #include "platform/win_constants.h"
 
@@ -231,8 +232,14 @@ bool TLowLevelHook::Examine(const KbdLlHookStruct& event, bool wasDown, TKeyActi
     if (!scope.Acts) return false;
     target = TInjectedTarget{foreground, Process.Api.keyboard.GetKeyboardLayout(thread), HeldSides(),
                              Toggled[VK_CAPITAL]};
+    // The hook comes before the system toggles Num Lock: a press it
+    // swallows toggles nothing, so no tap of its own is needed to hold Num
+    // Lock on.
+    bool holdOn = key.VirtualKey == VK_NUMLOCK && scope.Rules && scope.Keypad &&
+                  HoldNumLockOn(Process, key) == TNumLockHold::Tapped;
+    if (holdOn) Process.NumLockTapDue = false;
     AnnounceLockKey(Process, key);
-    return ApplyKeyRules(Process, key, scope, actions) == TVerdict::Swallow;
+    return ApplyKeyRules(Process, key, scope, actions) == TVerdict::Swallow || holdOn;
 }
 
 // A process that ended leaves the cache when its id comes again, or when

@@ -121,6 +121,29 @@ TEST_F(LowLevelPathTest, EachKeyActsOnceInEveryKindOfApplication) {
     }
 }
 
+// Num Lock stays on where the setting holds it, and AltGr+Num Lock
+// switches the keypad's decimal text without switching Num Lock, in
+// every kind of application alike.
+TEST_F(LowLevelPathTest, NumLockStaysOnInEveryKindOfApplication) {
+    machine.Tap(VK_NUMLOCK, true);
+    Settle();
+    ASSERT_TRUE(machine.keyboard.IsLockOn(VK_NUMLOCK));
+    SetOption("NUM Umschaltung sperren", 1);
+    for (Window window : {app64, store, app32, app64}) {
+        machine.Focus(window);
+        machine.Tap(VK_NUMLOCK, true);
+        Settle();
+        EXPECT_TRUE(machine.keyboard.IsLockOn(VK_NUMLOCK)) << window;
+        std::vector<std::uint8_t> decimalText = machine.registry.Get(SettingsKeyPath, "NUM Punkt")->data;
+        machine.PressAltGr();
+        machine.Tap(VK_NUMLOCK, true);
+        machine.ReleaseAltGr();
+        Settle();
+        EXPECT_TRUE(machine.keyboard.IsLockOn(VK_NUMLOCK)) << window;
+        EXPECT_NE(machine.registry.Get(SettingsKeyPath, "NUM Punkt")->data, decimalText) << window;
+    }
+}
+
 // The person's keys during a long macro wait behind it and are then
 // decided as the person's, modifiers included: the text arrives as
 // written, and the keys end as the person holds them.
