@@ -161,8 +161,10 @@ TEST_F(LowLevelPathTest, ThePersonsKeysDuringALongMacroComeAfterItAsThePersons) 
     machine.keyboard.UserEventAmidInjected(100, VK_SHIFT, false, false);
     machine.keyboard.UserEventAmidInjected(120, VK_AE, false, false);
     machine.keyboard.UserEventAmidInjected(121, VK_AE, false, true);
+    machine.keyboard.UserEventAmidInjected(130, 'X', false, false);
+    machine.keyboard.UserEventAmidInjected(131, 'X', false, true);
     Settle();
-    EXPECT_EQ(machine.AppText(app64), macro + "aeAe");
+    EXPECT_EQ(machine.AppText(app64), macro + "aeAeX");
     EXPECT_TRUE(machine.keyboard.IsAsyncKeyDown(VK_SHIFT)) << "still held";
     EXPECT_FALSE(machine.keyboard.IsAsyncKeyDown(VK_MENU)) << "let go of during the macro";
     EXPECT_FALSE(machine.keyboard.IsAsyncKeyDown(VK_CONTROL));
@@ -171,7 +173,7 @@ TEST_F(LowLevelPathTest, ThePersonsKeysDuringALongMacroComeAfterItAsThePersons) 
     EXPECT_FALSE(machine.keyboard.IsAsyncKeyDown(VK_SHIFT));
     machine.Tap(VK_AE);
     Settle();
-    EXPECT_EQ(machine.AppText(app64), macro + "aeAeae");
+    EXPECT_EQ(machine.AppText(app64), macro + "aeAeXae");
 }
 
 // The window hook types a macro of umlauts in the 32-bit program; the focus
