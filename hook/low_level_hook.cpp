@@ -72,8 +72,9 @@ std::uint32_t IntegrityOf(SystemApi& system, win::Handle process) {
     std::uint32_t level = 0;
     if (system.GetTokenInformation(token, TokenIntegrityLevel, buffer, sizeof buffer, &length)) {
         const auto* sid = static_cast<const std::uint8_t*>(reinterpret_cast<TokenMandatoryLabel*>(buffer)->Sid);
-        std::uint8_t count = sid[1];
-        if (count > 0) std::memcpy(&level, sid + 8 + 4 * (count - 1), sizeof level);
+        bool inside = sid >= buffer + sizeof(TokenMandatoryLabel) && sid + 8 <= buffer + length;
+        std::uint8_t count = inside ? sid[1] : 0;
+        if (count > 0 && sid + 8 + 4 * count <= buffer + length) std::memcpy(&level, sid + 4 + 4 * count, sizeof level);
     }
     system.CloseHandle(token);
     return level;
