@@ -11,6 +11,8 @@
 #include <bitset>
 #include <cstdint>
 #include <map>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "common/worker_thread.h"
@@ -21,9 +23,16 @@
 
 // The program in front as the low-level hook asks about it, once a process.
 struct TForegroundProgram {
-    // No window hook of this library runs in it.
+    // No window hook of this library runs in it, and it takes the input the
+    // hook would type in place of a key.
     bool Served = false;
+    // Of a higher integrity level than the tray, or one that does not
+    // tell: the input the hook types is dropped there.
+    bool Refused = true;
     std::string ProgramFile;
+    // Open while the answer is kept: Windows gives no other process the id
+    // meanwhile, and the handle tells when the process has ended.
+    win::Handle Process = 0;
 };
 
 class TLowLevelHook {
@@ -37,6 +46,9 @@ public:
 
     // True swallows the event. Never waits.
     bool Decide(const win::KbdLlHookStruct& event);
+    // Installed again after Windows removed it: the events it missed meanwhile
+    // never come, the work's own and the person's alike.
+    void Reinstalled();
 
     win::HookHandle Handle = 0;
     // GetTickCount when Windows last called the hook.
@@ -48,7 +60,11 @@ private:
     bool DecideNow(const win::KbdLlHookStruct& event, TKeyActions& actions, TInjectedTarget& target);
     bool Examine(const win::KbdLlHookStruct& event, bool wasDown, TKeyActions& actions, TInjectedTarget& target);
     void DecideHeldBack(const win::KbdLlHookStruct& event);
-    const TForegroundProgram& ForegroundProgram(std::uint32_t processId);
+    bool WorkAhead(const win::KbdLlHookStruct& event);
+    void WorkDone(std::uint16_t job);
+    TForegroundProgram ForegroundProgram(std::uint32_t processId);
+    TForegroundProgram AskAbout(std::uint32_t processId);
+    void ReadKeysDown();
     TKeyFlags Flags() const;
     std::uint8_t HeldSides() const;
     bool IsDialog(win::Window focus);
@@ -59,12 +75,21 @@ private:
     // low-level event tells neither).
     std::bitset<256> Down;
     std::bitset<256> Toggled;
+    // To be read again before the next key decided here.
+    bool KeysDownStale = false;
+    // The hook's thread asks while the worker decides a held-back key.
+    std::mutex ProgramsLock;
     std::map<std::uint32_t, TForegroundProgram> Programs;
-    // Jobs posted whose events have not all passed the hook; while any
-    // has, the person's keys wait behind them.
-    std::atomic<int> Pending{0};
-    // Made last: its thread may use everything above.
-    TWorker Worker;
+    std::uint32_t OwnIntegrity = 0;
+    // Jobs posted, numbered from 1; the last whose events the worker has
+    // sent in, and when; the last whose events have all passed the hook.
+    // While one posted has not passed, the person's keys wait behind it.
+    std::atomic<std::uint32_t> Posted{0};
+    std::atomic<std::uint32_t> Finished{0};
+    std::atomic<std::uint32_t> FinishedAt{0};
+    std::uint32_t Passed = 0;
+    // Made last and ended first: its thread may use everything above.
+    std::optional<TWorker> Worker;
 };
 
 // The procedure Windows calls; swallows or passes on to the next hook.

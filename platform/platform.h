@@ -179,6 +179,11 @@ public:
     // Windows loads no window hook library. Windows 7 lacks the function
     // and has no such processes: false there.
     virtual bool IsImmersiveProcess(Handle process) = 0;
+    // Of advapi32: a process's access token, and what it tells of itself
+    // (TokenIntegrityLevel: a TokenMandatoryLabel, its SID after it).
+    virtual bool OpenProcessToken(Handle process, std::uint32_t access, Handle* token) = 0;
+    virtual bool GetTokenInformation(Handle token, int infoClass, void* information, std::uint32_t size,
+                                     std::uint32_t* returnLength) = 0;
 };
 
 // winmm and kernel32 sound

@@ -145,6 +145,13 @@ struct GuiThreadInfo {
     Rect rcCaret;
 };
 
+// TOKEN_MANDATORY_LABEL: the SID of the token's integrity level, whose last
+// sub-authority is the level (SECURITY_MANDATORY_*_RID).
+struct TokenMandatoryLabel {
+    void* Sid;
+    std::uint32_t Attributes;
+};
+
 // LASTINPUTINFO: the size field must say so.
 struct LastInputInfo {
     std::uint32_t cbSize;

@@ -260,8 +260,20 @@ ProcAddress SimSystem::GetProcAddress(Instance module, std::uint16_t ordinal) {
     return nullptr;
 }
 
+std::uint32_t SimSystem::FreeProcessId() {
+    for (const auto& [id, process] : processes_) {
+        if (!reuseIds_ || !process.ended) continue;
+        bool open = false;
+        for (const auto& [handle, object] : objects_) {
+            open = open || ((object.kind == Kind::Process || object.kind == Kind::Token) && object.processId == id);
+        }
+        if (!open) return id;
+    }
+    return nextProcess_++;
+}
+
 std::uint32_t SimSystem::AddProcess(bool is64Bit, bool store) {
-    std::uint32_t id = nextProcess_++;
+    std::uint32_t id = FreeProcessId();
     processes_[id] = Process{is64Bit, store};
     return id;
 }
@@ -278,6 +290,43 @@ bool SimSystem::IsImmersiveProcess(Handle process) {
         return false;
     }
     return processes_.at(id).store;
+}
+
+bool SimSystem::OpenProcessToken(Handle process, std::uint32_t, Handle* token) {
+    std::uint32_t id = ProcessOf(process);
+    if (!processes_.count(id)) {
+        lastError_ = ERROR_INVALID_HANDLE;
+        return false;
+    }
+    *token = AddObject(Object{Kind::Token, "", id});
+    return true;
+}
+
+// The label's SID follows it in the caller's buffer: S-1-16-level.
+bool SimSystem::GetTokenInformation(Handle token, int infoClass, void* information, std::uint32_t size,
+                                    std::uint32_t* returnLength) {
+    auto found = objects_.find(token);
+    if (found == objects_.end() || found->second.kind != Kind::Token || infoClass != TokenIntegrityLevel) {
+        lastError_ = ERROR_INVALID_PARAMETER;
+        return false;
+    }
+    constexpr std::uint32_t SidSize = 12;
+    *returnLength = sizeof(TokenMandatoryLabel) + SidSize;
+    if (size < *returnLength) {
+        lastError_ = ERROR_INSUFFICIENT_BUFFER;
+        return false;
+    }
+    static constexpr std::uint32_t Levels[] = {SECURITY_MANDATORY_LOW_RID, SECURITY_MANDATORY_MEDIUM_RID,
+                                               SECURITY_MANDATORY_HIGH_RID};
+    auto* label = static_cast<TokenMandatoryLabel*>(information);
+    auto* sid = reinterpret_cast<std::uint8_t*>(label + 1);
+    const std::uint8_t head[8] = {1, 1, 0, 0, 0, 0, 0, 16};
+    std::memcpy(sid, head, sizeof head);
+    std::uint32_t level = Levels[static_cast<int>(IntegrityOf(found->second.processId))];
+    std::memcpy(sid + sizeof head, &level, sizeof level);
+    label->Sid = sid;
+    label->Attributes = 0;
+    return true;
 }
 
 bool SimSystem::IsThreadRunning(std::uint32_t threadId) const {
@@ -318,6 +367,7 @@ bool SimSystem::IsSignaled(Handle handle) const {
         case Kind::Event: return object.signaled;
         case Kind::Process: return HasEnded(object.processId);
         case Kind::Thread: return threads_->HasEnded(object.processId);
+        case Kind::Token: return false;
         case Kind::Mutex: {
             std::uint32_t owner = mutexes_.at(object.name).owner;
             return owner == 0 || owner == current_ || HasEnded(owner);

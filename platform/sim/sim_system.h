@@ -67,6 +67,14 @@ public:
     std::uint32_t AddProcess(bool is64Bit, bool store = false);
     bool IsStoreProcess(std::uint32_t processId) const;
     bool IsImmersiveProcess(win::Handle process) override;
+    // A token tells its process's integrity level (TokenIntegrityLevel).
+    bool OpenProcessToken(win::Handle process, std::uint32_t access, win::Handle* token) override;
+    bool GetTokenInformation(win::Handle token, int infoClass, void* information, std::uint32_t size,
+                             std::uint32_t* returnLength) override;
+    // Windows gives the id of a process that ended to a new one once no
+    // handle to the old one is open; off, every process gets an id of its
+    // own.
+    void ReuseProcessIds(bool on) { reuseIds_ = on; }
     // Whether the thread, by the id Windows gives it, still runs.
     bool IsThreadRunning(std::uint32_t threadId) const;
     void SetCurrentProcess(std::uint32_t processId) { current_ = processId; }
@@ -137,7 +145,7 @@ private:
         std::uint32_t exitCode = 0;
         std::string image = "C:\\Programme\\Probe\\probe.exe";
     };
-    enum class Kind { Mutex, Event, Process, Thread };
+    enum class Kind { Mutex, Event, Process, Thread, Token };
     struct Object {
         Kind kind;
         std::string name;               // a mutex's name
@@ -147,10 +155,12 @@ private:
     };
     win::Handle AddObject(Object object);
     std::uint32_t ProcessOf(win::Handle process) const;
+    std::uint32_t FreeProcessId();
     bool Acquire(Object& object);
 
     bool windowsNT_ = true;
     bool windows64_ = false;
+    bool reuseIds_ = false;
     std::map<std::uint32_t, Process> processes_{{1, Process{}}};
     std::uint32_t current_ = 1;
     std::uint32_t nextProcess_ = 2;

@@ -357,6 +357,20 @@ public:
         *wow64 = called && result;
         return called;
     }
+    bool OpenProcessToken(Handle process, std::uint32_t access, Handle* token) override {
+        HANDLE opened = nullptr;
+        bool result = ::OpenProcessToken(reinterpret_cast<HANDLE>(process), access, &opened);
+        *token = reinterpret_cast<Handle>(opened);
+        return result;
+    }
+    bool GetTokenInformation(Handle token, int infoClass, void* information, std::uint32_t size,
+                             std::uint32_t* returnLength) override {
+        DWORD length = 0;
+        bool result = ::GetTokenInformation(reinterpret_cast<HANDLE>(token),
+                                            static_cast<TOKEN_INFORMATION_CLASS>(infoClass), information, size, &length);
+        *returnLength = length;
+        return result;
+    }
     Handle OpenProcess(std::uint32_t access, bool inheritHandle, std::uint32_t processId) override {
         return reinterpret_cast<Handle>(::OpenProcess(access, inheritHandle, processId));
     }

@@ -28,10 +28,13 @@ protected:
     Window app32 = machine.AddApplication(false);
     Window app64 = machine.AddApplication(true);
     Window store = machine.AddStoreApplication();
+    // Started elevated: the input the tray makes does not reach it.
+    Window elevated = machine.AddApplication(true);
     std::uint32_t lowLevelThread = 0;
 
     void SetUp() override {
         machine.system.Set64BitWindows(true);
+        machine.system.SetIntegrity(ProcessOf(elevated), sim::SimSystem::Integrity::High);
         StartTray();
         trayHook = Install(State(tray), 1);
         machine.system.CreateThread(LowLevelThread, this, &lowLevelThread);
@@ -42,9 +45,11 @@ protected:
         SetOption("Umlautwandlung", 1);
         SetOption("UmlautMode", 0);
         SetOption("EasyBackslash", 1);
+        SetOption("NUM Punkt", 1);
         machine.registry.PutString(AsciiUmlautKey, "000000DE", "ae");
         machine.registry.PutString(AsciiUmlautKey, "000100DE", "Ae");
         machine.registry.PutString(AltGrMacroKey, "00080045", "Hallo");
+        machine.registry.PutString(AltGrMacroKey, "00080044", "^*49\"dd.mm.yyyy\"*40");
     }
 
     // Installs the hook, then checks it at each WM_TIMER, as the tray's
@@ -74,29 +79,68 @@ protected:
     }
 };
 
+// An elevated window takes no input from the tray: the hook leaves its
+// keys alone, and the keys after it are served as before. The lock keys'
+// sounds do not ask for the master switch.
 TEST_F(LowLevelPathTest, EachKeyActsOnceInEveryKindOfApplication) {
     struct Case {
         const char* name;
         Window window;
-        WParam scrollLockOnOff;
+        bool enabled;
+        const char* text;
+        std::vector<WParam> sounds;
     };
-    const Case cases[] = {{"64-bit", app64, 1}, {"Store", store, 2}, {"32-bit", app32, 1}, {"64-bit again", app64, 2}};
+    const std::vector<WParam> served{3, 1, 3, 2, 4, 1};
+    const char* untouched = "\x80" "\xE4,#";
+    const Case cases[] = {{"64-bit", app64, true, "Hallo07.12.2026ae.\\#", served},
+                          {"Store", store, true, "Hallo07.12.2026ae.\\#", {3, 1, 3, 2, 4, 2}},
+                          {"32-bit", app32, true, "Hallo07.12.2026ae.\\#", served},
+                          {"elevated", elevated, true, untouched, {}},
+                          {"64-bit again", app64, true, "Hallo07.12.2026ae.\\#", served},
+                          {"switched off", app64, false, untouched, {3, 1, 3, 2, 4, 2}},
+                          {"32-bit switched off", app32, false, untouched, served}};
     for (const Case& c : cases) {
+        SetOption("Zolvik eingeschaltet", c.enabled);
         machine.Focus(c.window);
         machine.ClearApp();
         machine.windows.ClearPosted();
         AltGr('E');
+        AltGr('D');
         Settle();
         machine.Tap(VK_AE);
         Settle();
+        machine.Tap(VK_DECIMAL);
         machine.Tap(VK_HASH);
         AltGr(VK_HASH);
-        machine.Tap(VK_SCROLL);
+        for (std::uint8_t key : {VK_CAPITAL, VK_CAPITAL, VK_SCROLL}) machine.Tap(key);
         Settle();
-        EXPECT_EQ(machine.AppText(c.window), "Halloae\\#") << c.name;
-        EXPECT_EQ(SoundRequests(), (std::vector<WParam>{4, c.scrollLockOnOff})) << c.name;
+        EXPECT_EQ(machine.AppText(c.window), c.text) << c.name;
+        EXPECT_EQ(SoundRequests(), c.sounds) << c.name;
         EXPECT_FALSE(machine.keyboard.IsAsyncKeyDown(VK_MENU)) << c.name;
         EXPECT_FALSE(machine.keyboard.IsAsyncKeyDown(VK_CONTROL)) << c.name;
+    }
+}
+
+// Num Lock stays on where the setting holds it, and AltGr+Num Lock
+// switches the keypad's decimal text without switching Num Lock, in
+// every kind of application alike.
+TEST_F(LowLevelPathTest, NumLockStaysOnInEveryKindOfApplication) {
+    machine.Tap(VK_NUMLOCK, true);
+    Settle();
+    ASSERT_TRUE(machine.keyboard.IsLockOn(VK_NUMLOCK));
+    SetOption("NUM Umschaltung sperren", 1);
+    for (Window window : {app64, store, app32, app64}) {
+        machine.Focus(window);
+        machine.Tap(VK_NUMLOCK, true);
+        Settle();
+        EXPECT_TRUE(machine.keyboard.IsLockOn(VK_NUMLOCK)) << window;
+        std::vector<std::uint8_t> decimalText = machine.registry.Get(SettingsKeyPath, "NUM Punkt")->data;
+        machine.PressAltGr();
+        machine.Tap(VK_NUMLOCK, true);
+        machine.ReleaseAltGr();
+        Settle();
+        EXPECT_TRUE(machine.keyboard.IsLockOn(VK_NUMLOCK)) << window;
+        EXPECT_NE(machine.registry.Get(SettingsKeyPath, "NUM Punkt")->data, decimalText) << window;
     }
 }
 
@@ -117,8 +161,10 @@ TEST_F(LowLevelPathTest, ThePersonsKeysDuringALongMacroComeAfterItAsThePersons) 
     machine.keyboard.UserEventAmidInjected(100, VK_SHIFT, false, false);
     machine.keyboard.UserEventAmidInjected(120, VK_AE, false, false);
     machine.keyboard.UserEventAmidInjected(121, VK_AE, false, true);
+    machine.keyboard.UserEventAmidInjected(130, 'X', false, false);
+    machine.keyboard.UserEventAmidInjected(131, 'X', false, true);
     Settle();
-    EXPECT_EQ(machine.AppText(app64), macro + "aeAe");
+    EXPECT_EQ(machine.AppText(app64), macro + "aeAeX");
     EXPECT_TRUE(machine.keyboard.IsAsyncKeyDown(VK_SHIFT)) << "still held";
     EXPECT_FALSE(machine.keyboard.IsAsyncKeyDown(VK_MENU)) << "let go of during the macro";
     EXPECT_FALSE(machine.keyboard.IsAsyncKeyDown(VK_CONTROL));
@@ -127,7 +173,7 @@ TEST_F(LowLevelPathTest, ThePersonsKeysDuringALongMacroComeAfterItAsThePersons) 
     EXPECT_FALSE(machine.keyboard.IsAsyncKeyDown(VK_SHIFT));
     machine.Tap(VK_AE);
     Settle();
-    EXPECT_EQ(machine.AppText(app64), macro + "aeAeae");
+    EXPECT_EQ(machine.AppText(app64), macro + "aeAeXae");
 }
 
 // The window hook types a macro of umlauts in the 32-bit program; the focus
@@ -148,11 +194,14 @@ TEST_F(LowLevelPathTest, TheWindowHooksOwnEventsPassTheLowLevelHook) {
 
 // Windows removes a hook that answers too late, without a word. Input
 // newer than the hook's last call shows it gone, and the check installs it
-// again; a hook in place stays as it is.
+// again; a hook in place stays as it is. The Shift key let go of meanwhile
+// does not count as held.
 TEST_F(LowLevelPathTest, AHookWindowsRemovedIsInstalledAgainAtTheNextCheck) {
     machine.Focus(app64);
+    machine.Press(VK_SHIFT);
     machine.hooks.SetLowLevelHooksTimeout(0);
     machine.system.AdvanceClock(1500);
+    machine.Release(VK_SHIFT);
     machine.Tap(VK_AE);
     ASSERT_EQ(machine.hooks.LowLevelCount(), 0u);
     EXPECT_EQ(machine.AppText(app64), "\xE4") << "nothing served the key";
@@ -168,6 +217,51 @@ TEST_F(LowLevelPathTest, AHookWindowsRemovedIsInstalledAgainAtTheNextCheck) {
     CheckHook();
     EXPECT_EQ(machine.hooks.LowLevelCount(), 1u);
     EXPECT_EQ(State(tray).LowLevel->Handle, again);
+}
+
+// The focus moves to an elevated window while a macro is typed: the rest
+// of the macro is not typed there, the system would drop it; the person's
+// keys reach that window once each, and nothing waits for the macro's
+// events that never come back.
+TEST_F(LowLevelPathTest, AMacroBrokenOffByAnElevatedWindowHoldsNoKeyBack) {
+    machine.registry.PutString(AltGrMacroKey, "00080045", std::string(300, 'x'));
+    machine.Focus(app64);
+    machine.FocusAmidInjected(20, elevated);
+    machine.keyboard.UserEventAmidInjected(21, 'A', false, false);
+    machine.keyboard.UserEventAmidInjected(22, 'A', false, true);
+    AltGr('E');
+    Settle();
+    machine.Tap(VK_AE);
+    Settle();
+    std::string typed = machine.AppText(app64) + machine.AppText(elevated);
+    EXPECT_EQ(typed.substr(typed.find_first_not_of('x')), "a\xE4") << typed;
+    EXPECT_FALSE(machine.keyboard.IsAsyncKeyDown(VK_MENU));
+    EXPECT_FALSE(machine.keyboard.IsAsyncKeyDown(VK_CONTROL));
+    machine.Focus(app64);
+    machine.ClearApp();
+    machine.Tap(VK_AE);
+    Settle();
+    EXPECT_EQ(machine.AppText(app64), "ae");
+}
+
+// Windows gives the id of a process that ended to a new one. The new
+// program gets its own rules, not those of the one before.
+TEST_F(LowLevelPathTest, AProcessIdUsedAgainGetsTheRulesOfItsProgram) {
+    machine.system.ReuseProcessIds(true);
+    machine.registry.PutString(ProgramsKeyPath, "notepad.exe", "alles");
+    Window notepad = machine.AddApplication(true);
+    std::uint32_t process = ProcessOf(notepad);
+    machine.system.SetProcessImage(process, "C:\\Windows\\notepad.exe");
+    machine.Focus(notepad);
+    machine.Tap(VK_AE);
+    Settle();
+    EXPECT_EQ(machine.AppText(notepad), "\xE4");
+    machine.system.EndProcess(process, 0);
+    Window probe = machine.AddApplication(true);
+    machine.Focus(probe);
+    machine.Tap(VK_AE);
+    Settle();
+    EXPECT_EQ(machine.AppText(probe), "ae");
 }
 
 }  // namespace
