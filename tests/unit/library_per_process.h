@@ -11,13 +11,17 @@
 #include <vector>
 
 #include "common/control_messages.h"
+#include "common/registry_paths.h"
 #include "hook/hook_procedure.h"
 #include "hook/this_process.h"
 #include "platform/sim/sim_machine.h"
+#include "settings/options_registry.h"
 
 class LibraryPerProcessTest : public ::testing::Test {
 protected:
     static constexpr win::Instance LibraryModule = 0x10000000;
+    static constexpr std::uint8_t VK_AE = 0xDE;    // carries "ä" on a German keyboard
+    static constexpr std::uint8_t VK_HASH = 0xBF;  // carries "#"
 
     sim::SimMachine machine;
     std::map<std::uint32_t, std::unique_ptr<THookProcess>> states;
@@ -50,6 +54,21 @@ protected:
         machine.hooks.SetProcessSwitch([this](std::uint32_t process) { SetThisProcess(&State(process)); });
     }
     void TearDown() override { SetThisProcess(nullptr); }
+
+    void SetOption(const char* name, std::uint8_t value) {
+        machine.registry.PutByte(SettingsKeyPath, name, value);
+    }
+    // The features a key can meet in any application: sounds, "ä" as "ae",
+    // EasyBackslash and AltGr+E typing "Hallo".
+    void TurnFeaturesOn() {
+        SetOption("Zolvik eingeschaltet", 1);
+        SetOption("Piepsen bei Umschaltungen", 1);
+        SetOption("Umlautwandlung", 1);
+        SetOption("UmlautMode", 0);
+        SetOption("EasyBackslash", 1);
+        machine.registry.PutString(AsciiUmlautKey, "000000DE", "ae");
+        machine.registry.PutString(AltGrMacroKey, "00080045", "Hallo");
+    }
 
     void AltGr(std::uint8_t key) {
         machine.PressAltGr();

@@ -20,8 +20,6 @@ using namespace win;
 
 namespace {
 
-constexpr std::uint8_t VK_AE = 0xDE;    // carries "ä" on a German keyboard
-constexpr std::uint8_t VK_HASH = 0xBF;  // carries "#"
 
 class LowLevelPathTest : public LibraryPerProcessTest {
 protected:
@@ -40,15 +38,9 @@ protected:
         machine.system.CreateThread(LowLevelThread, this, &lowLevelThread);
         machine.system.AdvanceClock(1);
         ASSERT_EQ(machine.hooks.LowLevelCount(), 1u);
-        SetOption("Zolvik eingeschaltet", 1);
-        SetOption("Piepsen bei Umschaltungen", 1);
-        SetOption("Umlautwandlung", 1);
-        SetOption("UmlautMode", 0);
-        SetOption("EasyBackslash", 1);
+        TurnFeaturesOn();
         SetOption("NUM Punkt", 1);
-        machine.registry.PutString(AsciiUmlautKey, "000000DE", "ae");
         machine.registry.PutString(AsciiUmlautKey, "000100DE", "Ae");
-        machine.registry.PutString(AltGrMacroKey, "00080045", "Hallo");
         machine.registry.PutString(AltGrMacroKey, "00080044", "^*49\"dd.mm.yyyy\"*40");
     }
 
@@ -68,7 +60,6 @@ protected:
         machine.system.AdvanceClock(1);
     }
 
-    void SetOption(const char* name, std::uint8_t value) { machine.registry.PutByte(SettingsKeyPath, name, value); }
     // The worker types while the machine's threads go on; the system takes
     // what it typed.
     void Settle() {

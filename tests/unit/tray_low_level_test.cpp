@@ -20,8 +20,6 @@ using namespace win;
 namespace {
 
 constexpr Instance ProgramModule = 0x400000;
-constexpr std::uint8_t VK_AE = 0xDE;    // carries "ä" on a German keyboard
-constexpr std::uint8_t VK_HASH = 0xBF;  // carries "#"
 
 class TrayLowLevelTest : public LibraryPerProcessTest {
 protected:
@@ -37,15 +35,8 @@ protected:
         Enter(tray);
         machine.hooks.SetProcessSwitch([this](std::uint32_t process) { SetThisProcess(&State(process)); });
         library = std::make_unique<SimulatedHookLibrary>(State(tray));
-        SetOption("Zolvik eingeschaltet", 1);
-        SetOption("Piepsen bei Umschaltungen", 1);
-        SetOption("Umlautwandlung", 1);
-        SetOption("UmlautMode", 0);
-        SetOption("EasyBackslash", 1);
-        machine.registry.PutString(AsciiUmlautKey, "000000DE", "ae");
-        machine.registry.PutString(AltGrMacroKey, "00080045", "Hallo");
+        TurnFeaturesOn();
     }
-    void SetOption(const char* name, std::uint8_t value) { machine.registry.PutByte(SettingsKeyPath, name, value); }
 
     // Runs the tray program; each step runs while its message loop waits,
     // and the program's window is closed after the last.
