@@ -36,6 +36,12 @@ std::string Utf8ToCp1252(std::string_view text);
 // UTF-16LE bytes to code page 1252. Throws TextError.
 std::string Utf16LeToCp1252(std::string_view bytes);
 
+// A wide text holds UTF-16 units, one to each element, on every platform:
+// a character beyond U+FFFF is the two halves of its surrogate pair, as the
+// wide Windows calls have it. A last odd byte is dropped.
+std::wstring Utf16LeToWide(std::string_view bytes);
+std::string WideToUtf16Le(std::wstring_view text);
+
 // Upper case of the letters of code page 1252, as the registry and the key
 // names compare them.
 std::string UpperCase(std::string_view text);

@@ -63,14 +63,11 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
 
 }  // namespace
 
-
 std::string Cp1252ToUtf8(std::string_view text) {
     std::string out;
     for (char c : text) AppendUtf8(out, Cp1252ToCodePoint(static_cast<unsigned char>(c)));
     return out;
 }
-
-
 
 std::string Utf8ToCp1252(std::string_view text) {
     std::string out;
@@ -91,6 +88,24 @@ std::string Utf16LeToCp1252(std::string_view bytes) {
         out += ToCp1252OrThrow(unit);
     }
     return out;
+}
+
+std::wstring Utf16LeToWide(std::string_view bytes) {
+    std::wstring text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        text += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                     (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    }
+    return text;
+}
+
+std::string WideToUtf16Le(std::wstring_view text) {
+    std::string bytes;
+    for (wchar_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>((unit >> 8) & 0xFF);
+    }
+    return bytes;
 }
 
 std::string DescribeCodePoint(char32_t codePoint) {

@@ -45,13 +45,14 @@ bool TInjectedTyping::Moved() {
     return MovedAway;
 }
 
-void TInjectedTyping::Type(const std::string& text) {
+void TInjectedTyping::Type(const std::wstring& text) {
     SetAside();
     auto scan = [&](std::uint8_t character) {
         return static_cast<std::uint16_t>(Api.keyboard.VkKeyScanExA(static_cast<char>(character), Target.Layout));
     };
     for (std::size_t j = 0; j < text.size() && !Moved(); ++j) {
-        SendKeystroke(ReadKeystroke(text, j, scan), [&](std::uint16_t code, bool press) { Send(code, press); });
+        SendKeystroke(ReadKeystroke(text, j, scan), [&](std::uint16_t code, bool press) { Send(code, press); },
+                      [&](wchar_t unit, bool press) { SendOne(Api.keyboard, UnicodeInput(unit, press)); });
     }
 }
 

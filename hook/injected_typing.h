@@ -25,7 +25,7 @@ struct TInjectedTarget {
 class TInjectedTyping {
 public:
     TInjectedTyping(win::Platform& api, const TInjectedTarget& target) : Api(api), Target(target) {}
-    void Type(const std::string& text);
+    void Type(const std::wstring& text);
     // One event; bit 15 of the code asks for the extended key.
     void Key(std::uint16_t code, bool press);
     void Finish();

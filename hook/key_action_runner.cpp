@@ -1,6 +1,7 @@
 #include "hook/key_action_runner.h"
 
 #include "common/control_messages.h"
+#include "common/cp1252.h"
 #include "hook/macro_commands.h"
 #include "hook/typing.h"
 #include "macro/datetime_format.h"
@@ -10,14 +11,15 @@ using namespace win;
 
 namespace {
 
-std::string FormatNow(THookProcess& process, const std::string& format) {
+// The date and time texts stay code page 1252, as the regional formats are.
+std::wstring FormatNow(THookProcess& process, const std::wstring& format) {
     SystemTime now{};
     process.Api.system.GetLocalTime(&now);
-    return FormatTimestamp(process.Regional, format, now);
+    return Cp1252ToWide(FormatTimestamp(process.Regional, WideToCp1252(format), now));
 }
 
-void Open(THookProcess& process, const std::string& path) {
-    if (!OpenDocument(process, path)) process.Api.windows.MessageBeep(MB_ICONEXCLAMATION);
+void Open(THookProcess& process, const std::wstring& path) {
+    if (!OpenDocument(process, WideToCp1252(path))) process.Api.windows.MessageBeep(MB_ICONEXCLAMATION);
 }
 
 void RequestShutdown(THookProcess& process) {
@@ -39,7 +41,7 @@ void Run(THookProcess& process, const TKeyAction& action, const TKeyTypist& typi
 
 void RunKeyActions(THookProcess& process, const TKeyActions& actions) {
     TTypingTarget target;
-    TKeyTypist typist{[&](const std::string& text) { TypeText(process, text, target); },
+    TKeyTypist typist{[&](const std::wstring& text) { TypeText(process, text, target); },
                       [&](std::uint16_t code, bool press) { SendKey(process, code, press); }};
     RunKeyActions(process, actions, typist);
 }

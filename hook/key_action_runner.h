@@ -15,7 +15,7 @@ void RunKeyActions(THookProcess& process, const TKeyActions& actions);
 // How a hook types the texts and single key events of the actions (bit 15
 // of a key code asks for the extended key).
 struct TKeyTypist {
-    std::function<void(const std::string& text)> Type;
+    std::function<void(const std::wstring& text)> Type;
     std::function<void(std::uint16_t code, bool press)> Key;
 };
 // The same with another hook's typing; the rest as above.

@@ -9,7 +9,7 @@
 #include <vector>
 
 enum class TKeyActionKind : std::uint8_t {
-    Type,      // Text: keystroke text (hook/typing.h)
+    Type,      // Text: keystroke text (hook/keystroke_text.h)
     TypeTime,  // Text: a date or time format, filled with the moment the action runs
     Open,      // Text: a program or document to open with the shell
     Shutdown,  // asks the tray program to shut Windows down
@@ -18,7 +18,7 @@ enum class TKeyActionKind : std::uint8_t {
 
 struct TKeyAction {
     TKeyActionKind Kind;
-    std::string Text;
+    std::wstring Text;
     std::uint16_t Code = 0;
     bool Press = false;
     bool operator==(const TKeyAction&) const = default;
@@ -26,9 +26,9 @@ struct TKeyAction {
 
 class TKeyActions {
 public:
-    void Type(std::string text) { list_.push_back({TKeyActionKind::Type, std::move(text)}); }
-    void TypeTime(std::string format) { list_.push_back({TKeyActionKind::TypeTime, std::move(format)}); }
-    void Open(std::string path) { list_.push_back({TKeyActionKind::Open, std::move(path)}); }
+    void Type(std::wstring text) { list_.push_back({TKeyActionKind::Type, std::move(text)}); }
+    void TypeTime(std::wstring format) { list_.push_back({TKeyActionKind::TypeTime, std::move(format)}); }
+    void Open(std::wstring path) { list_.push_back({TKeyActionKind::Open, std::move(path)}); }
     void Shutdown() { list_.push_back({TKeyActionKind::Shutdown, {}}); }
     // Bit 15 of the code asks for the extended key.
     void Key(std::uint16_t code, bool press) { list_.push_back({TKeyActionKind::Key, {}, code, press}); }

@@ -21,9 +21,9 @@ bool Holds(const TKeyRuleContext& context, TKeyFlag member) {
 // The keypad decimal key types the "DecimalDot" text; with Caps Lock on its
 // first character goes in as an Alt code.
 void TypeDecimalText(TKeyRuleContext& context) {
-    std::string text = context.Process.OptionsRegistry.ReadOptionString(opDecimalDot);
-    if (text.empty()) text = ".";
-    if (Holds(context, kfCapsLock)) text.insert(0, "\xFF\xFF");
+    std::wstring text = ReadTypedText(context.Process, context.Process.OptionsRegistry, OptionValueName(opDecimalDot));
+    if (text.empty()) text = L".";
+    if (Holds(context, kfCapsLock)) text.insert(0, L"\xFF\xFF");
     TypeAndSwallow(context, text);
 }
 
@@ -37,7 +37,7 @@ bool ApplyAltGrRules(TKeyRuleContext& context, const TKeyScope& scope) {
             return true;
         case KeyHash:
             if (!scope.EasyBackslash || ReadOption(context, opEasyBackslash) == 0) return false;
-            TypeAndSwallow(context, "#");
+            TypeAndSwallow(context, L"#");
             return true;
         default:
             return false;
@@ -46,7 +46,7 @@ bool ApplyAltGrRules(TKeyRuleContext& context, const TKeyScope& scope) {
 
 bool ApplyPlainKeyRules(TKeyRuleContext& context, const TKeyScope& scope) {
     if (scope.Umlauts && ReadOption(context, opUmlautConversion) != 0) {
-        std::string text = LookupUmlautMacro(context.Process, context.Event);
+        std::wstring text = LookupUmlautMacro(context.Process, context.Event);
         if (!text.empty()) {
             RunMacro(text, context);
             return true;
@@ -73,7 +73,7 @@ bool ApplyPlainKeyRules(TKeyRuleContext& context, const TKeyScope& scope) {
             return false;
         case KeyHash:
             if (!scope.EasyBackslash || ReadOption(context, opEasyBackslash) == 0 || context.Modified) return false;
-            TypeAndSwallow(context, "\\");
+            TypeAndSwallow(context, L"\\");
             return true;
         default:
             return false;
@@ -100,7 +100,7 @@ TVerdict ApplyKeyRules(THookProcess& process, const TKeyEvent& event, const TKey
         return context.Verdict;
     }
     if (!scope.Macros) return context.Verdict;
-    std::string text = LookupAltGrMacro(process, event);
+    std::wstring text = LookupAltGrMacro(process, event);
     if (!text.empty()) RunMacro(text, context);
     return context.Verdict;
 }

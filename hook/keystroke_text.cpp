@@ -1,7 +1,10 @@
 #include "hook/keystroke_text.h"
 
 #include <cstdio>
+#include <optional>
 
+#include "common/cp1252.h"
+#include "common/own_input.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -43,24 +46,49 @@ void SendAltCode(std::uint8_t character, const TKeySend& send) {
     send(VK_MENU, false);
 }
 
-TKeystroke ReadKeyCode(const std::string& text, std::size_t& j, const TKeyScan& scan) {
+std::optional<std::uint8_t> ByteAt(const std::wstring& text, std::size_t j) {
+    std::optional<char> byte = CodePointToCp1252(static_cast<char32_t>(text[j]));
+    if (!byte) return std::nullopt;
+    return static_cast<std::uint8_t>(*byte);
+}
+
+bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// The character at text[j] outside code page 1252, a surrogate pair whole.
+TKeystroke UnicodeKeystroke(const std::wstring& text, std::size_t& j) {
     TKeystroke keystroke;
-    keystroke.Character = static_cast<std::uint8_t>(text[j]);
+    keystroke.Unicode = text.substr(j, 1);
+    if (IsHighSurrogate(text[j]) && j + 1 < text.size() && IsLowSurrogate(text[j + 1])) keystroke.Unicode += text[++j];
+    return keystroke;
+}
+
+TKeystroke ReadKeyCode(const std::wstring& text, std::size_t& j, const TKeyScan& scan) {
+    std::optional<std::uint8_t> character = ByteAt(text, j);
+    if (!character) return UnicodeKeystroke(text, j);
+    TKeystroke keystroke;
+    keystroke.Character = *character;
     if (keystroke.Character != Escape) {
         keystroke.Code = scan(keystroke.Character);
         return keystroke;
     }
     if (++j >= text.size()) return keystroke;
-    auto modifiers = static_cast<std::uint8_t>(text[j]);
-    if (modifiers == Escape) {
+    std::optional<std::uint8_t> modifiers = ByteAt(text, j);
+    if (!modifiers) return UnicodeKeystroke(text, j);
+    if (*modifiers == Escape) {
         keystroke.Code = NoKey;
-        if (++j < text.size()) keystroke.Character = static_cast<std::uint8_t>(text[j]);
+        if (++j >= text.size()) return keystroke;
+        character = ByteAt(text, j);
+        if (!character) return UnicodeKeystroke(text, j);
+        keystroke.Character = *character;
         return keystroke;
     }
-    keystroke.Code = static_cast<std::uint16_t>((modifiers & 0x7F) << 8);
+    keystroke.Code = static_cast<std::uint16_t>((*modifiers & 0x7F) << 8);
     if (++j < text.size()) {
-        keystroke.Character = static_cast<std::uint8_t>(text[j]);
-        keystroke.Code |= (modifiers & 0x80) ? scan(keystroke.Character) : keystroke.Character;
+        character = ByteAt(text, j);
+        if (!character) return UnicodeKeystroke(text, j);
+        keystroke.Character = *character;
+        keystroke.Code |= (*modifiers & 0x80) ? scan(keystroke.Character) : keystroke.Character;
     }
     return keystroke;
 }
@@ -69,16 +97,26 @@ TKeystroke ReadKeyCode(const std::string& text, std::size_t& j, const TKeyScan& 
 
 // A character no key of the layout types goes in as an Alt code, also
 // when an escape asked for modifiers.
-TKeystroke ReadKeystroke(const std::string& text, std::size_t& j, const TKeyScan& scan) {
+TKeystroke ReadKeystroke(const std::wstring& text, std::size_t& j, const TKeyScan& scan) {
     TKeystroke keystroke = ReadKeyCode(text, j, scan);
     keystroke.AltCode = keystroke.Code == NoKey;
     return keystroke;
 }
 
-void SendKeystroke(const TKeystroke& keystroke, const TKeySend& send) {
-    if (keystroke.AltCode) {
+void SendKeystroke(const TKeystroke& keystroke, const TKeySend& send, const TUnicodeSend& sendUnicode) {
+    if (!keystroke.Unicode.empty()) {
+        for (wchar_t unit : keystroke.Unicode) {
+            sendUnicode(unit, true);
+            sendUnicode(unit, false);
+        }
+    } else if (keystroke.AltCode) {
         SendAltCode(keystroke.Character, send);
     } else {
         SendKey(keystroke.Code, send);
     }
+}
+
+KeyboardInput UnicodeInput(wchar_t unit, bool press) {
+    return KeyboardInput{0, static_cast<std::uint16_t>(unit), KEYEVENTF_UNICODE | (press ? 0 : KEYEVENTF_KEYUP), 0,
+                         OwnInputMarker};
 }

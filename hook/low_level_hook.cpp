@@ -179,7 +179,7 @@ bool TLowLevelHook::Decide(const KbdLlHookStruct& event) {
     if (!actions.List().empty()) {
         Post([this, actions = std::move(actions), target] {
             TInjectedTyping typing(Process.Api, target);
-            RunKeyActions(Process, actions, {[&](const std::string& text) { typing.Type(text); },
+            RunKeyActions(Process, actions, {[&](const std::wstring& text) { typing.Type(text); },
                                              [&](std::uint16_t code, bool press) { typing.Key(code, press); }});
             typing.Finish();
         });
@@ -194,7 +194,7 @@ void TLowLevelHook::DecideHeldBack(const KbdLlHookStruct& event) {
     TInjectedTarget target;
     if (!DecideNow(event, actions, target)) SendMarked(Process.Api.keyboard, event);
     TInjectedTyping typing(Process.Api, target);
-    RunKeyActions(Process, actions, {[&](const std::string& text) { typing.Type(text); },
+    RunKeyActions(Process, actions, {[&](const std::wstring& text) { typing.Type(text); },
                                      [&](std::uint16_t code, bool press) { typing.Key(code, press); }});
     typing.Finish();
 }

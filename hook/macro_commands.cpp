@@ -11,7 +11,7 @@ namespace {
 // The moment is taken as the action runs, after what the macro types before.
 void TypeNow(TKeyRuleContext& context, const std::optional<std::wstring>& format,
              const std::string& regional) {
-    context.Actions.TypeTime(format ? WideToCp1252(*format) : regional);
+    context.Actions.TypeTime(format ? *format : Cp1252ToWide(regional));
     SwallowKey(context);
 }
 
@@ -27,10 +27,10 @@ void RunStep(const TMacroStep& step, TKeyRuleContext& context) {
     THookProcess& process = context.Process;
     if (!IsTypingStep(step.Kind) && IsTrial(process)) return;
     switch (step.Kind) {
-        case TMacroStepKind::Type: TypeAndSwallow(context, WideToCp1252(step.Text)); break;
+        case TMacroStepKind::Type: TypeAndSwallow(context, step.Text); break;
         case TMacroStepKind::Date: TypeNow(context, step.Format, process.Regional.RegionalLongDate); break;
         case TMacroStepKind::Time: TypeNow(context, step.Format, process.Regional.RegionalLongTime); break;
-        case TMacroStepKind::Open: context.Actions.Open(WideToCp1252(step.Text)); break;
+        case TMacroStepKind::Open: context.Actions.Open(step.Text); break;
         case TMacroStepKind::UmlautAscii: ToggleUmlautConversion(context, 0); break;
         case TMacroStepKind::UmlautHtml: ToggleUmlautConversion(context, 1); break;
         case TMacroStepKind::EasyTab: ToggleEasyTab(context); break;
@@ -41,17 +41,16 @@ void RunStep(const TMacroStep& step, TKeyRuleContext& context) {
 
 }  // namespace
 
-// The text is code page 1252 and goes through wide characters unchanged.
-void RunMacro(const std::string& text, TKeyRuleContext& context) {
+void RunMacro(const std::wstring& text, TKeyRuleContext& context) {
     if (text.empty()) return;
-    for (const TMacroStep& step : ReadMacroSteps(Cp1252ToWide(text))) RunStep(step, context);
+    for (const TMacroStep& step : ReadMacroSteps(text)) RunStep(step, context);
     SwallowKey(context);
 }
 
 void TryMacro(THookProcess& process, const std::string& storedText) {
     TKeyActions actions;
     TKeyRuleContext context{process, TKeyEvent{}, false, TVerdict::Pass, actions};
-    RunMacro(ExpandDollarEscapes(storedText), context);
+    RunMacro(ExpandDollarEscapes(Cp1252ToWide(storedText)), context);
     RunKeyActions(process, actions);
 }
 

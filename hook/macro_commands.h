@@ -6,7 +6,7 @@
 // Decides the steps of a macro text (macro/macro_steps.h): its switches
 // at once, its texts, programs and shutdown as the key's actions, in the
 // macro's order. A non-empty text always swallows the key.
-void RunMacro(const std::string& text, TKeyRuleContext& context);
+void RunMacro(const std::wstring& text, TKeyRuleContext& context);
 
 // Types a stored macro text (before its "$" escapes are expanded) into the
 // window that has the focus, as if its key had been pressed: the

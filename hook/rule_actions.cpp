@@ -1,5 +1,6 @@
 #include "hook/rule_actions.h"
 
+#include "common/cp1252.h"
 #include "common/sound_events.h"
 #include "hook/sound_requests.h"
 #include "platform/win_constants.h"
@@ -14,7 +15,7 @@ constexpr std::uint8_t ModifierEscape = 0x80;
 
 void SwallowKey(TKeyRuleContext& context) { context.Verdict = TVerdict::Swallow; }
 
-void TypeAndSwallow(TKeyRuleContext& context, const std::string& text) {
+void TypeAndSwallow(TKeyRuleContext& context, const std::wstring& text) {
     context.Actions.Type(text);
     SwallowKey(context);
 }
@@ -56,12 +57,12 @@ void EasyTabStep(TKeyRuleContext& context, bool forward) {
         if (top != 0) windows.PostMessageA(top, WM_NEXTDLGCTL, forward ? 0 : ~WParam(0), 0);
         SwallowKey(context);
     } else if (forward) {
-        TypeAndSwallow(context, "\t");
+        TypeAndSwallow(context, L"\t");
     } else {
         TKeyFlags shift;
         SetKeyFlag(shift, kfShift, true);
         std::string shiftTab = {'\xFF', static_cast<char>(ModifierEscape | KeyFlagsToByte(shift)), '\t'};
-        TypeAndSwallow(context, shiftTab);
+        TypeAndSwallow(context, Cp1252ToWide(shiftTab));
     }
 }
 

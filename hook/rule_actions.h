@@ -31,7 +31,7 @@ struct TKeyRuleContext {
 // Rule actions; all but SwallowKey swallow the key themselves. A text is
 // typed when the key's actions run.
 void SwallowKey(TKeyRuleContext& context);
-void TypeAndSwallow(TKeyRuleContext& context, const std::string& text);
+void TypeAndSwallow(TKeyRuleContext& context, const std::wstring& text);
 void ToggleOption(TKeyRuleContext& context, TOption option);
 void ToggleNumDot(TKeyRuleContext& context);
 void ToggleEasyTab(TKeyRuleContext& context);

@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/cp1252.h"
 #include "common/key_bits.h"
 #include "common/own_input.h"
 #include "hook/keystroke_text.h"
@@ -119,6 +120,13 @@ void SendKey(THookProcess& process, std::uint16_t code, bool press, bool expecte
     WaitForIdle(process);
 }
 
+void SendUnicode(THookProcess& process, wchar_t unit, bool press) {
+    Input input{INPUT_KEYBOARD, UnicodeInput(unit, press)};
+    process.Api.keyboard.SendInput(1, &input, sizeof input);
+    process.Synthesised.Expect(TEventKey{VK_PACKET, false}, !press, process.Api.system.GetTickCount());
+    WaitForIdle(process);
+}
+
 TKeyFlags GetHeldModifiers(THookProcess& process) {
     KeyboardApi& keyboard = process.Api.keyboard;
     TKeyFlags held;
@@ -142,7 +150,7 @@ TKeyFlags GetHeldModifiers(THookProcess& process) {
 // its own side: the platform's key state no longer shows them once the
 // releases are queued. What the user lets go of meanwhile is mended as the
 // hook sees it (KeepAsHeld).
-bool TypeText(THookProcess& process, const std::string& text, TTypingTarget& target) {
+bool TypeText(THookProcess& process, const std::wstring& text, TTypingTarget& target) {
     if (!target.Noted) {
         target = TTypingTarget{process.Api.windows.GetForegroundWindow(), true, false, process.Synthesised.Size()};
     }
@@ -162,7 +170,8 @@ bool TypeText(THookProcess& process, const std::string& text, TTypingTarget& tar
     for (std::size_t j = 0; j < text.size(); ++j) {
         if (ForegroundMoved(process, target)) break;
         TKeystroke keystroke = ReadKeystroke(text, j, [&](std::uint8_t character) { return KeyScan(process, character); });
-        SendKeystroke(keystroke, [&](std::uint16_t code, bool press) { SendKey(process, code, press); });
+        SendKeystroke(keystroke, [&](std::uint16_t code, bool press) { SendKey(process, code, press); },
+                      [&](wchar_t unit, bool press) { SendUnicode(process, unit, press); });
         WaitForIdle(process);
     }
     // Caps Lock is switched on again wherever the focus went. A held key
@@ -182,10 +191,12 @@ bool TypeText(THookProcess& process, const std::string& text, TTypingTarget& tar
     return true;
 }
 
-bool TypeText(THookProcess& process, const std::string& text) {
+bool TypeText(THookProcess& process, const std::wstring& text) {
     TTypingTarget target;
     return TypeText(process, text, target);
 }
+
+bool TypeText(THookProcess& process, const std::string& text) { return TypeText(process, Cp1252ToWide(text)); }
 
 // The library's own events still to come decide where Windows leaves the
 // key; the user's event is what the user's hand did last. A press or

@@ -25,8 +25,10 @@ struct TTypingTarget {
 // afterwards. Before each character the foreground window is compared
 // with the target's; when another one has come to the front, the rest is
 // not typed. Always true.
-bool TypeText(THookProcess& process, const std::string& text, TTypingTarget& target);
+bool TypeText(THookProcess& process, const std::wstring& text, TTypingTarget& target);
 // The same with a target of its own.
+bool TypeText(THookProcess& process, const std::wstring& text);
+// The same for a code page 1252 text.
 bool TypeText(THookProcess& process, const std::string& text);
 
 // The user pressed (down) or released a modifier key while the library's
@@ -37,6 +39,8 @@ void KeepAsHeld(THookProcess& process, TEventKey key, bool down);
 // One synthesised event; bit 15 of the code asks for the extended key. It
 // is expected to come back unless it goes to another process's window.
 void SendKey(THookProcess& process, std::uint16_t code, bool press, bool expected = true);
+// One Unicode event of a UTF-16 unit; the hook sees it as VK_PACKET.
+void SendUnicode(THookProcess& process, wchar_t unit, bool press);
 void WaitForIdle(THookProcess& process);
 // Shift, Ctrl, Alt, and AltGr as the platform shows it.
 TKeyFlags GetHeldModifiers(THookProcess& process);

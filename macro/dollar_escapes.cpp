@@ -1,18 +1,19 @@
 #include "macro/dollar_escapes.h"
 
+#include "common/cp1252.h"
 #include "common/number_text.h"
 
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+int HexDigit(wchar_t c) {
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
     return -1;
 }
 
 // "$" followed by one or two hex digits and nothing else.
-int ConvertEscape(const std::string& escape) {
+int ConvertEscape(const std::wstring& escape) {
     if (escape.size() < 2) return -1;
     int value = 0;
     for (std::size_t i = 1; i < escape.size(); ++i) {
@@ -27,26 +28,31 @@ int ConvertEscape(const std::string& escape) {
 
 // Positions are 0-based here; the text's length is taken afresh at every
 // step since replacing escapes shrinks it. The last character never starts
-// an escape.
-std::string ExpandDollarEscapes(std::string text) {
+// an escape. An escape's two digits are two characters, whatever follows.
+std::wstring ExpandDollarEscapes(std::wstring text) {
     std::size_t i = 0;
     while (i + 1 < text.size()) {
-        if (text[i] != '$') {
+        if (text[i] != L'$') {
             ++i;
-        } else if (text[i + 1] == '$') {
+        } else if (text[i + 1] == L'$') {
             text.erase(i, 1);
             ++i;
         } else {
-            std::string escape = text.substr(i, 3);
+            std::wstring escape = text.substr(i, 3);
             text.erase(i, escape.size());
             int value = ConvertEscape(escape);
             if (value >= 0) {
-                text.insert(i, 1, static_cast<char>(value));
+                text.insert(i, 1, static_cast<wchar_t>(Cp1252ToCodePoint(static_cast<unsigned char>(value))));
                 ++i;
             }
         }
     }
     return text;
+}
+
+// Every byte has its character and back.
+std::string ExpandDollarEscapes(const std::string& text) {
+    return WideToCp1252(ExpandDollarEscapes(Cp1252ToWide(text)));
 }
 
 // Two digits always: a single one works only at the very end of a text.

@@ -1,11 +1,13 @@
 #pragma once
 // The "$" escapes of stored macro texts: "$$" is a dollar sign, "$" with
-// one or two hex digits the byte they give; an escape that does not convert
-// is dropped.
+// one or two hex digits the code page 1252 character of the byte they give
+// ("$80" is the euro sign); an escape that does not convert is dropped.
 #include <string>
 #include <string_view>
 
-std::string ExpandDollarEscapes(std::string text);
+std::wstring ExpandDollarEscapes(std::wstring text);
+// The same for a code page 1252 text.
+std::string ExpandDollarEscapes(const std::string& text);
 
 // The stored form of bytes, so that expanding it gives them back exactly:
 // "$" doubled, control bytes and 0xFF as two-digit escapes.

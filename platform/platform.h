@@ -21,6 +21,10 @@ public:
                                          std::uint32_t* disposition) = 0;
     virtual std::int32_t RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t* type,
                                           std::uint8_t* data, std::uint32_t* dataSize) = 0;
+    // A string value in UTF-16LE, as Windows NT stores it; the ANSI call
+    // turns what code page 1252 lacks into "?".
+    virtual std::int32_t RegQueryValueExW(RegKey key, const wchar_t* valueName, std::uint32_t* type,
+                                          std::uint8_t* data, std::uint32_t* dataSize) = 0;
     virtual std::int32_t RegSetValueExA(RegKey key, const char* valueName, std::uint32_t type,
                                         const std::uint8_t* data, std::uint32_t dataSize) = 0;
     virtual std::int32_t RegDeleteValueA(RegKey key, const char* valueName) = 0;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "common/cp1252.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -101,4 +102,21 @@ std::string TRegistry::ReadText(const std::string& name) {
     // The platform may report a larger size for the query than it delivers.
     auto text = reinterpret_cast<const char*>(data.data());
     return std::string(text, strnlen(text, size));
+}
+
+std::wstring TRegistry::ReadWideText(const std::string& name) {
+    std::wstring wideName = Cp1252ToWide(name);
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    if (Api.RegQueryValueExW(CurrentKey, wideName.c_str(), &type, nullptr, &size) != ERROR_SUCCESS ||
+        size == 0) {
+        return std::wstring();
+    }
+    std::vector<std::uint8_t> data(size);
+    if (Api.RegQueryValueExW(CurrentKey, wideName.c_str(), &type, data.data(), &size) != ERROR_SUCCESS) {
+        Fail(CannotGetData, name);
+    }
+    if (!IsStringType(type)) Fail(InvalidDataType, name);
+    std::wstring text = Utf16LeToWide(std::string_view(reinterpret_cast<const char*>(data.data()), size));
+    return text.substr(0, text.find(L'\0'));
 }

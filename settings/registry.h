@@ -37,6 +37,8 @@ public:
     void WriteBytes(const std::string& name, const std::uint8_t* buffer, std::uint32_t size);
     // A string value cut at its first NUL; empty when missing or of size 0.
     std::string ReadText(const std::string& name);
+    // The same with the wide call, every character as stored (Windows NT).
+    std::wstring ReadWideText(const std::string& name);
 
     win::RegKey RootKey;
     std::uint32_t Access;

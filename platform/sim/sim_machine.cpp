@@ -57,6 +57,8 @@ const std::vector<AppKeyMessage>& SimMachine::AppMessages(Window window) const {
 
 const std::string& SimMachine::AppText(Window window) const { return ReceivedBy(window).text; }
 
+const std::wstring& SimMachine::AppWideText(Window window) const { return ReceivedBy(window).wideText; }
+
 void SimMachine::SetLayout(KeyboardLayout layout) {
     keyboard.SetLayout(layout);
     translator_ = CharacterTranslator(layout);
@@ -123,7 +125,8 @@ void SimMachine::DeliverInput() {
 }
 
 // Alt without Ctrl makes system keys, which an edit control does not type.
-// A Unicode event's press types its character, in the window's code page.
+// A Unicode event's press types its character; an ANSI window gets it in
+// its code page, "?" where that lacks it.
 void SimMachine::DeliverToApp(const KeyInput& input, std::uint8_t virtualKey, std::uint32_t keyData) {
     std::uint32_t thread = input.thread;
     bool release = keyData & TransitionBit;
@@ -133,13 +136,19 @@ void SimMachine::DeliverToApp(const KeyInput& input, std::uint8_t virtualKey, st
     Received& received = received_[windows.FocusOf(thread)];
     received.messages.push_back({message, virtualKey, keyData});
     if (virtualKey == VK_PACKET) {
-        if (!release) received.text += WideToCp1252(std::wstring(1, static_cast<wchar_t>(input.scanCode)));
+        if (!release) {
+            std::wstring unit(1, static_cast<wchar_t>(input.scanCode));
+            received.text += WideToCp1252(unit);
+            received.wideText += unit;
+        }
         return;
     }
     std::uint8_t state[256];
     keyboard.ReadThreadState(thread, state);
-    received.text += release ? translator_.KeyUp(virtualKey, keyData, state)
-                        : translator_.KeyDown(virtualKey, keyData, state);
+    std::string typed = release ? translator_.KeyUp(virtualKey, keyData, state)
+                                : translator_.KeyDown(virtualKey, keyData, state);
+    received.text += typed;
+    received.wideText += Cp1252ToWide(typed);
 }
 
 void SimMachine::ClearApp() {

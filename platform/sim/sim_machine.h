@@ -78,12 +78,17 @@ public:
     const std::vector<AppKeyMessage>& AppMessages(win::Window window) const;
     const std::string& AppText() const { return AppText(appWindow_); }
     const std::string& AppText(win::Window window) const;
+    // What a Unicode window receives (UTF-16 units), where AppText is what
+    // an ANSI one does: "?" for each unit its code page lacks.
+    const std::wstring& AppWideText() const { return AppWideText(appWindow_); }
+    const std::wstring& AppWideText(win::Window window) const;
     void ClearApp();
 
 private:
     struct Received {
         std::vector<AppKeyMessage> messages;
         std::string text;
+        std::wstring wideText;
     };
     void DeliverToApp(const KeyInput& input, std::uint8_t virtualKey, std::uint32_t keyData);
     win::Window AddAppWindows();

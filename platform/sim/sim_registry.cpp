@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/cp1252.h"
 #include "platform/sim/sim_system.h"
 #include "platform/win_constants.h"
 
@@ -19,6 +20,16 @@ bool IsPredefined(RegKey key) { return key >= 0x80000000u && key <= 0x80000006u;
 constexpr std::uint32_t WriteRights = 0x0002 | 0x0004 | 0x0020 | 0x00010000 | 0x00040000 | 0x00080000;
 
 std::string NameOf(const char* name) { return name ? std::string(name) : std::string(); }
+
+bool IsString(std::uint32_t type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+// A string's data as the ANSI or the wide calls deliver it.
+std::vector<std::uint8_t> DataFor(const RegistryValue& value, bool wide) {
+    if (!IsString(value.type) || value.wide == wide) return value.data;
+    std::string_view stored(reinterpret_cast<const char*>(value.data.data()), value.data.size());
+    std::string converted = wide ? WideToUtf16Le(Cp1252ToWide(stored)) : WideToCp1252(Utf16LeToWide(stored));
+    return std::vector<std::uint8_t>(converted.begin(), converted.end());
+}
 
 }  // namespace
 
@@ -137,17 +148,28 @@ std::int32_t SimRegistry::RegCreateKeyExA(RegKey key, const char* subKey, std::u
 
 std::int32_t SimRegistry::RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t* type,
                                            std::uint8_t* data, std::uint32_t* dataSize) {
+    return QueryValue(key, NameOf(valueName), false, type, data, dataSize);
+}
+
+std::int32_t SimRegistry::RegQueryValueExW(RegKey key, const wchar_t* valueName, std::uint32_t* type,
+                                           std::uint8_t* data, std::uint32_t* dataSize) {
+    return QueryValue(key, valueName ? WideToCp1252(valueName) : std::string(), true, type, data, dataSize);
+}
+
+std::int32_t SimRegistry::QueryValue(RegKey key, const std::string& valueName, bool wide, std::uint32_t* type,
+                                     std::uint8_t* data, std::uint32_t* dataSize) {
     ++calls_;
     Resolved target;
     if (std::int32_t status = Resolve(key, KEY_QUERY_VALUE, target); status != ERROR_SUCCESS) {
         return status;
     }
     if (data && !dataSize) return ERROR_INVALID_PARAMETER;
-    auto found = target.key->values.find(Fold(NameOf(valueName)));
+    auto found = target.key->values.find(Fold(valueName));
     if (found == target.key->values.end()) return ERROR_FILE_NOT_FOUND;
     const RegistryValue& value = found->second.second;
     if (type) *type = value.type;
-    auto stored = static_cast<std::uint32_t>(value.data.size());
+    std::vector<std::uint8_t> delivered = DataFor(value, wide);
+    auto stored = static_cast<std::uint32_t>(delivered.size());
     if (!data) {
         if (dataSize) *dataSize = stored;
         return ERROR_SUCCESS;
@@ -160,7 +182,7 @@ std::int32_t SimRegistry::RegQueryValueExA(RegKey key, const char* valueName, st
         *dataSize = stored;
         return ERROR_MORE_DATA;
     }
-    std::copy(value.data.begin(), value.data.end(), data);
+    std::copy(delivered.begin(), delivered.end(), data);
     *dataSize = stored;
     return ERROR_SUCCESS;
 }
@@ -267,14 +289,15 @@ std::int32_t SimRegistry::RegEnumValueA(RegKey key, std::uint32_t index, char* n
     }
     const RegistryValue& value = entry->second.second;
     if (type) *type = value.type;
-    auto stored = static_cast<std::uint32_t>(value.data.size());
+    std::vector<std::uint8_t> delivered = DataFor(value, false);
+    auto stored = static_cast<std::uint32_t>(delivered.size());
     if (data) {
         if (!dataSize) return ERROR_INVALID_PARAMETER;
         if (*dataSize < stored) {
             *dataSize = stored;
             return ERROR_MORE_DATA;
         }
-        std::copy(value.data.begin(), value.data.end(), data);
+        std::copy(delivered.begin(), delivered.end(), data);
     }
     if (dataSize) *dataSize = stored;
     return ERROR_SUCCESS;
@@ -309,6 +332,13 @@ void SimRegistry::PutString(const std::string& path, const std::string& valueNam
     std::vector<std::uint8_t> bytes(text.begin(), text.end());
     bytes.push_back(0);
     Put(path, valueName, REG_SZ, std::move(bytes), root);
+}
+
+void SimRegistry::PutWideString(const std::string& path, const std::string& valueName,
+                                const std::wstring& text, RegKey root) {
+    std::string bytes = WideToUtf16Le(text + L'\0');
+    std::vector<std::uint8_t> data(bytes.begin(), bytes.end());
+    Walk(root, path, true)->values[Fold(valueName)] = {valueName, RegistryValue{REG_SZ, std::move(data), true}};
 }
 
 void SimRegistry::PutByte(const std::string& path, const std::string& valueName,

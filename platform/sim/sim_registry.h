@@ -19,6 +19,10 @@ namespace sim {
 struct RegistryValue {
     std::uint32_t type = 0;
     std::vector<std::uint8_t> data;
+    // A string written with a wide call: its data are UTF-16LE. Windows NT
+    // keeps every string so; the sim keeps an ANSI one as written and
+    // converts on the way out, which the calls cannot tell apart.
+    bool wide = false;
 };
 
 class SimSystem;
@@ -40,6 +44,8 @@ public:
                                  std::uint32_t* disposition) override;
     std::int32_t RegQueryValueExA(win::RegKey key, const char* valueName, std::uint32_t* type,
                                   std::uint8_t* data, std::uint32_t* dataSize) override;
+    std::int32_t RegQueryValueExW(win::RegKey key, const wchar_t* valueName, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* dataSize) override;
     std::int32_t RegSetValueExA(win::RegKey key, const char* valueName, std::uint32_t type,
                                 const std::uint8_t* data, std::uint32_t dataSize) override;
     std::int32_t RegDeleteValueA(win::RegKey key, const char* valueName) override;
@@ -57,6 +63,9 @@ public:
              std::vector<std::uint8_t> data, win::RegKey root = win::RegKey(0x80000001u));
     void PutString(const std::string& path, const std::string& valueName,
                    const std::string& text, win::RegKey root = win::RegKey(0x80000001u));
+    // A REG_SZ value as the wide calls write it (UTF-16 units, NUL added).
+    void PutWideString(const std::string& path, const std::string& valueName,
+                       const std::wstring& text, win::RegKey root = win::RegKey(0x80000001u));
     void PutByte(const std::string& path, const std::string& valueName, std::uint8_t byte,
                  win::RegKey root = win::RegKey(0x80000001u));
     std::optional<RegistryValue> Get(const std::string& path, const std::string& valueName,
@@ -93,6 +102,8 @@ private:
 
     static std::string Fold(const std::string& text);
     static std::vector<std::string> SplitPath(const std::string& path);
+    std::int32_t QueryValue(win::RegKey key, const std::string& valueName, bool wide,
+                            std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize);
     std::int32_t Resolve(win::RegKey key, std::uint32_t needed, Resolved& out) const;
     std::int32_t OpenOrCreate(win::RegKey key, const char* subKey, std::uint32_t access,
                               bool create, win::RegKey* result, std::uint32_t* disposition);

@@ -42,6 +42,16 @@ public:
         if (dataSize) *dataSize = size;
         return status;
     }
+    std::int32_t RegQueryValueExW(RegKey key, const wchar_t* valueName, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* dataSize) override {
+        DWORD valueType = 0;
+        DWORD size = dataSize ? *dataSize : 0;
+        LONG status = ::RegQueryValueExW(ToHkey(key), valueName, nullptr, &valueType, data,
+                                         dataSize ? &size : nullptr);
+        if (type) *type = valueType;
+        if (dataSize) *dataSize = size;
+        return status;
+    }
     std::int32_t RegSetValueExA(RegKey key, const char* valueName, std::uint32_t type,
                                 const std::uint8_t* data, std::uint32_t dataSize) override {
         return ::RegSetValueExA(ToHkey(key), valueName, 0, type, data, dataSize);

@@ -39,9 +39,9 @@ TEST(MacroValueNameTest, WorkedNames) {
         machine.registry.PutString(key, c.expected, "hit");
         std::uint16_t virtualKey = c.keyCode & 0xFF;
         TKeyEvent event{virtualKey, (c.keyCode & 0x8000) ? ExtendedKeyBit : 0u};
-        std::string found = c.umlautLookup ? LookupUmlautMacro(process, event)
+        std::wstring found = c.umlautLookup ? LookupUmlautMacro(process, event)
                                            : LookupAltGrMacro(process, event);
-        EXPECT_EQ(found, "hit") << c.keys;
+        EXPECT_EQ(found, L"hit") << c.keys;
     }
 }
 
@@ -92,29 +92,29 @@ TEST_F(MacroLookupTest, StoredValueIsExpandedAndCutAtItsNul) {
     machine.registry.Put(AltGrMacroKey, "00080045", REG_SZ,
                          {'G', 'r', '$', 'F', 'C', 0xDF, 'e', 0, 'x', 0});
     process.KeyFlags = Flags(0x0E);
-    EXPECT_EQ(LookupAltGrMacro(process, {0x45, 0}), "Gr\xFC\xDF" "e");
+    EXPECT_EQ(LookupAltGrMacro(process, {0x45, 0}), L"Gr\xFC\xDF" L"e");
 }
 
 TEST_F(MacroLookupTest, ExpandStringIsReadUnexpanded) {
     machine.registry.Put(AltGrMacroKey, "00000074", REG_EXPAND_SZ,
                          {'%', 'T', 'E', 'M', 'P', '%', 0});
-    EXPECT_EQ(LookupAltGrMacro(process, {0x74, 0}), "%TEMP%");
+    EXPECT_EQ(LookupAltGrMacro(process, {0x74, 0}), L"%TEMP%");
 }
 
 TEST_F(MacroLookupTest, MissingKeyValueOrEmptyTextIsNoMacro) {
-    EXPECT_EQ(LookupAltGrMacro(process, {0x45, 0}), "");
+    EXPECT_EQ(LookupAltGrMacro(process, {0x45, 0}), L"");
     machine.registry.CreateKey(AltGrMacroKey);
-    EXPECT_EQ(LookupAltGrMacro(process, {0x45, 0}), "");
+    EXPECT_EQ(LookupAltGrMacro(process, {0x45, 0}), L"");
     machine.registry.PutString(AltGrMacroKey, "00000045", "$zz");
-    EXPECT_EQ(LookupAltGrMacro(process, {0x45, 0}), "");
+    EXPECT_EQ(LookupAltGrMacro(process, {0x45, 0}), L"");
     EXPECT_EQ(machine.registry.OpenHandleCount(), 1u) << "only the settings key stays open";
 }
 
 TEST_F(MacroLookupTest, WronglyTypedValueIsNoMacroAndTheKeyIsClosed) {
     machine.registry.Put(AltGrMacroKey, "00000045", REG_BINARY, {'h', 'i'});
     machine.registry.Put(AltGrMacroKey, "00000046", REG_DWORD, {1, 0, 0, 0});
-    EXPECT_EQ(LookupAltGrMacro(process, {0x45, 0}), "");
-    EXPECT_EQ(LookupAltGrMacro(process, {0x46, 0}), "");
+    EXPECT_EQ(LookupAltGrMacro(process, {0x45, 0}), L"");
+    EXPECT_EQ(LookupAltGrMacro(process, {0x46, 0}), L"");
     EXPECT_EQ(machine.registry.OpenHandleCount(), 1u);
 }
 
@@ -123,28 +123,28 @@ TEST_F(MacroLookupTest, CapsLockCountsAsShiftOnlyForAltGrMacros) {
     machine.registry.PutString(AsciiUmlautKey, "00010041", "shift");
     machine.registry.PutString(AsciiUmlautKey, "00100041", "caps");
     process.KeyFlags = Flags(1u << kfCapsLock);
-    EXPECT_EQ(LookupAltGrMacro(process, {0x41, 0}), "shift");
-    EXPECT_EQ(LookupUmlautMacro(process, {0x41, 0}), "caps");
+    EXPECT_EQ(LookupAltGrMacro(process, {0x41, 0}), L"shift");
+    EXPECT_EQ(LookupUmlautMacro(process, {0x41, 0}), L"caps");
 }
 
 TEST_F(MacroLookupTest, ExtendedBitOnlyInAltGrMacros) {
     machine.registry.PutString(AltGrMacroKey, "00008024", "extended home");
     machine.registry.PutString(AltGrMacroKey, "00000024", "keypad home");
     machine.registry.PutString(AsciiUmlautKey, "00000024", "umlaut home");
-    EXPECT_EQ(LookupAltGrMacro(process, {0x24, ExtendedKeyBit}), "extended home");
-    EXPECT_EQ(LookupAltGrMacro(process, {0x24, 0}), "keypad home");
-    EXPECT_EQ(LookupUmlautMacro(process, {0x24, ExtendedKeyBit}), "umlaut home");
+    EXPECT_EQ(LookupAltGrMacro(process, {0x24, ExtendedKeyBit}), L"extended home");
+    EXPECT_EQ(LookupAltGrMacro(process, {0x24, 0}), L"keypad home");
+    EXPECT_EQ(LookupUmlautMacro(process, {0x24, ExtendedKeyBit}), L"umlaut home");
 }
 
 TEST_F(MacroLookupTest, UmlautModeSelectsTheTable) {
     machine.registry.PutString(AsciiUmlautKey, "000000DE", "ae");
     machine.registry.PutString(HtmlUmlautKey, "000000DE", "&auml;");
-    EXPECT_EQ(LookupUmlautMacro(process, {0xDE, 0}), "ae") << "missing mode reads as ASCII";
+    EXPECT_EQ(LookupUmlautMacro(process, {0xDE, 0}), L"ae") << "missing mode reads as ASCII";
     machine.registry.PutByte(SettingsKeyPath, "UmlautMode", 1);
-    EXPECT_EQ(LookupUmlautMacro(process, {0xDE, 0}), "&auml;");
+    EXPECT_EQ(LookupUmlautMacro(process, {0xDE, 0}), L"&auml;");
     machine.registry.PutByte(SettingsKeyPath, "UmlautMode", 2);
     std::uint64_t opens = machine.registry.OpenCount();
-    EXPECT_EQ(LookupUmlautMacro(process, {0xDE, 0}), "");
+    EXPECT_EQ(LookupUmlautMacro(process, {0xDE, 0}), L"");
     EXPECT_EQ(machine.registry.OpenCount(), opens) << "no macro key opened";
 }
 

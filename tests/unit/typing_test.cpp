@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/cp1252.h"
 #include "hook/typing.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/win_constants.h"
@@ -15,13 +16,19 @@ using Events = std::vector<std::string>;
 
 namespace {
 
-// "P 41" and "R 41" for a press and a release, "e" after an extended key.
+// "P 41" and "R 41" for a press and a release, "e" after an extended key;
+// "P E7 0142" for a Unicode event of U+0142.
 Events Recorded(const sim::SimKeyboard& keyboard) {
     Events events;
     for (const sim::KeyInput& input : keyboard.InjectedLog()) {
         char text[16];
-        std::snprintf(text, sizeof text, "%c %02X%s", (input.flags & KEYEVENTF_KEYUP) ? 'R' : 'P',
-                      input.virtualKey, (input.flags & KEYEVENTF_EXTENDEDKEY) ? "e" : "");
+        char direction = (input.flags & KEYEVENTF_KEYUP) ? 'R' : 'P';
+        if (input.virtualKey == VK_PACKET) {
+            std::snprintf(text, sizeof text, "%c E7 %04X", direction, input.scanCode);
+        } else {
+            std::snprintf(text, sizeof text, "%c %02X%s", direction, input.virtualKey,
+                          (input.flags & KEYEVENTF_EXTENDEDKEY) ? "e" : "");
+        }
         events.push_back(text);
     }
     return events;
@@ -34,9 +41,12 @@ Events Concat(Events first, const Events& second) {
 
 const Events Releases = {"R 12", "R 11", "R 10"};
 
+// Keystroke text as the library reads code page 1252 bytes.
+std::wstring Bytes(const char* text) { return Cp1252ToWide(text); }
+
 struct SequenceCase {
     const char* why;
-    std::string text;
+    std::wstring text;
     bool windowsNT;
     enum { Nothing, AltGr, Shift } held;
     Events expected;
@@ -60,45 +70,58 @@ TEST_P(TypingSequenceTest, ExactEvents) {
 INSTANTIATE_TEST_SUITE_P(
     Sequences, TypingSequenceTest,
     ::testing::Values(
-        SequenceCase{"a", "a", true, SequenceCase::Nothing, Concat(Releases, {"P 41", "R 41"})},
-        SequenceCase{"A", "A", true, SequenceCase::Nothing,
+        SequenceCase{"a", Bytes("a"), true, SequenceCase::Nothing, Concat(Releases, {"P 41", "R 41"})},
+        SequenceCase{"A", Bytes("A"), true, SequenceCase::Nothing,
                      Concat(Releases, {"P 10", "P 41", "R 41", "R 10"})},
-        SequenceCase{"228 has no key: Alt code", "\xE4", true, SequenceCase::Nothing,
+        SequenceCase{"228 has no key: Alt code", Bytes("\xE4"), true, SequenceCase::Nothing,
                      Concat(Releases, {"P 12", "P 60", "R 60", "P 62", "R 62", "P 62", "R 62",
                                        "P 68", "R 68", "R 12"})},
-        SequenceCase{"empty text", "", true, SequenceCase::Nothing, Releases},
-        SequenceCase{"AltGr held on NT: right Alt released and pressed again", "a", true,
+        SequenceCase{"empty text", Bytes(""), true, SequenceCase::Nothing, Releases},
+        SequenceCase{"AltGr held on NT: right Alt released and pressed again", Bytes("a"), true,
                      SequenceCase::AltGr,
                      {"R 12", "R 12e", "R 11", "R 10", "P 41", "R 41", "P 11", "P 12e"}},
-        SequenceCase{"AltGr held on 9x", "a", false, SequenceCase::AltGr,
+        SequenceCase{"AltGr held on 9x", Bytes("a"), false, SequenceCase::AltGr,
                      Concat(Releases, {"P 41", "R 41", "P 11", "P 12", "P 12e"})},
-        SequenceCase{"Shift held on 9x", "a", false, SequenceCase::Shift,
+        SequenceCase{"Shift held on 9x", Bytes("a"), false, SequenceCase::Shift,
                      Concat(Releases, {"P 41", "R 41", "P 10"})},
-        SequenceCase{"Shift held on NT: pressed again", "a", true, SequenceCase::Shift,
+        SequenceCase{"Shift held on NT: pressed again", Bytes("a"), true, SequenceCase::Shift,
                      Concat(Releases, {"P 41", "R 41", "P 10"})},
-        SequenceCase{"lone escape at the end: virtual key 0", "\xFF", true, SequenceCase::Nothing,
+        SequenceCase{"lone escape at the end: virtual key 0", Bytes("\xFF"), true, SequenceCase::Nothing,
                      Concat(Releases, {"P 00", "R 00"})},
-        SequenceCase{"0xFF 0xFF at the end: 0xFF as Alt code", "\xFF\xFF", true,
+        SequenceCase{"0xFF 0xFF at the end: 0xFF as Alt code", Bytes("\xFF\xFF"), true,
                      SequenceCase::Nothing,
                      Concat(Releases, {"P 12", "P 60", "R 60", "P 62", "R 62", "P 65", "R 65",
                                        "P 65", "R 65", "R 12"})},
-        SequenceCase{"0xFF s at the end: modifiers around key 0", "\xFF\x03", true,
+        SequenceCase{"0xFF s at the end: modifiers around key 0", Bytes("\xFF\x03"), true,
                      SequenceCase::Nothing,
                      Concat(Releases, {"P 10", "P 11", "P 00", "R 00", "R 10", "R 11"})},
-        SequenceCase{"Shift+Tab", "\xFF\x81\x09", true, SequenceCase::Nothing,
+        SequenceCase{"Shift+Tab", Bytes("\xFF\x81\x09"), true, SequenceCase::Nothing,
                      Concat(Releases, {"P 10", "P 09", "R 09", "R 10"})},
-        SequenceCase{"Ctrl+C by character", "\xFF\x82" "c", true, SequenceCase::Nothing,
+        SequenceCase{"Ctrl+C by character", Bytes("\xFF\x82" "c"), true, SequenceCase::Nothing,
                      Concat(Releases, {"P 11", "P 43", "R 43", "R 11"})},
-        SequenceCase{"Windows key + R by virtual key", "\xFF\x40R", true, SequenceCase::Nothing,
+        SequenceCase{"Windows key + R by virtual key", Bytes("\xFF\x40R"), true, SequenceCase::Nothing,
                      Concat(Releases, {"P 5C", "P 52", "R 52", "R 5C"})},
-        SequenceCase{"character without key keeps no modifiers", "\xFF\x82\xE4", true,
+        SequenceCase{"character without key keeps no modifiers", Bytes("\xFF\x82\xE4"), true,
                      SequenceCase::Nothing,
                      Concat(Releases, {"P 12", "P 60", "R 60", "P 62", "R 62", "P 62", "R 62",
                                        "P 68", "R 68", "R 12"})},
         SequenceCase{"Shift, Ctrl and Alt pressed and released in the same order",
-                     "\xFF\x07" "A", true, SequenceCase::Nothing,
+                     Bytes("\xFF\x07" "A"), true, SequenceCase::Nothing,
                      Concat(Releases, {"P 10", "P 11", "P 12", "P 41", "R 41", "R 10", "R 11",
-                                       "R 12"})}),
+                                       "R 12"})},
+        SequenceCase{"outside code page 1252: Unicode events, Caps Lock and modifiers as for any text",
+                     L"\x0142", true, SequenceCase::Shift,
+                     Concat(Releases, {"P E7 0142", "R E7 0142", "P 10"})},
+        SequenceCase{"beyond U+FFFF: both halves of the surrogate pair", L"\xD83D\xDE00", true,
+                     SequenceCase::Nothing,
+                     Concat(Releases, {"P E7 D83D", "R E7 D83D", "P E7 DE00", "R E7 DE00"})},
+        SequenceCase{"keys, Alt codes and Unicode mixed; an escape ends at a character outside 1252",
+                     Bytes("a\xE4\xFF\x81") + L"\x2192" + Bytes("\xFF\xFF") + L"\x03B1" + Bytes("\x80"), true,
+                     SequenceCase::Nothing,
+                     Concat(Releases, {"P 41", "R 41", "P 12", "P 60", "R 60", "P 62", "R 62", "P 62", "R 62",
+                                       "P 68", "R 68", "R 12", "P E7 2192", "R E7 2192", "P E7 03B1",
+                                       "R E7 03B1", "P 12", "P 60", "R 60", "P 61", "R 61", "P 62", "R 62",
+                                       "P 68", "R 68", "R 12"})}),
     [](const ::testing::TestParamInfo<SequenceCase>& param) {
         return "case" + std::to_string(param.index);
     });
@@ -145,6 +168,22 @@ TEST_F(TypingRoundTripTest, EveryByteOnBothLayouts) {
             EXPECT_FALSE(AnyModifierDown()) << "byte " << byte;
         }
     }
+}
+
+// The hook knows its Unicode events as its own (VK_PACKET) and lets them
+// pass; what a window makes of them depends on whether it reads Unicode.
+TEST_F(TypingRoundTripTest, CharactersOutsideCp1252ReachAUnicodeWindowExactlyAndAnAnsiOneAsQuestionMarks) {
+    machine.SetLayout(sim::KeyboardLayout::German);
+    machine.Tap(VK_CAPITAL);
+    machine.ClearApp();
+    const std::wstring text =
+        L"\x0141ukasz W\x00F3jcik \x2192 \x2264 \x2713 \x2116 \x03B1\x03B2\x03B3 \xD83D\xDE00 \x20AC";
+    TypeText(*app, text);
+    machine.DeliverInput();
+    EXPECT_EQ(machine.AppWideText(), text);
+    EXPECT_EQ(machine.AppText(), "?ukasz W\xF3jcik ? ? ? ? ??? ?? \x80");
+    EXPECT_EQ(app->Synthesised.Size(), 0u) << "every event taken as the library's own";
+    EXPECT_FALSE(AnyModifierDown());
 }
 
 TEST_F(TypingRoundTripTest, CapsLockOnTypesTheTextAsWritten) {

@@ -33,6 +33,10 @@ public:
                                  std::uint32_t* disposition) override;
     std::int32_t RegQueryValueExA(win::RegKey key, const char* valueName, std::uint32_t* type,
                                   std::uint8_t* data, std::uint32_t* dataSize) override;
+    std::int32_t RegQueryValueExW(win::RegKey key, const wchar_t* valueName, std::uint32_t* type,
+                                  std::uint8_t* data, std::uint32_t* dataSize) override {
+        return registry_.RegQueryValueExW(key, valueName, type, data, dataSize);
+    }
     std::int32_t RegSetValueExA(win::RegKey key, const char* valueName, std::uint32_t type,
                                 const std::uint8_t* data, std::uint32_t dataSize) override;
     std::int32_t RegDeleteValueA(win::RegKey key, const char* valueName) override;
