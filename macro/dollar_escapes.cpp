@@ -28,7 +28,8 @@ int ConvertEscape(const std::wstring& escape) {
 
 // Positions are 0-based here; the text's length is taken afresh at every
 // step since replacing escapes shrinks it. The last character never starts
-// an escape. An escape's two digits are two characters, whatever follows.
+// an escape. An escape's two digits are two characters, whatever they are:
+// the halves of a surrogate pair go together.
 std::wstring ExpandDollarEscapes(std::wstring text) {
     std::size_t i = 0;
     while (i + 1 < text.size()) {
@@ -38,7 +39,8 @@ std::wstring ExpandDollarEscapes(std::wstring text) {
             text.erase(i, 1);
             ++i;
         } else {
-            std::wstring escape = text.substr(i, 3);
+            std::size_t length = i + 2 < text.size() && text[i + 2] >= 0xD800 && text[i + 2] <= 0xDBFF ? 4 : 3;
+            std::wstring escape = text.substr(i, length);
             text.erase(i, escape.size());
             int value = ConvertEscape(escape);
             if (value >= 0) {

@@ -437,6 +437,48 @@ TEST_F(KeyRulesTest, WronglyTypedMacroIsNoMacro) {
 }  // namespace
 
 namespace {
+// Texts written with the wide calls keep every character: a Unicode window
+// receives them exactly, whichever rule types them. A byte escape names its
+// code page 1252 character; with Caps Lock on, the decimal text's first
+// character goes as Unicode where the layout's Alt codes cannot give it.
+TEST_F(KeyRulesTest, TextsWithAnyCharacterAreTypedExactly) {
+    SetOption("Umlautwandlung", 1);
+    SetOption("NUM Punkt", 1);
+    struct Case {
+        const char* what;
+        const char* path;
+        const char* name;
+        std::wstring stored;
+        std::uint8_t key;
+        bool altGr;
+        std::wstring typed;
+    };
+    const std::wstring names = L"\x0141ukasz W\x00F3jcik, G\x00FCl\x015F" L"en Y\x0131lmaz, Dvo\x0159\x00E1k";
+    const std::wstring symbols = L"\x2192 \x2264 \x2713 \x2116 \x03A9\x03B1\x03B2 \xD83D\xDE00";
+    const Case cases[] = {
+        {"AltGr macro of names", AltGrMacroKey, "00080045", names, 'E', true, names},
+        {"AltGr macro of symbols, Greek and an emoji", AltGrMacroKey, "00080047", symbols, 'G', true, symbols},
+        {"keys, escapes and Unicode mixed", AltGrMacroKey, "00080048",
+         L"$80 \x2192 10$$ \x2713 $FF$81\x09\x00E4\xD83D\xDE00", 'H', true, L"\x20AC \x2192 10$ \x2713 \x09\x00E4\xD83D\xDE00"},
+        {"text after a command", AltGrMacroKey, "00080049", L"^*7\x2192", 'I', true, L"\x2192"},
+        {"umlaut table", AsciiUmlautKey, "000000DE", L"\x0142", 0xDE, false, L"\x0142"},
+        {"decimal text", SettingsKeyPath, "DecimalDot", L"\x2192,", VK_DECIMAL, false, L"\x2192,"},
+    };
+    for (const Case& c : cases) {
+        machine.registry.PutWideString(c.path, c.name, c.stored);
+        machine.ClearApp();
+        if (c.altGr) {
+            AltGrTap(c.key);
+        } else {
+            machine.Tap(c.key);
+        }
+        EXPECT_EQ(machine.AppWideText(), c.typed) << c.what;
+    }
+    machine.Tap(VK_CAPITAL);
+    machine.ClearApp();
+    machine.Tap(VK_DECIMAL);
+    EXPECT_EQ(machine.AppWideText(), L"\x2192,") << "decimal text with Caps Lock";
+}
 
 // The repeats of a press the rules swallowed still carry the previous-state
 // bit, so the lock key is announced once.

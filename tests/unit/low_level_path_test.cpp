@@ -112,6 +112,28 @@ TEST_F(LowLevelPathTest, EachKeyActsOnceInEveryKindOfApplication) {
     }
 }
 
+// A macro and an umlaut table with characters outside code page 1252 reach
+// a Unicode window whole, typed by either hook, each knowing its Unicode
+// events as its own; an ANSI window gets "?" for them.
+TEST_F(LowLevelPathTest, AnyCharacterReachesEveryKindOfApplication) {
+    const std::wstring text = L"\x0141ukasz \x2192 10 \x2713 \xD83D\xDE00 \x03B1";
+    machine.registry.PutWideString(AltGrMacroKey, "00080055", text);
+    machine.registry.PutWideString(AsciiUmlautKey, "000000DE", L"\x0142");
+    for (Window window : {app64, store, app32}) {
+        machine.Focus(window);
+        machine.ClearApp();
+        AltGr('U');
+        Settle();
+        machine.Tap(VK_AE);
+        machine.Tap('X');
+        Settle();
+        EXPECT_EQ(machine.AppWideText(window), text + L"\x0142x");
+        EXPECT_EQ(machine.AppText(window), "?ukasz ? 10 ? ?? ??x");
+        EXPECT_FALSE(machine.keyboard.IsAsyncKeyDown(VK_MENU));
+        EXPECT_FALSE(machine.keyboard.IsAsyncKeyDown(VK_CONTROL));
+    }
+}
+
 // Num Lock stays on where the setting holds it, and AltGr+Num Lock
 // switches the keypad's decimal text without switching Num Lock, in
 // every kind of application alike.

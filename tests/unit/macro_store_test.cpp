@@ -82,6 +82,28 @@ TEST(ExpandDollarEscapesTest, Table) {
     }
 }
 
+// Escapes count characters: the two after "$" are taken whatever they are,
+// a surrogate pair as one.
+TEST(ExpandDollarEscapesTest, WideTextTable) {
+    struct Case {
+        std::wstring stored;
+        std::wstring expanded;
+    };
+    const Case cases[] = {
+        {L"$80", L"\x20AC"},
+        {L"$9f$A0", L"\x0178\x00A0"},
+        {L"\x0142$41\x2192", L"\x0142" L"A\x2192"},
+        {L"$4\x0142x", L"x"},
+        {L"a$\x0142" L"bc", L"ac"},
+        {L"$4\xD83D\xDE00!", L"!"},
+        {L"$$\xD83D\xDE00", L"$\xD83D\xDE00"},
+        {L"\xD83D\xDE00$", L"\xD83D\xDE00$"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ExpandDollarEscapes(c.stored), c.expanded);
+    }
+}
+
 class MacroLookupTest : public ::testing::Test {
 protected:
     sim::SimMachine machine;
@@ -93,6 +115,25 @@ TEST_F(MacroLookupTest, StoredValueIsExpandedAndCutAtItsNul) {
                          {'G', 'r', '$', 'F', 'C', 0xDF, 'e', 0, 'x', 0});
     process.KeyFlags = Flags(0x0E);
     EXPECT_EQ(LookupAltGrMacro(process, {0x45, 0}), L"Gr\xFC\xDF" L"e");
+}
+
+// Windows NT's wide read keeps every character and costs no more calls
+// than the ANSI one; Windows 95/98 reads code page 1252, "?" for the rest.
+TEST_F(MacroLookupTest, WideStoredTextIsReadWholeOnNtAndInCp1252On9x) {
+    machine.registry.PutWideString(AltGrMacroKey, "00080045", L"\x0141\x00F3" L"d\x017A $80");
+    process.KeyFlags = Flags(0x0E);
+    std::uint64_t calls = machine.registry.CallCount();
+    EXPECT_EQ(LookupAltGrMacro(process, {0x45, 0}), L"\x0141\x00F3" L"d\x017A \x20AC");
+    std::uint64_t wideCalls = machine.registry.CallCount() - calls;
+    machine.registry.PutString(AltGrMacroKey, "00080045", "\xF3 $80");
+    calls = machine.registry.CallCount();
+    EXPECT_EQ(LookupAltGrMacro(process, {0x45, 0}), L"\x00F3 \x20AC") << "an ANSI value";
+    EXPECT_EQ(machine.registry.CallCount() - calls, wideCalls);
+    machine.registry.PutWideString(AltGrMacroKey, "00080045", L"\x0141\x00F3" L"d\x017A $80");
+    machine.system.SetWindowsNT(false);
+    THookProcess process9x(machine.platform, 2);
+    process9x.KeyFlags = Flags(0x0E);
+    EXPECT_EQ(LookupAltGrMacro(process9x, {0x45, 0}), L"?\x00F3" L"d? \x20AC");
 }
 
 TEST_F(MacroLookupTest, ExpandStringIsReadUnexpanded) {
