@@ -41,6 +41,10 @@ std::string Utf16LeToCp1252(std::string_view bytes);
 // wide Windows calls have it. A last odd byte is dropped.
 std::wstring Utf16LeToWide(std::string_view bytes);
 std::string WideToUtf16Le(std::wstring_view text);
+// Throws TextError for malformed UTF-8.
+std::wstring Utf8ToWide(std::string_view text);
+// A lone half of a surrogate pair becomes U+FFFD.
+std::string WideToUtf8(std::wstring_view text);
 
 // Upper case of the letters of code page 1252, as the registry and the key
 // names compare them.

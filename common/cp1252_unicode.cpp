@@ -108,9 +108,40 @@ std::string WideToUtf16Le(std::wstring_view text) {
     return bytes;
 }
 
+std::wstring Utf8ToWide(std::string_view text) {
+    std::wstring wide;
+    for (std::size_t i = 0; i < text.size();) {
+        char32_t c = DecodeUtf8(text, i);
+        if (c < 0x10000) {
+            wide += static_cast<wchar_t>(c);
+        } else {
+            wide += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
+            wide += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    }
+    return wide;
+}
+
+std::string WideToUtf8(std::wstring_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t c = static_cast<char32_t>(text[i]) & 0xFFFF;
+        bool high = c >= 0xD800 && c <= 0xDBFF;
+        bool pair = high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+        if (pair) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[++i]) - 0xDC00);
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        AppendUtf8(out, c);
+    }
+    return out;
+}
+
 std::string DescribeCodePoint(char32_t codePoint) {
     std::string text = "U+" + HexDigits(static_cast<std::uint32_t>(codePoint), 4);
-    if (codePoint >= 0x20 && codePoint != 0x7F && !(codePoint >= 0x80 && codePoint < 0xA0)) {
+    bool surrogate = codePoint >= 0xD800 && codePoint <= 0xDFFF;
+    if (codePoint >= 0x20 && codePoint != 0x7F && !(codePoint >= 0x80 && codePoint < 0xA0) && !surrogate) {
         text += " '";
         AppendUtf8(text, codePoint);
         text += "'";

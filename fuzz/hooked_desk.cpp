@@ -1,8 +1,10 @@
 #include "fuzz/hooked_desk.h"
 
+#include <optional>
 #include <vector>
 
 #include "common/control_messages.h"
+#include "common/cp1252.h"
 #include "fuzz/fuzz_check.h"
 #include "hook/hook_procedure.h"
 #include "hook/sound_playback.h"
@@ -98,7 +100,7 @@ void HookedDesk::CheckDelivered(std::size_t messagesBefore) const {
     CheckHandlesClosed();
 }
 
-void HookedDesk::Type(const std::string& text) {
+void HookedDesk::Type(const std::wstring& text) {
     injectedBefore_ = InjectedCount();
     TypeText(*app, text);
     FUZZ_CHECK(app->Synthesised.Size() == InjectedCount() - injectedBefore_,
@@ -178,12 +180,14 @@ void HookedDesk::CheckHandlesClosed() const {
     FUZZ_CHECK(machine.registry.OpenHandleCount() == openHandles_, "no registry key is left open");
 }
 
-bool TypesExactly(const std::string& text, sim::KeyboardLayout layout) {
+bool TypesExactly(const std::wstring& text, sim::KeyboardLayout layout) {
     if (text.empty()) return false;
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
+    for (wchar_t unit : text) {
+        std::optional<char> c = CodePointToCp1252(static_cast<char32_t>(unit));
+        if (!c) continue;
+        auto byte = static_cast<unsigned char>(*c);
         bool printable = (byte >= 0x20 && byte <= 0x7E) || (byte >= 0xA0 && byte <= 0xFE);
-        bool dead = layout == sim::KeyboardLayout::German && (c == '^' || c == '`' || byte == 0xB4);
+        bool dead = layout == sim::KeyboardLayout::German && (*c == '^' || *c == '`' || byte == 0xB4);
         if (!printable || dead) return false;
     }
     return true;

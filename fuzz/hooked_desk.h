@@ -35,7 +35,7 @@ public:
     void ReleaseEverything();
     // Types the text in the application's process as a key rule does, and
     // delivers what it synthesised.
-    void Type(const std::string& text);
+    void Type(const std::wstring& text);
     bool Holds(std::uint8_t virtualKey, bool extended) const {
         return held_.count({virtualKey, extended}) > 0;
     }
@@ -75,5 +75,6 @@ private:
 
 // A text the layout types exactly: printable characters only, no escapes,
 // and on the German layout none of the dead keys, which wait for the next
-// character to combine with.
-bool TypesExactly(const std::string& text, sim::KeyboardLayout layout);
+// character to combine with. Characters outside code page 1252 go as
+// Unicode events, which a Unicode window receives as they are.
+bool TypesExactly(const std::wstring& text, sim::KeyboardLayout layout);

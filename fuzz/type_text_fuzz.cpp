@@ -1,11 +1,13 @@
 // TypeText over the simulated keyboard with any text, on both layouts, on
 // Windows NT and on Windows 95/98, while the user holds any combination of
 // modifiers, with Caps Lock on or off. Input: a byte of settings, a byte of
-// held modifiers, then the text.
+// held modifiers, then the text: code page 1252, or on Windows NT with bit 3
+// of the settings UTF-16LE, any character.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "common/cp1252.h"
 #include "fuzz/fuzz_check.h"
 #include "fuzz/hooked_desk.h"
 #include "platform/win_constants.h"
@@ -31,9 +33,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzReader input(data, size);
     const std::uint8_t settings = input.Byte();
     const std::uint8_t heldMask = input.Byte();
-    const std::string text = input.Rest();
     const auto layout = (settings & 0x01) ? sim::KeyboardLayout::US : sim::KeyboardLayout::German;
     const bool windowsNT = !(settings & 0x02);
+    const std::wstring text = windowsNT && (settings & 0x08) ? Utf16LeToWide(input.Rest()) : Cp1252ToWide(input.Rest());
 
     HookedDesk desk(layout, windowsNT);
     if (settings & 0x04) {
@@ -54,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     desk.CheckOnlyHeldModifiersDown();
     bool windowsKeyHeld = heldMask & 0xC0;
     if (TypesExactly(text, layout) && !windowsKeyHeld) {
-        FUZZ_CHECK(desk.machine.AppText() == text, "the application received the text exactly");
+        FUZZ_CHECK(desk.machine.AppWideText() == text, "the application received the text exactly");
     }
     desk.ReleaseEverything();
     desk.CheckNoModifierDown();

@@ -55,6 +55,18 @@ TEST(Cp1252Test, Utf8ThatCannotBeConverted) {
     }
 }
 
+// Wide texts hold UTF-16 units on every platform: a character beyond
+// U+FFFF is a surrogate pair.
+TEST(Cp1252Test, Utf8AndWide) {
+    const std::string utf8 = "\u0141ukasz \u2192 \u2116 \u03A9 \U0001F600 \u20AC";
+    const std::wstring wide = L"\x0141ukasz \x2192 \x2116 \x03A9 \xD83D\xDE00 \x20AC";
+    EXPECT_EQ(Utf8ToWide(utf8), wide);
+    EXPECT_EQ(WideToUtf8(wide), utf8);
+    EXPECT_EQ(WideToUtf8(L"a\xD83D" L"b\xDE00"), "a\uFFFD" "b\uFFFD") << "lone halves";
+    EXPECT_THROW(Utf8ToWide("Gr\xFC\xDF"), TextError);
+    EXPECT_EQ(Utf16LeToWide(WideToUtf16Le(wide)), wide);
+}
+
 TEST(Cp1252Test, Utf16) {
     EXPECT_EQ(Utf16LeToCp1252(std::string("G\0\xFC\0\xAC\x20", 6)), "G\xFC\x80");
     EXPECT_THROW(Utf16LeToCp1252(std::string("G\0x", 3)), TextError) << "odd length";

@@ -67,6 +67,10 @@ TEST(CommandsTest, Outputs) {
         {{"type", "@"},
          "release VK_MENU\nrelease VK_CONTROL\nrelease VK_SHIFT\npress VK_CONTROL\npress VK_MENU\n"
          "press 0x51 'Q'\nrelease 0x51 'Q'\nrelease VK_CONTROL\nrelease VK_MENU\nreceived: \"@\"\n"},
+        {{"type", "\xC5\x82\xF0\x9F\x98\x80"},
+         "release VK_MENU\nrelease VK_CONTROL\nrelease VK_SHIFT\npress 0xE7 U+0142 '\xC5\x82'\n"
+         "release 0xE7 U+0142 '\xC5\x82'\npress 0xE7 U+D83D\nrelease 0xE7 U+D83D\npress 0xE7 U+DE00\n"
+         "release 0xE7 U+DE00\nreceived: \"\xC5\x82\xF0\x9F\x98\x80\"\n"},
     };
     for (const Case& c : cases) {
         Result result = Tool(c.args);

@@ -57,7 +57,7 @@ TEST(KeyNamesTest, ValueNamesAreWhatTheLookupReads) {
         TSession session(TSessionOptions{}, {MacroAt(key, c.name, c.umlaut)});
         if (c.capsOn) session.SwitchLockOn(0x14);
         session.Run(ParseScript(c.script));
-        EXPECT_EQ(session.ReceivedText(), "hit") << c.keys;
+        EXPECT_EQ(session.ReceivedText(), L"hit") << c.keys;
     }
 }
 

@@ -47,6 +47,14 @@ std::string ToCp1252(const std::string& text, const char* what) {
     }
 }
 
+std::wstring ToWide(const std::string& text, const char* what) {
+    try {
+        return Utf8ToWide(text);
+    } catch (const TextError& error) {
+        throw ToolError(std::string(what) + ": " + error.what());
+    }
+}
+
 sim::KeyboardLayout ParseLayout(const std::optional<std::string>& value) {
     if (!value || *value == "de") return sim::KeyboardLayout::German;
     if (*value == "us") return sim::KeyboardLayout::US;
@@ -102,7 +110,7 @@ int Type(const std::vector<std::string>& args, std::ostream& out) {
     TArguments arguments("type", args,
                          {{"--layout", true, false}, {"--platform", true, false}, {"--expand", false, false}});
     arguments.ExpectOperands(1, "one text to type");
-    std::string text = ToCp1252(arguments.Operands()[0], "TEXT");
+    std::wstring text = ToWide(arguments.Operands()[0], "TEXT");
     if (arguments.Has("--expand")) text = ExpandDollarEscapes(text);
     sim::SimMachine machine;
     machine.SetLayout(ParseLayout(arguments.Value("--layout")));
@@ -112,9 +120,11 @@ int Type(const std::vector<std::string>& args, std::ostream& out) {
     machine.DeliverInput();
     for (const sim::KeyInput& input : machine.keyboard.InjectedLog()) {
         const char* action = (input.flags & win::KEYEVENTF_KEYUP) ? "release" : "press";
-        out << ShowKeyEvent(action, input.virtualKey, input.flags & win::KEYEVENTF_EXTENDEDKEY) << '\n';
+        out << ShowKeyEvent(action, input.virtualKey, input.flags & win::KEYEVENTF_EXTENDEDKEY);
+        if (input.virtualKey == win::VK_PACKET) out << " " << DescribeCodePoint(input.scanCode);
+        out << '\n';
     }
-    out << "received: " << QuoteText(machine.AppText()) << '\n';
+    out << "received: " << QuoteText(machine.AppWideText()) << '\n';
     return 0;
 }
 

@@ -46,7 +46,9 @@ constexpr std::string_view Type = R"--(
     ("press VK_SHIFT", "release 0x41 'A'"), then the text the application
     receives. TEXT is in the keystroke-text encoding: the byte 0xFF starts
     an escape; with --expand the "$" escapes are applied first, as for a
-    macro (zolvik-sim type --expand '$FF$81$09' types Shift+Tab).
+    macro (zolvik-sim type --expand '$FF$81$09' types Shift+Tab). A
+    character outside code page 1252 goes as Unicode events ("press 0xE7
+    U+0142").
     Defaults: the German layout, Windows NT.
 )--";
 

@@ -1,6 +1,7 @@
 #include "tools/zolvik_sim/report.h"
 
 #include <cstdio>
+#include <optional>
 #include <sstream>
 
 #include "common/control_messages.h"
@@ -114,9 +115,19 @@ void ReportKeysDown(std::ostream& out, const TSession& session) {
 
 }  // namespace
 
-std::string QuoteText(std::string_view text) {
+std::string QuoteText(std::string_view text) { return QuoteText(Cp1252ToWide(text)); }
+
+std::string QuoteText(std::wstring_view text) {
     std::string quoted = "\"";
-    for (char c : text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::optional<char> cp1252 = CodePointToCp1252(static_cast<char32_t>(text[i]));
+        if (!cp1252) {
+            bool pair = i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF;
+            quoted += WideToUtf8(text.substr(i, pair ? 2 : 1));
+            if (pair) ++i;
+            continue;
+        }
+        char c = *cp1252;
         auto byte = static_cast<unsigned char>(c);
         switch (c) {
             case '\\': quoted += "\\\\"; break;

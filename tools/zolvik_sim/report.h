@@ -12,6 +12,8 @@
 // In double quotes; backslash, quote, tab, CR and LF escaped as in C, other
 // control bytes as \xNN.
 std::string QuoteText(std::string_view text);
+// The same for a wide text: characters outside code page 1252 in UTF-8 as well.
+std::string QuoteText(std::wstring_view text);
 // Printable ASCII as it is (a backslash doubled), every other byte as \xNN.
 std::string ShowBytes(std::string_view bytes);
 // As a .reg file writes the data: "text", dword:0000002A, hex:01,02,

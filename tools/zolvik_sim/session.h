@@ -59,8 +59,9 @@ public:
     // Throws ToolError for a text with a character no key types.
     void Run(const std::vector<TStep>& steps);
 
-    const std::string& ReceivedText() const { return machine_.AppText(); }
-    const std::string& ReceivedInOther() const { return machine_.AppText(otherWindow_); }
+    // As a Unicode window receives it.
+    const std::wstring& ReceivedText() const { return machine_.AppWideText(); }
+    const std::wstring& ReceivedInOther() const { return machine_.AppWideText(otherWindow_); }
     const std::vector<TKeyEventRecord>& KeyEvents() const { return events_; }
     std::vector<sim::PostedMessage> Posted() const { return machine_.windows.Posted(); }
     win::Window ControlWindow() const { return control_; }
