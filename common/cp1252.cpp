@@ -41,13 +41,18 @@ std::string WideToCp1252(std::wstring_view text) {
     return bytes;
 }
 
+std::size_t CharacterLength(std::wstring_view text, std::size_t i) {
+    bool high = text[i] >= 0xD800 && text[i] <= 0xDBFF;
+    bool pair = high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    return pair ? 2 : 1;
+}
+
 std::wstring CharactersOutsideCp1252(std::wstring_view text) {
     std::wstring outside;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        std::wstring_view character = text.substr(i, 1);
-        bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size();
-        if (pair) character = text.substr(i++, 2);
-        if (!pair && CodePointToCp1252(static_cast<char32_t>(character[0]))) continue;
+    for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
+        length = CharacterLength(text, i);
+        std::wstring_view character = text.substr(i, length);
+        if (length == 1 && CodePointToCp1252(static_cast<char32_t>(character[0]))) continue;
         if (outside.find(character) == std::wstring::npos) outside += character;
     }
     return outside;

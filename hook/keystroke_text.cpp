@@ -52,14 +52,12 @@ std::optional<std::uint8_t> ByteAt(const std::wstring& text, std::size_t j) {
     return static_cast<std::uint8_t>(*byte);
 }
 
-bool IsHighSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
-
 // The character at text[j] outside code page 1252, a surrogate pair whole.
 TKeystroke UnicodeKeystroke(const std::wstring& text, std::size_t& j) {
     TKeystroke keystroke;
-    keystroke.Unicode = text.substr(j, 1);
-    if (IsHighSurrogate(text[j]) && j + 1 < text.size() && IsLowSurrogate(text[j + 1])) keystroke.Unicode += text[++j];
+    std::size_t length = CharacterLength(text, j);
+    keystroke.Unicode = text.substr(j, length);
+    j += length - 1;
     return keystroke;
 }
 

@@ -39,8 +39,9 @@ std::wstring ExpandDollarEscapes(std::wstring text) {
             text.erase(i, 1);
             ++i;
         } else {
-            std::size_t length = i + 2 < text.size() && text[i + 2] >= 0xD800 && text[i + 2] <= 0xDBFF ? 4 : 3;
-            std::wstring escape = text.substr(i, length);
+            std::size_t end = i + 1;
+            for (int digit = 0; digit < 2 && end < text.size(); ++digit) end += CharacterLength(text, end);
+            std::wstring escape = text.substr(i, end - i);
             text.erase(i, escape.size());
             int value = ConvertEscape(escape);
             if (value >= 0) {

@@ -1,6 +1,7 @@
 #include "settings/registry.h"
 
-#include <cstring>
+#include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "common/cp1252.h"
@@ -27,6 +28,22 @@ bool IsStringType(std::uint32_t type) { return type == REG_SZ || type == REG_EXP
 // as bytes; strings and integers may not.
 bool IsReadableAsBytes(std::uint32_t type) {
     return type == REG_BINARY || !(IsStringType(type) || type == REG_DWORD);
+}
+
+using TValueQuery = std::function<std::int32_t(std::uint32_t* type, std::uint8_t* data, std::uint32_t* size)>;
+
+// A string value's data, asked for its size first; none when missing or of
+// size 0. The platform may report a larger size for the query than it
+// delivers.
+std::vector<std::uint8_t> ReadStringData(const std::string& name, const TValueQuery& query) {
+    std::uint32_t type = 0;
+    std::uint32_t size = 0;
+    if (query(&type, nullptr, &size) != ERROR_SUCCESS || size == 0) return {};
+    std::vector<std::uint8_t> data(size);
+    if (query(&type, data.data(), &size) != ERROR_SUCCESS) Fail(CannotGetData, name);
+    if (!IsStringType(type)) Fail(InvalidDataType, name);
+    data.resize(std::min<std::size_t>(size, data.size()));
+    return data;
 }
 
 }  // namespace
@@ -87,36 +104,18 @@ void TRegistry::WriteBytes(const std::string& name, const std::uint8_t* buffer,
 }
 
 std::string TRegistry::ReadText(const std::string& name) {
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    if (Api.RegQueryValueExA(CurrentKey, name.c_str(), &type, nullptr, &size) != ERROR_SUCCESS ||
-        size == 0) {
-        return std::string();
-    }
-    std::vector<std::uint8_t> data(size);
-    if (Api.RegQueryValueExA(CurrentKey, name.c_str(), &type, data.data(), &size) !=
-        ERROR_SUCCESS) {
-        Fail(CannotGetData, name);
-    }
-    if (!IsStringType(type)) Fail(InvalidDataType, name);
-    // The platform may report a larger size for the query than it delivers.
-    auto text = reinterpret_cast<const char*>(data.data());
-    return std::string(text, strnlen(text, size));
+    std::vector<std::uint8_t> data = ReadStringData(name, [&](std::uint32_t* type, std::uint8_t* buffer, std::uint32_t* size) {
+        return Api.RegQueryValueExA(CurrentKey, name.c_str(), type, buffer, size);
+    });
+    std::string text(data.begin(), data.end());
+    return text.substr(0, text.find('\0'));
 }
 
 std::wstring TRegistry::ReadWideText(const std::string& name) {
     std::wstring wideName = Cp1252ToWide(name);
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
-    if (Api.RegQueryValueExW(CurrentKey, wideName.c_str(), &type, nullptr, &size) != ERROR_SUCCESS ||
-        size == 0) {
-        return std::wstring();
-    }
-    std::vector<std::uint8_t> data(size);
-    if (Api.RegQueryValueExW(CurrentKey, wideName.c_str(), &type, data.data(), &size) != ERROR_SUCCESS) {
-        Fail(CannotGetData, name);
-    }
-    if (!IsStringType(type)) Fail(InvalidDataType, name);
-    std::wstring text = Utf16LeToWide(std::string_view(reinterpret_cast<const char*>(data.data()), size));
+    std::vector<std::uint8_t> data = ReadStringData(name, [&](std::uint32_t* type, std::uint8_t* buffer, std::uint32_t* size) {
+        return Api.RegQueryValueExW(CurrentKey, wideName.c_str(), type, buffer, size);
+    });
+    std::wstring text = Utf16LeToWide(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
     return text.substr(0, text.find(L'\0'));
 }

@@ -96,6 +96,7 @@ TEST(ExpandDollarEscapesTest, WideTextTable) {
         {L"$4\x0142x", L"x"},
         {L"a$\x0142" L"bc", L"ac"},
         {L"$4\xD83D\xDE00!", L"!"},
+        {L"$\xD83D\xDE00" L"ab", L"b"},
         {L"$$\xD83D\xDE00", L"$\xD83D\xDE00"},
         {L"\xD83D\xDE00$", L"\xD83D\xDE00$"},
     };

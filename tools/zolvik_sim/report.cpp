@@ -122,9 +122,9 @@ std::string QuoteText(std::wstring_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         std::optional<char> cp1252 = CodePointToCp1252(static_cast<char32_t>(text[i]));
         if (!cp1252) {
-            bool pair = i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF;
-            quoted += WideToUtf8(text.substr(i, pair ? 2 : 1));
-            if (pair) ++i;
+            std::size_t length = CharacterLength(text, i);
+            quoted += WideToUtf8(text.substr(i, length));
+            i += length - 1;
             continue;
         }
         char c = *cp1252;
