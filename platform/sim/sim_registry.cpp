@@ -171,7 +171,9 @@ std::int32_t SimRegistry::QueryValue(RegKey key, const std::string& valueName, b
     std::vector<std::uint8_t> delivered = DataFor(value, wide);
     auto stored = static_cast<std::uint32_t>(delivered.size());
     if (!data) {
-        if (dataSize) *dataSize = stored;
+        // Asked for the size alone, the ANSI call reports the stored UTF-16
+        // size without converting, which is more than it delivers.
+        if (dataSize) *dataSize = wide ? stored : static_cast<std::uint32_t>(std::max(delivered.size(), value.data.size()));
         return ERROR_SUCCESS;
     }
     if (dataReadsFail_) return ERROR_ACCESS_DENIED;
