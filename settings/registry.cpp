@@ -1,7 +1,6 @@
 #include "settings/registry.h"
 
 #include <algorithm>
-#include <functional>
 #include <vector>
 
 #include "common/cp1252.h"
@@ -30,12 +29,11 @@ bool IsReadableAsBytes(std::uint32_t type) {
     return type == REG_BINARY || !(IsStringType(type) || type == REG_DWORD);
 }
 
-using TValueQuery = std::function<std::int32_t(std::uint32_t* type, std::uint8_t* data, std::uint32_t* size)>;
-
-// A string value's data, asked for its size first; none when missing or of
-// size 0. The platform may report a larger size for the query than it
-// delivers.
-std::vector<std::uint8_t> ReadStringData(const std::string& name, const TValueQuery& query) {
+// A string value's data by the ANSI or the wide query, asked for its size
+// first; none when missing or of size 0. The platform may report a larger
+// size for the query than it delivers.
+template <typename Query>
+std::vector<std::uint8_t> ReadStringData(const std::string& name, Query query) {
     std::uint32_t type = 0;
     std::uint32_t size = 0;
     if (query(&type, nullptr, &size) != ERROR_SUCCESS || size == 0) return {};

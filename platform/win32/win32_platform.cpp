@@ -12,6 +12,18 @@ namespace {
 HKEY ToHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
 HWND ToHwnd(Window window) { return reinterpret_cast<HWND>(window); }
 
+// RegQueryValueExA or RegQueryValueExW.
+template <typename Char>
+std::int32_t QueryValue(LONG(WINAPI* query)(HKEY, const Char*, LPDWORD, LPDWORD, LPBYTE, LPDWORD), RegKey key,
+                        const Char* valueName, std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize) {
+    DWORD valueType = 0;
+    DWORD size = dataSize ? *dataSize : 0;
+    LONG status = query(ToHkey(key), valueName, nullptr, &valueType, data, dataSize ? &size : nullptr);
+    if (type) *type = valueType;
+    if (dataSize) *dataSize = size;
+    return status;
+}
+
 class Win32RegistryApi final : public RegistryApi {
 public:
     std::int32_t RegOpenKeyExA(RegKey key, const char* subKey, std::uint32_t options,
@@ -34,23 +46,11 @@ public:
     }
     std::int32_t RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t* type,
                                   std::uint8_t* data, std::uint32_t* dataSize) override {
-        DWORD valueType = 0;
-        DWORD size = dataSize ? *dataSize : 0;
-        LONG status = ::RegQueryValueExA(ToHkey(key), valueName, nullptr, &valueType, data,
-                                         dataSize ? &size : nullptr);
-        if (type) *type = valueType;
-        if (dataSize) *dataSize = size;
-        return status;
+        return QueryValue(::RegQueryValueExA, key, valueName, type, data, dataSize);
     }
     std::int32_t RegQueryValueExW(RegKey key, const wchar_t* valueName, std::uint32_t* type,
                                   std::uint8_t* data, std::uint32_t* dataSize) override {
-        DWORD valueType = 0;
-        DWORD size = dataSize ? *dataSize : 0;
-        LONG status = ::RegQueryValueExW(ToHkey(key), valueName, nullptr, &valueType, data,
-                                         dataSize ? &size : nullptr);
-        if (type) *type = valueType;
-        if (dataSize) *dataSize = size;
-        return status;
+        return QueryValue(::RegQueryValueExW, key, valueName, type, data, dataSize);
     }
     std::int32_t RegSetValueExA(RegKey key, const char* valueName, std::uint32_t type,
                                 const std::uint8_t* data, std::uint32_t dataSize) override {
