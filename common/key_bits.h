@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "common/key_flags.h"
+#include "platform/win_constants.h"
 
 // The key data (the hook's lParam).
 inline constexpr std::uint32_t ExtendedKeyBit = 1u << 24;
@@ -31,3 +32,8 @@ inline constexpr std::uint8_t ModifiedMask = FlagMask({kfShift, kfCtrl, kfAltGr}
 inline constexpr std::uint8_t CtrlAltMask = FlagMask({kfCtrl, kfAlt, kfAltGr});
 // The modifier keys a person holds down.
 inline constexpr std::uint8_t HeldModifiersMask = FlagMask({kfShift, kfCtrl, kfAlt, kfAltGr});
+
+// Caps Lock, Num Lock and Scroll Lock: each first press toggles a lock.
+constexpr bool IsLockKey(std::uint8_t virtualKey) {
+    return virtualKey == win::VK_CAPITAL || virtualKey == win::VK_NUMLOCK || virtualKey == win::VK_SCROLL;
+}

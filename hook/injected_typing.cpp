@@ -28,16 +28,18 @@ void TInjectedTyping::Send(std::uint16_t code, bool press) {
     SendOne(Api.keyboard, KeyboardInput{virtualKey, scan, flags, 0, OwnInputMarker});
 }
 
+void TInjectedTyping::TapCapsLock() {
+    Send(VK_CAPITAL, true);
+    Send(VK_CAPITAL, false);
+}
+
 void TInjectedTyping::SetAside() {
     if (SetAsideDone) return;
     SetAsideDone = true;
     for (int side = 0; side < 6; ++side) {
         if (Target.HeldSides & (1u << side)) Send(SideKeys[side], false);
     }
-    if (Target.CapsLock) {
-        Send(VK_CAPITAL, true);
-        Send(VK_CAPITAL, false);
-    }
+    if (Target.CapsLock) TapCapsLock();
 }
 
 bool TInjectedTyping::Moved() {
@@ -65,10 +67,7 @@ void TInjectedTyping::Key(std::uint16_t code, bool press) {
 // back wherever the focus went.
 void TInjectedTyping::Finish() {
     if (!SetAsideDone) return;
-    if (Target.CapsLock) {
-        Send(VK_CAPITAL, true);
-        Send(VK_CAPITAL, false);
-    }
+    if (Target.CapsLock) TapCapsLock();
     for (int side = 0; side < 6; ++side) {
         if (Target.HeldSides & (1u << side)) Send(SideKeys[side], true);
     }

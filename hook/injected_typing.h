@@ -32,6 +32,7 @@ public:
 
 private:
     void Send(std::uint16_t code, bool press);
+    void TapCapsLock();
     void SetAside();
     bool Moved();
 

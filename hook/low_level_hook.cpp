@@ -41,10 +41,6 @@ bool IsModifier(std::uint8_t virtualKey) {
     return (virtualKey >= VK_LSHIFT && virtualKey <= VK_RMENU) || virtualKey == VK_LWIN || virtualKey == VK_RWIN;
 }
 
-bool IsLockKey(std::uint8_t virtualKey) {
-    return virtualKey == VK_CAPITAL || virtualKey == VK_NUMLOCK || virtualKey == VK_SCROLL;
-}
-
 // The window hook's key data for the low-level event: the scan code, the
 // extended key, Alt held, the key down before, the release; the dialog-mode
 // bit from the hook's own test.
@@ -177,12 +173,7 @@ bool TLowLevelHook::Decide(const KbdLlHookStruct& event) {
     TInjectedTarget target;
     bool swallow = DecideNow(event, actions, target);
     if (!actions.List().empty()) {
-        Post([this, actions = std::move(actions), target] {
-            TInjectedTyping typing(Process.Api, target);
-            RunKeyActions(Process, actions, {[&](const std::wstring& text) { typing.Type(text); },
-                                             [&](std::uint16_t code, bool press) { typing.Key(code, press); }});
-            typing.Finish();
-        });
+        Post([this, actions = std::move(actions), target] { TypeActions(actions, target); });
     }
     return swallow;
 }
@@ -193,6 +184,11 @@ void TLowLevelHook::DecideHeldBack(const KbdLlHookStruct& event) {
     TKeyActions actions;
     TInjectedTarget target;
     if (!DecideNow(event, actions, target)) SendMarked(Process.Api.keyboard, event);
+    TypeActions(actions, target);
+}
+
+// On the worker: a key's actions, typed with marked events into the target.
+void TLowLevelHook::TypeActions(const TKeyActions& actions, const TInjectedTarget& target) {
     TInjectedTyping typing(Process.Api, target);
     RunKeyActions(Process, actions, {[&](const std::wstring& text) { typing.Type(text); },
                                      [&](std::uint16_t code, bool press) { typing.Key(code, press); }});

@@ -60,6 +60,7 @@ private:
     bool DecideNow(const win::KbdLlHookStruct& event, TKeyActions& actions, TInjectedTarget& target);
     bool Examine(const win::KbdLlHookStruct& event, bool wasDown, TKeyActions& actions, TInjectedTarget& target);
     void DecideHeldBack(const win::KbdLlHookStruct& event);
+    void TypeActions(const TKeyActions& actions, const TInjectedTarget& target);
     bool WorkAhead(const win::KbdLlHookStruct& event);
     void WorkDone(std::uint16_t job);
     TForegroundProgram ForegroundProgram(std::uint32_t processId);

@@ -18,10 +18,6 @@ namespace {
 constexpr std::uint8_t RightShiftScanCode = 0x36;
 constexpr std::uint8_t VK_LWIN = 0x5B;
 
-bool IsLockKey(std::uint8_t key) {
-    return key == VK_CAPITAL || key == VK_NUMLOCK || key == VK_SCROLL;
-}
-
 bool IsRelease(const KeyInput& input) { return input.flags & KEYEVENTF_KEYUP; }
 
 // VK_LSHIFT/VK_RSHIFT, VK_LCONTROL/VK_RCONTROL and VK_LMENU/VK_RMENU are
