@@ -8,11 +8,6 @@ bool Started(win::Instance result) { return static_cast<std::uint32_t>(result) >
 
 }  // namespace
 
-bool ShellOpen(win::Platform& platform, const std::string& path) {
-    return Started(platform.shell.ShellExecuteA(platform.windows.GetFocus(), "open", path.c_str(),
-                                                nullptr, nullptr, win::SW_SHOWNORMAL));
-}
-
 bool ShellOpen(win::Platform& platform, const std::wstring& path) {
     return Started(platform.shell.ShellExecuteW(platform.windows.GetFocus(), L"open", path.c_str(),
                                                 nullptr, nullptr, win::SW_SHOWNORMAL));

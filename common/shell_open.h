@@ -6,6 +6,5 @@
 // Opens a program or document with the shell's "open" verb, owned by the
 // window of the calling thread that has the keyboard focus (normally none).
 // ShellExecute reports success by a result above 32, taken unsigned. The
-// wide form takes a path of any characters.
-bool ShellOpen(win::Platform& platform, const std::string& path);
+// wide call, so that a path may hold any character.
 bool ShellOpen(win::Platform& platform, const std::wstring& path);

@@ -19,7 +19,7 @@ std::wstring FormatNow(THookProcess& process, const std::wstring& format) {
 }
 
 void Open(THookProcess& process, const std::wstring& path) {
-    if (!OpenDocument(process, WideToCp1252(path))) process.Api.windows.MessageBeep(MB_ICONEXCLAMATION);
+    if (!OpenDocument(process, path)) process.Api.windows.MessageBeep(MB_ICONEXCLAMATION);
 }
 
 void RequestShutdown(THookProcess& process) {

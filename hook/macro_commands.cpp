@@ -54,6 +54,6 @@ void TryMacro(THookProcess& process, const std::string& storedText) {
     RunKeyActions(process, actions);
 }
 
-bool OpenDocument(THookProcess& process, const std::string& path) {
+bool OpenDocument(THookProcess& process, const std::wstring& path) {
     return ShellOpen(process.Api, path);
 }

@@ -14,4 +14,4 @@ void RunMacro(const std::wstring& text, TKeyRuleContext& context);
 void TryMacro(THookProcess& process, const std::string& storedText);
 
 // Opens a program or document with the shell; false when it cannot.
-bool OpenDocument(THookProcess& process, const std::string& path);
+bool OpenDocument(THookProcess& process, const std::wstring& path);

@@ -119,8 +119,6 @@ class ShellApi {
 public:
     virtual ~ShellApi() = default;
     virtual bool Shell_NotifyIconA(std::uint32_t message, NotifyIconData* data) = 0;
-    virtual Instance ShellExecuteA(Window owner, const char* verb, const char* file,
-                                   const char* parameters, const char* directory, int show) = 0;
     virtual Instance ShellExecuteW(Window owner, const wchar_t* verb, const wchar_t* file,
                                    const wchar_t* parameters, const wchar_t* directory,
                                    int show) = 0;

@@ -32,24 +32,11 @@ bool SimShell::Shell_NotifyIconA(std::uint32_t message, NotifyIconData* data) {
 
 void SimShell::AddFile(const std::string& path) { files_.push_back(Cp1252ToWide(path)); }
 
-Instance SimShell::ShellExecuteA(Window owner, const char* verb, const char* file,
-                                 const char* parameters, const char* directory, int show) {
-    std::string path = file ? file : "";
-    return Execute({owner, verb ? verb : "", path, parameters != nullptr, directory != nullptr, show,
-                    L""},
-                   Cp1252ToWide(path));
-}
-
 Instance SimShell::ShellExecuteW(Window owner, const wchar_t* verb, const wchar_t* file,
                                  const wchar_t* parameters, const wchar_t* directory, int show) {
     std::wstring path = file ? file : L"";
-    return Execute({owner, WideToCp1252(verb ? verb : L""), WideToCp1252(path), parameters != nullptr,
-                    directory != nullptr, show, path},
-                   path);
-}
-
-Instance SimShell::Execute(ShellExecuteCall call, const std::wstring& path) {
-    executed_.push_back(std::move(call));
+    executed_.push_back({owner, WideToCp1252(verb ? verb : L""), WideToCp1252(path), parameters != nullptr,
+                         directory != nullptr, show, path});
     bool known = std::find(files_.begin(), files_.end(), path) != files_.end();
     return known ? Instance(42) : Instance(ERROR_FILE_NOT_FOUND);
 }

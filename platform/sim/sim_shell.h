@@ -15,23 +15,19 @@ struct NotifyIconCall {
 struct ShellExecuteCall {
     win::Window owner;
     std::string verb;
-    std::string file;  // as an ANSI call sees it
+    std::string file;  // in code page 1252, "?" for what it lacks
     bool withParameters;
     bool withDirectory;
     int show;
-    std::wstring wideFile;  // of the wide call
+    std::wstring wideFile;
 };
 
-// The notification area and program starts. ShellExecuteA and ShellExecuteW
-// succeed (result above 32) only for files a test has made known, as a real
-// shell would fail with "file not found" (2) for anything else; an ANSI path
-// names a file only when the code page has all of its characters.
+// The notification area and program starts. ShellExecuteW succeeds (result
+// above 32) only for files a test has made known, as a real shell would
+// fail with "file not found" (2) for anything else.
 class SimShell final : public win::ShellApi {
 public:
     bool Shell_NotifyIconA(std::uint32_t message, win::NotifyIconData* data) override;
-    win::Instance ShellExecuteA(win::Window owner, const char* verb, const char* file,
-                                const char* parameters, const char* directory,
-                                int show) override;
     win::Instance ShellExecuteW(win::Window owner, const wchar_t* verb, const wchar_t* file,
                                 const wchar_t* parameters, const wchar_t* directory,
                                 int show) override;
@@ -46,8 +42,6 @@ public:
     bool IconInTray() const { return iconInTray_; }
 
 private:
-    win::Instance Execute(ShellExecuteCall call, const std::wstring& path);
-
     std::vector<std::wstring> files_;
     std::vector<NotifyIconCall> notifyCalls_;
     std::vector<ShellExecuteCall> executed_;

@@ -302,11 +302,6 @@ public:
     bool Shell_NotifyIconA(std::uint32_t message, NotifyIconData* data) override {
         return ::Shell_NotifyIconA(message, reinterpret_cast<NOTIFYICONDATAA*>(data));
     }
-    Instance ShellExecuteA(Window owner, const char* verb, const char* file,
-                           const char* parameters, const char* directory, int show) override {
-        return reinterpret_cast<Instance>(
-            ::ShellExecuteA(ToHwnd(owner), verb, file, parameters, directory, show));
-    }
     Instance ShellExecuteW(Window owner, const wchar_t* verb, const wchar_t* file,
                            const wchar_t* parameters, const wchar_t* directory, int show) override {
         return reinterpret_cast<Instance>(

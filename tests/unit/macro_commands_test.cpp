@@ -92,16 +92,24 @@ TEST_F(MacroCommandsTest, UnopenableDocumentBeepsAndTheRestStillRuns) {
     EXPECT_EQ(machine.AppText(), " done");
 }
 
-TEST_F(MacroCommandsTest, OpenDocumentPassesTheWholePath) {
-    Run("^C:\\Program Files\\notepad.exe readme.txt");
-    ASSERT_EQ(machine.shell.Executed().size(), 1u);
-    const sim::ShellExecuteCall& call = machine.shell.Executed()[0];
-    EXPECT_EQ(call.file, "C:\\Program Files\\notepad.exe readme.txt");
-    EXPECT_EQ(call.verb, "open");
-    EXPECT_FALSE(call.withParameters);
-    EXPECT_FALSE(call.withDirectory);
-    EXPECT_EQ(call.show, SW_SHOWNORMAL);
-    EXPECT_EQ(call.owner, machine.AppWindow());
+TEST_F(MacroCommandsTest, OpenDocumentPassesTheWholePathOfAnyCharacter) {
+    for (std::wstring path :
+         {L"C:\\Program Files\\notepad.exe readme.txt", L"D:\\\x0141ukasz\\Dvo\x0159\x00E1k \x2192 \xD83D\xDE00.docx"}) {
+        machine.shell.AddFile(path);
+        machine.registry.PutWideString(AltGrMacroKey, "00080045", L"^" + path);
+        machine.PressAltGr();
+        machine.Tap('E');
+        machine.ReleaseAltGr();
+        const sim::ShellExecuteCall& call = machine.shell.Executed().back();
+        EXPECT_EQ(call.wideFile, path);
+        EXPECT_EQ(call.verb, "open");
+        EXPECT_FALSE(call.withParameters);
+        EXPECT_FALSE(call.withDirectory);
+        EXPECT_EQ(call.show, SW_SHOWNORMAL);
+        EXPECT_EQ(call.owner, machine.AppWindow());
+    }
+    EXPECT_EQ(machine.shell.Executed().size(), 2u);
+    EXPECT_TRUE(machine.windows.Beeps().empty()) << "each path opened";
 }
 
 TEST_F(MacroCommandsTest, FeatureToggles) {

@@ -172,7 +172,7 @@ TSessionOptions SessionOptions(const TArguments& arguments) {
     if (auto program = arguments.Value("--program")) options.Program = ToCp1252(*program, "--program");
     options.PasswordField = arguments.Has("--password");
     for (const std::string& path : arguments.Values("--missing")) {
-        options.MissingFiles.insert(ToCp1252(path, "--missing"));
+        options.MissingFiles.insert(Utf8ToWide(path));
     }
     for (const std::string& keys : arguments.Values("--hot-key")) options.HotKeys.push_back(ParseHotKey(keys));
     return options;

@@ -94,9 +94,10 @@ std::vector<TValueChange> TRecordingRegistry::Changes() const {
 
 bool TRecordingShell::Shell_NotifyIconA(std::uint32_t, NotifyIconData*) { return true; }
 
-// ShellExecuteA's result is above 32 on success; 2 is "file not found".
-Instance TRecordingShell::ShellExecuteA(Window, const char*, const char* file, const char*, const char*, int) {
-    std::string path = file ? file : "";
+// ShellExecuteW's result is above 32 on success; 2 is "file not found".
+Instance TRecordingShell::ShellExecuteW(Window, const wchar_t*, const wchar_t* file, const wchar_t*, const wchar_t*,
+                                        int) {
+    std::wstring path = file ? file : L"";
     bool opened = missing_.count(path) == 0;
     opened_.push_back({path, opened});
     return opened ? 42 : 2;

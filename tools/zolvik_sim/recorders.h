@@ -71,7 +71,7 @@ private:
 };
 
 struct TOpenedDocument {
-    std::string Path;  // code page 1252
+    std::wstring Path;
     bool Opened;
 };
 
@@ -79,22 +79,16 @@ struct TOpenedDocument {
 // fail as a file the shell cannot find.
 class TRecordingShell final : public win::ShellApi {
 public:
-    explicit TRecordingShell(std::set<std::string> missing) : missing_(std::move(missing)) {}
+    explicit TRecordingShell(std::set<std::wstring> missing) : missing_(std::move(missing)) {}
 
     bool Shell_NotifyIconA(std::uint32_t message, win::NotifyIconData* data) override;
-    win::Instance ShellExecuteA(win::Window owner, const char* verb, const char* file,
-                                const char* parameters, const char* directory, int show) override;
-    // Only the tray program starts a program by a wide path; the tool runs
-    // the hook library alone.
-    win::Instance ShellExecuteW(win::Window, const wchar_t*, const wchar_t*, const wchar_t*,
-                                const wchar_t*, int) override {
-        return 2;
-    }
+    win::Instance ShellExecuteW(win::Window owner, const wchar_t* verb, const wchar_t* file,
+                                const wchar_t* parameters, const wchar_t* directory, int show) override;
 
     const std::vector<TOpenedDocument>& Opened() const { return opened_; }
     void Clear() { opened_.clear(); }
 
 private:
-    std::set<std::string> missing_;
+    std::set<std::wstring> missing_;
     std::vector<TOpenedDocument> opened_;
 };

@@ -185,7 +185,7 @@ std::string RunReport(const TSession& session, bool events) {
     }
     ReportPosted(out, session);
     for (const TOpenedDocument& document : session.Opened()) {
-        out << (document.Opened ? "opened: " : "cannot open: ") << Cp1252ToUtf8(document.Path) << '\n';
+        out << (document.Opened ? "opened: " : "cannot open: ") << WideToUtf8(document.Path) << '\n';
     }
     for (std::uint32_t beep : session.Beeps()) out << "beep: " << BeepName(beep) << '\n';
     ReportChanges(out, session);

@@ -31,7 +31,7 @@ struct TSessionOptions {
     std::string Program;
     // The application's window is an edit control that holds a password.
     bool PasswordField = false;
-    std::set<std::string> MissingFiles;  // code page 1252
+    std::set<std::wstring> MissingFiles;
     std::vector<sim::HotKey> HotKeys;
 };
 
