@@ -1,11 +1,11 @@
 #include "tray/tray_program.h"
 
-#include <cstdio>
 #include <cstring>
 #include <utility>
 
 #include "common/control_messages.h"
 #include "common/module_path.h"
+#include "common/number_text.h"
 #include "platform/win_constants.h"
 #include "settings/registry.h"
 #include "tray/control_window.h"
@@ -149,16 +149,17 @@ void DiscardQuitMessages(WindowApi& windows) {
     }
 }
 
+// Put together by hand: a formatting function of the C runtime would link
+// its floating-point formatting into the program.
 void ReportUncaughtError(TTrayProgram& program, std::exception_ptr raised) {
     TLibraryError error = Describe(program, raised);
     std::size_t length = std::strlen(error.Message);
     const char* stop = (length == 0 || error.Message[length - 1] == '.') ? "" : ".";
-    char text[1500];
-    std::snprintf(text, sizeof text, "Exception %s in Modul %s bei %08lX.\n%s%s", error.ClassName,
-                  error.ModuleName, static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(error.Address)),
-                  error.Message, stop);
+    std::string text = std::string("Exception ") + error.ClassName + " in Modul " + error.ModuleName + " bei " +
+                       HexDigits(static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(error.Address)), 8) +
+                       ".\n" + error.Message + stop;
     DiscardQuitMessages(program.Api.windows);
-    program.Api.windows.MessageBoxA(0, text, ErrorCaption, MB_ICONERROR | MB_TASKMODAL);
+    program.Api.windows.MessageBoxA(0, text.c_str(), ErrorCaption, MB_ICONERROR | MB_TASKMODAL);
 }
 
 }  // namespace

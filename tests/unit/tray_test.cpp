@@ -274,10 +274,13 @@ TEST_F(TrayTest, RegistryErrorInTheWindowProcedureEndsWithTheErrorBox) {
     EXPECT_FALSE(box.closedByQuit) << "the user closed the box";
     EXPECT_EQ(box.caption, "Anwendungsfehler");
     EXPECT_EQ(box.type, MB_ICONERROR | MB_TASKMODAL);
-    EXPECT_TRUE(box.text.starts_with("Exception ERegistryException in Modul Zolvik32.exe bei "))
-        << box.text;
-    EXPECT_TRUE(box.text.ends_with(".\nKonnte Daten f\xFCr 'Zolvik eingeschaltet' nicht setzen."))
-        << box.text;
+    const std::string start = "Exception ERegistryException in Modul Zolvik32.exe bei ";
+    const std::string end = ".\nKonnte Daten f\xFCr 'Zolvik eingeschaltet' nicht setzen.";
+    ASSERT_EQ(box.text.size(), start.size() + 8 + end.size()) << box.text;
+    EXPECT_TRUE(box.text.starts_with(start)) << box.text;
+    EXPECT_EQ(box.text.substr(start.size(), 8).find_first_not_of("0123456789ABCDEF"), std::string::npos)
+        << "the address in eight upper-case hex digits: " << box.text;
+    EXPECT_TRUE(box.text.ends_with(end)) << box.text;
 }
 
 // Windows handles a sent message inside GetMessageA: no posted message need
