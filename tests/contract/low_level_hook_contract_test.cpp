@@ -75,21 +75,35 @@ protected:
     }
 };
 
+// A Unicode event names no key: the hooks see the virtual key VK_PACKET,
+// and a low-level hook finds the UTF-16 unit in the scan code. Its release
+// is told by the message: Wine leaves LLKHF_UP off it.
+Input UnicodeUnit(wchar_t unit, bool release) {
+    return Input{INPUT_KEYBOARD, {0, static_cast<std::uint16_t>(unit),
+                                  KEYEVENTF_UNICODE | (release ? KEYEVENTF_KEYUP : 0u), 0, OwnInputMarker}};
+}
+
 TEST_F(LowLevelHookContract, InjectedEventsArriveFlaggedWithTheirExtraInformation) {
     HookHandle hook = Install(Observe);
     ASSERT_NE(hook, 0u);
-    Input keys[] = {Key(VK_F24, false), Key(VK_F24, true)};
-    EXPECT_EQ(ContractKeyboard().SendInput(2, keys, sizeof(Input)), 2u);
-    PumpUntil([] { return observed.size() >= 2; });
+    Input keys[] = {Key(VK_F24, false), Key(VK_F24, true), UnicodeUnit(0x0141, false), UnicodeUnit(0x0141, true)};
+    EXPECT_EQ(ContractKeyboard().SendInput(4, keys, sizeof(Input)), 4u);
+    PumpUntil([] { return observed.size() >= 4; });
     ContractHooks().UnhookWindowsHookEx(hook);
 
-    ASSERT_EQ(observed.size(), 2u);
-    for (std::size_t i = 0; i < 2; ++i) {
-        bool release = i == 1;
+    ASSERT_EQ(observed.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        bool release = i % 2 == 1;
+        bool unicode = i >= 2;
         EXPECT_EQ(observed[i].message, release ? WM_KEYUP : WM_KEYDOWN) << i;
-        EXPECT_EQ(observed[i].event.vkCode, VK_F24) << i;
-        EXPECT_EQ(observed[i].event.flags & (LLKHF_INJECTED | LLKHF_UP),
-                  LLKHF_INJECTED | (release ? LLKHF_UP : 0u)) << i;
+        EXPECT_EQ(observed[i].event.vkCode, unicode ? VK_PACKET : VK_F24) << i;
+        if (unicode) {
+            EXPECT_EQ(observed[i].event.scanCode, 0x0141u) << i;
+            EXPECT_TRUE(observed[i].event.flags & LLKHF_INJECTED) << i;
+        } else {
+            EXPECT_EQ(observed[i].event.flags & (LLKHF_INJECTED | LLKHF_UP),
+                      LLKHF_INJECTED | (release ? LLKHF_UP : 0u)) << i;
+        }
         EXPECT_EQ(observed[i].event.dwExtraInfo, OwnInputMarker) << i;
     }
 }

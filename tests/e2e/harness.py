@@ -128,9 +128,15 @@ class Session:
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def import_registry(self, text):
-        """Imports REGEDIT4 text (code page 1252) with `wine reg import`."""
+        """Imports the text with `wine reg import`: as a REGEDIT4 file in
+        code page 1252, or as a version 5.00 file in UTF-16LE when it holds a
+        character that code page lacks."""
         path = self.work / "scenario.reg"
-        path.write_bytes(("REGEDIT4\r\n\r\n" + text.replace("\n", "\r\n")).encode("cp1252"))
+        lines = text.replace("\n", "\r\n")
+        try:
+            path.write_bytes(("REGEDIT4\r\n\r\n" + lines).encode("cp1252"))
+        except UnicodeEncodeError:
+            path.write_bytes(("\ufeffWindows Registry Editor Version 5.00\r\n\r\n" + lines).encode("utf-16-le"))
         result = subprocess.run(["wine", "reg", "import", str(path)], env=self.env(),
                                 capture_output=True)
         check(result.returncode == 0, f"reg import failed: {result.stderr!r}")
@@ -155,11 +161,12 @@ class Session:
         log.wait_for(lambda lines: "INSTALLED yes" in lines, "hook installed")
         return log
 
-    def start_window(self, title="probe", bits=32):
+    def start_window(self, title="probe", bits=32, unicode=False):
         """A probe window, 32-bit or (in a 64-bit prefix) 64-bit, which then
-        has the keyboard focus."""
+        has the keyboard focus; a Unicode program's with unicode."""
         log = Log(self.work / f"{title}.log")
-        self.start((BIN32 if bits == 32 else BIN) / "tests" / "probe.exe", "window", log.path, title)
+        self.start((BIN32 if bits == 32 else BIN) / "tests" / "probe.exe", "window", log.path, title,
+                   *(["unicode"] if unicode else []))
         log.wait_for(lambda lines: "READY" in lines, f"{title} window ready")
         self.window_id = self.xdotool("search", "--sync", "--name", f"^{title}$").split()[0]
         self.focus_window()
@@ -268,6 +275,12 @@ class Log:
     def characters(self):
         return bytes(int(line.split()[1], 16) for line in self.lines()
                      if line.startswith("CHAR ")).decode("cp1252")
+
+    def wide_characters(self):
+        """What a Unicode window received, its UTF-16 units put together."""
+        units = b"".join(int(line.split()[1], 16).to_bytes(2, "little") for line in self.lines()
+                         if line.startswith("WCHAR "))
+        return units.decode("utf-16-le", errors="replace")
 
     def key_messages(self):
         """(message, virtual key) pairs in the order received."""

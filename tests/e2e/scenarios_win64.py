@@ -139,3 +139,35 @@ def closing_and_killing_the_tray_program_leave_keys_unchanged(session):
     for title, window in windows.items():
         session.switch_to(title)
         check_modifiers_up(session, window)
+
+
+UNICODE_TEXT = "\u0141ukasz \u2192 10 \u2713 \U0001F600"
+
+
+def arrived_in_code_page(received, text):
+    """Whether a program reading ANSI characters received the text: each
+    character of code page 1252 unchanged in its place, every other UTF-16
+    unit as one character ("?", or a look-alike such as "L" for "\u0141")."""
+    units = [c for c in text for _ in range(len(c.encode("utf-16-le")) // 2)]
+    return len(received) == len(units) and all(
+        got == want for got, want in zip(received, units) if want.encode("cp1252", "ignore"))
+
+
+@scenario
+def a_unicode_macro_arrives_exactly_in_every_window(session):
+    """An AltGr macro of characters from beyond code page 1252, an emoji
+    among them, arrives exactly in a Unicode window, 64-bit (the low-level
+    hook types it) and 32-bit (the window hook); an ANSI window receives its
+    code page 1252 part unchanged."""
+    session.use_keymap("us")
+    registry(session, **{ALTGR: {"00080055": UNICODE_TEXT}})
+    session.start_tray()
+    for title, bits, unicode in (("unicode64", 64, True), ("unicode32", 32, True), ("ansi32", 32, False)):
+        window = session.start_window(title, bits, unicode)
+        altgr(session, "u")
+        if unicode:
+            window.wait_for(lambda lines: window.wide_characters() == UNICODE_TEXT, f"{UNICODE_TEXT!r} in {title}")
+        else:
+            window.wait_for(lambda lines: arrived_in_code_page(window.characters(), UNICODE_TEXT),
+                            f"the code page 1252 part of {UNICODE_TEXT!r} in {title}")
+        check_modifiers_up(session, window)

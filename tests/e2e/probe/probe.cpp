@@ -2,13 +2,18 @@
 // it stands for the applications and the tray program around the system,
 // not for the system itself.
 //
-//   probe window LOG [TITLE [password]]  a window "probe" (or TITLE) with an
-//                              edit control; every key message and character
-//                              the edit control receives is written to LOG.
-//                              With "password" a password field (ES_PASSWORD)
+//   probe window LOG [TITLE [password|unicode]]  a window "probe" (or TITLE)
+//                              with an edit control; every key message and
+//                              character the edit control receives is written
+//                              to LOG ("CHAR nn", the ANSI byte). With
+//                              "password" a password field (ES_PASSWORD)
 //                              above it has the focus first; F12 moves the
 //                              focus from one field to the other and writes
-//                              "FOCUS password" or "FOCUS text"
+//                              "FOCUS password" or "FOCUS text". With
+//                              "unicode" the edit control is a Unicode window
+//                              and its messages are taken with the wide calls,
+//                              as in a Unicode program: "WCHAR nnnn", the
+//                              UTF-16 unit
 //   probe host LOG DLL         loads DLL, calls Install(1) (ordinal 10), and
 //                              serves as the control window "Zolvik32": answers
 //                              UM_GETHOOK with the handle and writes what it
@@ -63,6 +68,7 @@ WNDPROC EditProc = nullptr;
 // The probe window's text field and its password field, if it has one;
 // the one that has the focus.
 bool WithPasswordField = false;
+bool Unicode = false;
 HWND TextField = nullptr;
 HWND PasswordField = nullptr;
 HWND FocusedField = nullptr;
@@ -120,15 +126,24 @@ LRESULT CALLBACK LoggingEditProc(HWND window, UINT message, WPARAM wParam, LPARA
     }
     if (const char* name = KeyMessageName(message)) {
         Write("%s %02X %08lX", name, static_cast<unsigned>(wParam), static_cast<unsigned long>(lParam));
+    } else if (message == WM_CHAR && Unicode) {
+        Write("WCHAR %04X", static_cast<unsigned>(wParam & 0xFFFF));
     } else if (message == WM_CHAR) {
         Write("CHAR %02X", static_cast<unsigned>(wParam & 0xFF));
     }
-    return CallWindowProcA(EditProc, window, message, wParam, lParam);
+    return Unicode ? CallWindowProcW(EditProc, window, message, wParam, lParam)
+                   : CallWindowProcA(EditProc, window, message, wParam, lParam);
 }
 
 HWND AddLoggingField(HWND window, DWORD style, int y, int height) {
-    HWND field = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | style, 0, y, 600, height, window, nullptr,
-                                 nullptr, nullptr);
+    DWORD fieldStyle = WS_CHILD | WS_VISIBLE | style;
+    if (Unicode) {
+        HWND field = CreateWindowExW(0, L"EDIT", L"", fieldStyle, 0, y, 600, height, window, nullptr, nullptr, nullptr);
+        EditProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LoggingEditProc)));
+        return field;
+    }
+    HWND field = CreateWindowExA(0, "EDIT", "", fieldStyle, 0, y, 600, height, window, nullptr, nullptr, nullptr);
     EditProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LoggingEditProc)));
     return field;
@@ -221,9 +236,13 @@ HWND CreateTopWindow(const char* className, const char* title, WNDPROC proc, boo
 
 int RunLoop() {
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while ((Unicode ? GetMessageW(&message, nullptr, 0, 0) : GetMessageA(&message, nullptr, 0, 0)) > 0) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        if (Unicode) {
+            DispatchMessageW(&message);
+        } else {
+            DispatchMessageA(&message);
+        }
     }
     return static_cast<int>(message.wParam);
 }
@@ -405,6 +424,7 @@ int main(int argc, char** argv) {
     Log = std::fopen(argv[2], "a");
     if (!Log) return 2;
     if (std::strcmp(argv[1], "window") == 0) {
+        Unicode = argc >= 5 && std::strcmp(argv[4], "unicode") == 0;
         return RunWindow(argc >= 4 ? argv[3] : "probe", argc >= 5 && std::strcmp(argv[4], "password") == 0);
     }
     if (std::strcmp(argv[1], "host") == 0 && argc >= 4) return RunHost(argv[3]);
