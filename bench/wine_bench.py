@@ -3,9 +3,11 @@
 their own (build/bench-wineprefix), with the Win32 build of the bench-win32
 preset:
 
-  - a 2,000-character AltGr macro typed by the real Zolhook.dll into the
-    probe window, beside xdotool typing the same text into the same window:
-    characters per second, and whether the text arrived exactly;
+  - a 2,000-character AltGr macro typed by the real Zolhook.dll into a
+    Unicode probe window, beside the same text with letters that code page
+    1252 lacks (typed as Unicode events) and beside xdotool typing the
+    first text into the same window: characters per second, and whether
+    the text arrived exactly;
   - the same in a 64-bit probe window of a 64-bit prefix
     (build/bench-wineprefix64), where the tray program of the win32 build
     types through the library's low-level hook;
@@ -61,6 +63,11 @@ def sample_text(length):
     return text[:length]
 
 
+# Letters of Polish and Czech names, none of them in code page 1252.
+BEYOND_CODE_PAGE = str.maketrans("lrescznLRESCZN", "\u0142\u0159\u0119\u0161\u010d\u017c\u0144"
+                                                 "\u0141\u0158\u0118\u0160\u010c\u017b\u0143")
+
+
 def reg_string(text):
     return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
@@ -87,7 +94,7 @@ def two_hundred_macros():
 
 def wait_for_characters(window, count, timeout):
     deadline = time.monotonic() + timeout
-    while len(window.characters()) < count and time.monotonic() < deadline:
+    while len(window.wide_characters()) < count and time.monotonic() < deadline:
         time.sleep(0.05)
     return time.monotonic()
 
@@ -97,40 +104,41 @@ def typing_speed(in_64_bit_window=False):
     """In a 64-bit window the tray program types, through its low-level
     hook; otherwise the library inside the window's process."""
     text = sample_text(2000)
+    unicode_text = text.translate(BEYOND_CODE_PAGE)
     session = Session("bench-typing")
     rows = []
     try:
         session.reset_registry()
         session.use_keymap("us")
-        registry(session, {"Zolvik eingeschaltet": 1}, **{ALTGR: {"00080045": text}})
+        registry(session, {"Zolvik eingeschaltet": 1}, **{ALTGR: {"00080045": text, "00080055": unicode_text}})
         if in_64_bit_window:
             session.start_tray()
-            window = session.start_window("probe64", 64)
-            typist = "low-level hook macro (AltGr+E)"
+            window = session.start_window("probe64", 64, unicode=True)
+            typist = "low-level hook"
         else:
             session.start_host()
-            window = session.start_window()
-            typist = "Zolhook.dll macro (AltGr+E)"
-        start = time.monotonic()
-        session.xdotool("keydown", RIGHT_ALT, "key", "e", "keyup", RIGHT_ALT)
-        end = wait_for_characters(window, len(text), 120)
-        window.settle(quiet=0.5)
-        rows.append((typist, len(text) / (end - start), window.characters() == text))
-        for delay in ("12", "0"):
-            before = len(window.characters())
+            window = session.start_window(unicode=True)
+            typist = "Zolhook.dll"
+
+        def typed(name, expected, *keys):
+            before = len(window.wide_characters())
             start = time.monotonic()
-            session.xdotool("type", "--delay", delay, text)
-            end = wait_for_characters(window, before + len(text), 120)
+            session.xdotool(*keys)
+            end = wait_for_characters(window, before + len(expected), 120)
             window.settle(quiet=0.5)
-            rows.append((f"xdotool type --delay {delay}", len(text) / (end - start),
-                         window.characters()[before:] == text))
+            rows.append((name, len(expected) / (end - start), window.wide_characters()[before:] == expected))
+
+        typed(f"{typist} macro (AltGr+E)", text, "keydown", RIGHT_ALT, "key", "e", "keyup", RIGHT_ALT)
+        typed(f"{typist} Unicode macro (AltGr+U)", unicode_text, "keydown", RIGHT_ALT, "key", "u", "keyup", RIGHT_ALT)
+        for delay in ("12", "0"):
+            typed(f"xdotool type --delay {delay}", text, "type", "--delay", delay, text)
     finally:
         session.close()
     where = "a 64-bit probe window in a 64-bit prefix" if in_64_bit_window else "the probe window"
     print(f"== {len(text)} characters typed into {where} under Wine")
-    print(f"{'typist':<32}{'chars/s':>10}  arrived exactly")
+    print(f"{'typist':<40}{'chars/s':>10}  arrived exactly")
     for name, speed, exact in rows:
-        print(f"{name:<32}{speed:>10.0f}  {'yes' if exact else 'no'}")
+        print(f"{name:<40}{speed:>10.0f}  {'yes' if exact else 'no'}")
 
 
 # --- the hook procedure's own time in a real process -------------------------
