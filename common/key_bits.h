@@ -6,7 +6,6 @@
 #include <initializer_list>
 
 #include "common/key_flags.h"
-#include "platform/win_constants.h"
 
 // The key data (the hook's lParam).
 inline constexpr std::uint32_t ExtendedKeyBit = 1u << 24;
@@ -34,6 +33,5 @@ inline constexpr std::uint8_t CtrlAltMask = FlagMask({kfCtrl, kfAlt, kfAltGr});
 inline constexpr std::uint8_t HeldModifiersMask = FlagMask({kfShift, kfCtrl, kfAlt, kfAltGr});
 
 // Caps Lock, Num Lock and Scroll Lock: each first press toggles a lock.
-constexpr bool IsLockKey(std::uint8_t virtualKey) {
-    return virtualKey == win::VK_CAPITAL || virtualKey == win::VK_NUMLOCK || virtualKey == win::VK_SCROLL;
-}
+// Defined apart, so that code including <windows.h> may include this file.
+bool IsLockKey(std::uint8_t virtualKey);
