@@ -27,6 +27,10 @@ public:
                                           std::uint8_t* data, std::uint32_t* dataSize) = 0;
     virtual std::int32_t RegSetValueExA(RegKey key, const char* valueName, std::uint32_t type,
                                         const std::uint8_t* data, std::uint32_t dataSize) = 0;
+    // A string value's data in UTF-16LE, stored as given; the size counts
+    // bytes.
+    virtual std::int32_t RegSetValueExW(RegKey key, const wchar_t* valueName, std::uint32_t type,
+                                        const std::uint8_t* data, std::uint32_t dataSize) = 0;
     virtual std::int32_t RegDeleteValueA(RegKey key, const char* valueName) = 0;
     virtual std::int32_t RegDeleteKeyA(RegKey key, const char* subKey) = 0;
     virtual std::int32_t RegCloseKey(RegKey key) = 0;

@@ -66,20 +66,20 @@ TEST_F(SetupPagesTest, SettingsAreShownAsStoredAndOnlyChangesAreWrittenAsFlags) 
     EXPECT_TRUE(config.Settings.Flag(opEasyTab)) << "any byte but 0 is on";
     EXPECT_FALSE(config.Settings.Flag(opEnabled)) << "a flag of zero bytes is off";
     EXPECT_EQ(config.Settings.UmlautTable(), TUmlautTable::Ascii) << "no UmlautMode: the table the library reads then";
-    EXPECT_EQ(config.Settings.DecimalDot(), ",");
+    EXPECT_EQ(config.Settings.DecimalDot(), L",");
     std::string before = Snapshot();
 
     config.Settings.SetFlag(opEasyTab, false);
     config.Settings.SetFlag(opEasyTab, true);  // and back: the stored 02 stays
     config.Settings.SetFlag(opEnabled, false);
-    config.Settings.SetDecimalDot(",");
+    config.Settings.SetDecimalDot(L",");
     EXPECT_FALSE(config.HasChanges());
     EXPECT_EQ(config.Save(), "");
     EXPECT_EQ(Snapshot(), before) << "nothing changed, nothing written";
 
     config.Settings.SetFlag(opEasyBackslash, true);
     config.Settings.SetUmlautTable(TUmlautTable::Html);
-    config.Settings.SetDecimalDot(";");
+    config.Settings.SetDecimalDot(L";");
     EXPECT_EQ(config.Save(), "");
     EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "EasyBackslash")->data, Bytes({1}));
     EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "EasyBackslash")->type, REG_BINARY);
