@@ -314,7 +314,7 @@ TEST_F(SetupMacrosTest, TextFieldShowsTextsPlainlyAndStoresThemWithTheirEscapes)
         {L"\u00FF", L"$FF$FF$FF"},
         {L"Tab\tTab", L"Tab$09Tab"},
         {L"\u20AC 5", L"\u20AC 5"},
-        {L"Dvo\u0159\u00E1k \U0001F600", L"Dvo\u0159\u00E1k \U0001F600"},
+        {L"Dvo\u0159\u00E1k \xD83D\xDE00", L"Dvo\u0159\u00E1k \xD83D\xDE00"},
         {L"a\uF0FF\uF081\uF009b", L"a$FF\x81$09b"},
         {L"\uF00A", L"$0A"},
     };
