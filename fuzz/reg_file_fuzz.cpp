@@ -2,7 +2,9 @@
 // parses or is refused with a RegFileError naming the file; a parsed file
 // names lines that exist, in order, and importing it either works or is
 // refused the same way. When the file only sets values, the simulated
-// registry afterwards holds exactly the last value written under each name.
+// registry afterwards holds exactly the last value written under each name,
+// as the wide calls read it, and the file the writer makes of those values
+// reads back as the same values, whatever characters their texts hold.
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -11,9 +13,12 @@
 #include <tuple>
 #include <vector>
 
+#include "common/cp1252.h"
 #include "fuzz/fuzz_check.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/win_constants.h"
 #include "regfile/reg_file.h"
+#include "regfile/reg_writer.h"
 
 namespace {
 
@@ -54,6 +59,37 @@ std::size_t LineCount(std::string_view bytes, bool utf16) {
     return lines;
 }
 
+std::vector<std::uint8_t> ReadWide(sim::SimRegistry& registry, const TRegEntry& entry, std::uint32_t& type) {
+    win::RegKey key = 0;
+    std::vector<std::uint8_t> data(1 << 16);
+    auto size = static_cast<std::uint32_t>(data.size());
+    std::wstring name = Cp1252ToWide(entry.Name);
+    bool read = registry.RegOpenKeyExA(entry.Root, entry.Path.c_str(), 0, win::KEY_READ, &key) == win::ERROR_SUCCESS &&
+                registry.RegQueryValueExW(key, name.c_str(), &type, data.data(), &size) == win::ERROR_SUCCESS;
+    registry.RegCloseKey(key);
+    FUZZ_CHECK(read, "an imported value is in the registry");
+    data.resize(size);
+    return data;
+}
+
+// The values written out and read back: the same entries, one key line
+// before each value.
+void CheckWriter(const std::vector<const TRegEntry*>& values) {
+    TRegWriter writer;
+    for (const TRegEntry* value : values) {
+        writer.Key(value->Root, value->Path);
+        writer.Value(value->Name, value->Type, value->Data);
+    }
+    TRegFile again = ParseRegFile(FileName, writer.Text());
+    FUZZ_CHECK(again.Entries.size() == 2 * values.size(), "each value is written as a key and a value");
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const TRegEntry& read = again.Entries[2 * i + 1];
+        FUZZ_CHECK(read.Root == values[i]->Root && read.Path == values[i]->Path && read.Name == values[i]->Name &&
+                       read.Type == values[i]->Type && read.Data == values[i]->Data,
+                   "a written value reads back as it was");
+    }
+}
+
 void CheckImport(const TRegFile& file) {
     sim::SimRegistry registry;
     TRegImporter importer(registry);
@@ -70,12 +106,15 @@ void CheckImport(const TRegFile& file) {
         if (entry.Action == TRegAction::DeleteKey || entry.Action == TRegAction::DeleteValue) return;
         if (entry.Action == TRegAction::SetValue) last[{entry.Root, KeyOf(entry.Path), Fold(entry.Name)}] = &entry;
     }
+    std::vector<const TRegEntry*> values;
     for (const auto& [where, entry] : last) {
-        auto value = registry.Get(entry->Path, entry->Name, entry->Root);
-        FUZZ_CHECK(value.has_value(), "an imported value is in the registry");
-        FUZZ_CHECK(value->type == entry->Type && value->data == entry->Data,
+        std::uint32_t type = 0;
+        std::vector<std::uint8_t> data = ReadWide(registry, *entry, type);
+        FUZZ_CHECK(type == entry->Type && data == entry->Data,
                    "an imported value holds the type and the bytes of its last line");
+        values.push_back(entry);
     }
+    CheckWriter(values);
 }
 
 }  // namespace

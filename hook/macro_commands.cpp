@@ -47,12 +47,14 @@ void RunMacro(const std::wstring& text, TKeyRuleContext& context) {
     SwallowKey(context);
 }
 
-void TryMacro(THookProcess& process, const std::string& storedText) {
+void TryMacro(THookProcess& process, const std::wstring& storedText) {
     TKeyActions actions;
     TKeyRuleContext context{process, TKeyEvent{}, false, TVerdict::Pass, actions};
-    RunMacro(ExpandDollarEscapes(Cp1252ToWide(storedText)), context);
+    RunMacro(ExpandDollarEscapes(storedText), context);
     RunKeyActions(process, actions);
 }
+
+void TryMacro(THookProcess& process, const std::string& storedText) { TryMacro(process, Cp1252ToWide(storedText)); }
 
 bool OpenDocument(THookProcess& process, const std::wstring& path) {
     return ShellOpen(process.Api, path);

@@ -11,6 +11,9 @@ void RunMacro(const std::wstring& text, TKeyRuleContext& context);
 // Types a stored macro text (before its "$" escapes are expanded) into the
 // window that has the focus, as if its key had been pressed: the
 // configuration program's test field, where its commands are not run.
+void TryMacro(THookProcess& process, const std::wstring& storedText);
+// The same for a text in code page 1252, as older configuration programs
+// give it.
 void TryMacro(THookProcess& process, const std::string& storedText);
 
 // Opens a program or document with the shell; false when it cannot.

@@ -59,14 +59,13 @@ std::string ExpandDollarEscapes(const std::string& text) {
 }
 
 // Two digits always: a single one works only at the very end of a text.
-std::string EscapeDollars(std::string_view bytes) {
-    std::string stored;
-    for (char c : bytes) {
-        auto byte = static_cast<unsigned char>(c);
-        if (c == '$') {
-            stored += "$$";
-        } else if (byte < 0x20 || byte == 0xFF) {
-            stored += "$" + HexDigits(byte, 2);
+std::wstring EscapeDollars(std::wstring_view text) {
+    std::wstring stored;
+    for (wchar_t c : text) {
+        if (c == L'$') {
+            stored += L"$$";
+        } else if (static_cast<std::uint32_t>(c) < 0x20 || c == 0xFF) {
+            stored += Cp1252ToWide("$" + HexDigits(static_cast<std::uint32_t>(c), 2));
         } else {
             stored += c;
         }

@@ -9,6 +9,6 @@ std::wstring ExpandDollarEscapes(std::wstring text);
 // The same for a code page 1252 text.
 std::string ExpandDollarEscapes(const std::string& text);
 
-// The stored form of bytes, so that expanding it gives them back exactly:
-// "$" doubled, control bytes and 0xFF as two-digit escapes.
-std::string EscapeDollars(std::string_view bytes);
+// The stored form of a text, so that expanding it gives it back exactly:
+// "$" doubled, control characters and "ÿ" (0xFF) as two-digit escapes.
+std::wstring EscapeDollars(std::wstring_view text);

@@ -21,11 +21,17 @@ public:
                                          std::uint32_t* disposition) = 0;
     virtual std::int32_t RegQueryValueExA(RegKey key, const char* valueName, std::uint32_t* type,
                                           std::uint8_t* data, std::uint32_t* dataSize) = 0;
-    // A string value in UTF-16LE, as Windows NT stores it; the ANSI call
-    // turns what code page 1252 lacks into "?".
+    // A string value in UTF-16LE, as Windows NT stores it. The ANSI call
+    // turns what code page 1252 lacks into a near letter where Windows
+    // knows one ("ř" reads as "r") and into "?" otherwise; the simulation
+    // always gives "?": nothing may rely on either.
     virtual std::int32_t RegQueryValueExW(RegKey key, const wchar_t* valueName, std::uint32_t* type,
                                           std::uint8_t* data, std::uint32_t* dataSize) = 0;
     virtual std::int32_t RegSetValueExA(RegKey key, const char* valueName, std::uint32_t type,
+                                        const std::uint8_t* data, std::uint32_t dataSize) = 0;
+    // A string value's data in UTF-16LE, stored as given; the size counts
+    // bytes.
+    virtual std::int32_t RegSetValueExW(RegKey key, const wchar_t* valueName, std::uint32_t type,
                                         const std::uint8_t* data, std::uint32_t dataSize) = 0;
     virtual std::int32_t RegDeleteValueA(RegKey key, const char* valueName) = 0;
     virtual std::int32_t RegDeleteKeyA(RegKey key, const char* subKey) = 0;

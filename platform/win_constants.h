@@ -45,6 +45,11 @@ inline constexpr std::uint32_t REG_EXPAND_SZ = 2;
 inline constexpr std::uint32_t REG_BINARY = 3;
 inline constexpr std::uint32_t REG_DWORD = 4;
 inline constexpr std::uint32_t REG_MULTI_SZ = 7;
+// The types whose data Windows NT converts between the ANSI and the wide
+// calls, and stores in UTF-16LE.
+constexpr bool IsConvertedString(std::uint32_t type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
 inline constexpr std::uint32_t REG_QWORD = 11;
 
 inline constexpr std::uint32_t FORMAT_MESSAGE_IGNORE_INSERTS = 0x0200;

@@ -9,16 +9,19 @@ using namespace win;
 
 namespace {
 
-constexpr std::string_view Regedit4Header = "REGEDIT4";
-constexpr std::string_view Version5Header = "Windows Registry Editor Version 5.00";
+constexpr std::wstring_view Regedit4Header = L"REGEDIT4";
+constexpr std::wstring_view Version5Header = L"Windows Registry Editor Version 5.00";
 constexpr std::string_view HeaderHint =
     "die erste Zeile muss REGEDIT4 oder Windows Registry Editor Version 5.00 sein";
 
 enum class Format { Regedit4, Version5 };
 
+// Every line is wide text, whatever the file's format: a quoted string may
+// hold any character, while key paths and value names go to the registry's
+// ANSI calls and must fit code page 1252.
 struct SourceLine {
     int number;
-    std::string text;  // code page 1252, without the line end
+    std::wstring text;  // without the line end
 };
 
 struct Root {
@@ -33,34 +36,37 @@ constexpr Root Roots[] = {
     {"HKEY_CLASSES_ROOT", "HKCR", HKEY_CLASSES_ROOT},
 };
 
-bool IsSpace(char c) { return c == ' ' || c == '\t'; }
+bool IsSpace(wchar_t c) { return c == L' ' || c == L'\t'; }
 
-std::string_view TrimLeft(std::string_view text) {
+std::wstring_view TrimLeft(std::wstring_view text) {
     while (!text.empty() && IsSpace(text.front())) text.remove_prefix(1);
     return text;
 }
 
-std::string_view TrimRight(std::string_view text) {
+std::wstring_view TrimRight(std::wstring_view text) {
     while (!text.empty() && IsSpace(text.back())) text.remove_suffix(1);
     return text;
 }
 
-std::string_view Trim(std::string_view text) { return TrimRight(TrimLeft(text)); }
+std::wstring_view Trim(std::wstring_view text) { return TrimRight(TrimLeft(text)); }
 
-bool SameWord(std::string_view a, std::string_view b) { return UpperCase(a) == UpperCase(b); }
+// A piece of the file quoted in a message, which is code page 1252.
+std::string Shown(std::wstring_view text) { return WideToCp1252(text); }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+bool SameWord(std::wstring_view a, std::string_view b) { return UpperCase(Shown(a)) == UpperCase(b); }
+
+int HexValue(wchar_t c) {
+    if (c >= L'0' && c <= L'9') return c - L'0';
+    if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+    if (c >= L'A' && c <= L'F') return c - L'A' + 10;
     return -1;
 }
 
 // 1 to 8 hex digits, the whole text.
-bool ParseHex32(std::string_view text, std::uint32_t& value) {
+bool ParseHex32(std::wstring_view text, std::uint32_t& value) {
     if (text.empty() || text.size() > 8) return false;
     value = 0;
-    for (char c : text) {
+    for (wchar_t c : text) {
         int digit = HexValue(c);
         if (digit < 0) return false;
         value = value * 16 + static_cast<std::uint32_t>(digit);
@@ -68,27 +74,19 @@ bool ParseHex32(std::string_view text, std::uint32_t& value) {
     return true;
 }
 
-// Why UTF-16LE bytes are no code page 1252 text.
-std::string Utf16Problem(std::string_view bytes) {
-    if (bytes.size() % 2 != 0) return "UTF-16-Daten mit einer ungeraden Zahl von Bytes";
-    for (std::size_t i = 0; i < bytes.size(); i += 2) {
-        auto unit = static_cast<char32_t>(static_cast<unsigned char>(bytes[i]) |
-                                          (static_cast<unsigned char>(bytes[i + 1]) << 8));
-        if (!CodePointToCp1252(unit) || (unit >= 0xD800 && unit <= 0xDFFF)) {
-            return "Zeichen U+" + HexDigits(static_cast<std::uint32_t>(unit), 4) + " gibt es in Codepage 1252 nicht";
-        }
-    }
-    return std::string();
+std::vector<std::uint8_t> Utf16Data(std::wstring_view text) {
+    std::string bytes = WideToUtf16Le(text);
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
-std::vector<std::string> SplitLines(std::string_view text) {
-    std::vector<std::string> lines;
+std::vector<std::wstring> SplitLines(std::wstring_view text) {
+    std::vector<std::wstring> lines;
     std::size_t start = 0;
     while (start <= text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        std::size_t end = text.find(L'\n', start);
+        if (end == std::wstring_view::npos) end = text.size();
+        std::wstring_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == L'\r') line.remove_suffix(1);
         lines.emplace_back(line);
         start = end + 1;
     }
@@ -97,17 +95,17 @@ std::vector<std::string> SplitLines(std::string_view text) {
 
 // A logical line goes on when its last character outside quotes is a
 // backslash.
-bool Continues(std::string_view line) {
+bool Continues(std::wstring_view line) {
     bool quoted = false;
     for (std::size_t i = 0; i < line.size(); ++i) {
-        if (quoted && line[i] == '\\') {
+        if (quoted && line[i] == L'\\') {
             ++i;
-        } else if (line[i] == '"') {
+        } else if (line[i] == L'"') {
             quoted = !quoted;
         }
     }
     line = TrimRight(line);
-    return !quoted && !line.empty() && line.back() == '\\';
+    return !quoted && !line.empty() && line.back() == L'\\';
 }
 
 class Parser {
@@ -118,12 +116,12 @@ public:
     TRegFile Parse() {
         TRegFile file{fileName_, {}};
         for (std::size_t i = 0; i < lines_.size(); ++i) {
-            std::string_view text = Trim(lines_[i].text);
+            std::wstring_view text = Trim(lines_[i].text);
             int number = lines_[i].number;
-            if (text.empty() || text.front() == ';') continue;
-            if (text.front() == '[') {
+            if (text.empty() || text.front() == L';') continue;
+            if (text.front() == L'[') {
                 ParseKeyLine(number, text, file);
-            } else if (text.front() == '"' || text.front() == '@') {
+            } else if (text.front() == L'"' || text.front() == L'@') {
                 ParseValueLine(number, JoinContinuations(i), file);
             } else {
                 Fail(number, "erwartet: [Schl\xFCssel], \"Name\"=Wert, @=Wert oder ein ; Kommentar");
@@ -144,36 +142,48 @@ private:
         throw RegFileError(fileName_, line, reason);
     }
 
-    std::string JoinContinuations(std::size_t& i) const {
-        std::string joined(TrimLeft(lines_[i].text));
+    // A key path or value name, which must fit code page 1252.
+    std::string Name(int line, std::wstring_view text) const {
+        std::wstring outside = CharactersOutsideCp1252(text);
+        if (outside.empty()) return WideToCp1252(text);
+        char32_t codePoint = outside[0];
+        if (outside.size() > 1 && outside[0] >= 0xD800 && outside[0] < 0xDC00 && outside[1] >= 0xDC00 && outside[1] < 0xE000) {
+            codePoint = 0x10000 + ((char32_t(outside[0]) - 0xD800) << 10) + (char32_t(outside[1]) - 0xDC00);
+        }
+        Fail(line, "Zeichen U+" + HexDigits(static_cast<std::uint32_t>(codePoint), 4) +
+                       " gibt es in Codepage 1252 nicht; Schl\xFCssel- und Wertnamen m\xFCssen hineinpassen");
+    }
+
+    std::wstring JoinContinuations(std::size_t& i) const {
+        std::wstring joined(TrimLeft(lines_[i].text));
         while (Continues(joined)) {
             if (i + 1 >= lines_.size()) Fail(lines_[i].number, "Fortsetzung (\\) am Ende der Datei");
-            joined = std::string(TrimRight(joined));
+            joined = std::wstring(TrimRight(joined));
             joined.pop_back();
             joined += TrimLeft(lines_[++i].text);
         }
         return joined;
     }
 
-    void ParseKeyLine(int line, std::string_view text, TRegFile& file) {
-        if (text.back() != ']') Fail(line, "Schl\xFCsselzeile ohne schlie\xDF" "ende ]");
+    void ParseKeyLine(int line, std::wstring_view text, TRegFile& file) {
+        if (text.back() != L']') Fail(line, "Schl\xFCsselzeile ohne schlie\xDF" "ende ]");
         text = text.substr(1, text.size() - 2);
-        bool deleting = !text.empty() && text.front() == '-';
+        bool deleting = !text.empty() && text.front() == L'-';
         if (deleting) text.remove_prefix(1);
-        std::size_t slash = text.find('\\');
-        std::string_view rootName = text.substr(0, slash);
-        std::string_view path = slash == std::string_view::npos ? std::string_view() : text.substr(slash + 1);
-        section_ = Section{true, deleting, ParseRoot(line, rootName), std::string(path)};
-        CheckPath(line, path);
+        std::size_t slash = text.find(L'\\');
+        std::wstring_view rootName = text.substr(0, slash);
+        std::wstring_view path = slash == std::wstring_view::npos ? std::wstring_view() : text.substr(slash + 1);
+        section_ = Section{true, deleting, ParseRoot(line, rootName), Name(line, path)};
+        CheckPath(line, section_.path);
         TRegAction action = deleting ? TRegAction::DeleteKey : TRegAction::CreateKey;
         file.Entries.push_back({action, line, section_.root, section_.path, {}, 0, {}});
     }
 
-    RegKey ParseRoot(int line, std::string_view name) const {
+    RegKey ParseRoot(int line, std::wstring_view name) const {
         for (const Root& root : Roots) {
             if (SameWord(name, root.name) || SameWord(name, root.shortName)) return root.key;
         }
-        Fail(line, "unbekannter Stammschl\xFCssel '" + std::string(name) +
+        Fail(line, "unbekannter Stammschl\xFCssel '" + Shown(name) +
                        "' (HKEY_CURRENT_USER, HKCU, HKEY_LOCAL_MACHINE, HKLM, HKEY_CLASSES_ROOT oder HKCR)");
     }
 
@@ -188,19 +198,19 @@ private:
         }
     }
 
-    void ParseValueLine(int line, std::string_view text, TRegFile& file) {
+    void ParseValueLine(int line, std::wstring_view text, TRegFile& file) {
         if (!section_.open) Fail(line, "Wert vor dem ersten [Schl\xFCssel]");
         if (section_.deleting) Fail(line, "Wert unter einem Schl\xFCssel, der gel\xF6scht wird ([-...])");
         std::size_t pos = 0;
         std::string name;
-        if (text.front() == '@') {
+        if (text.front() == L'@') {
             pos = 1;
         } else {
-            name = ReadQuoted(line, text, pos, "Wertname");
+            name = Name(line, ReadQuoted(line, text, pos, "Wertname"));
         }
         while (pos < text.size() && IsSpace(text[pos])) ++pos;
-        if (pos >= text.size() || text[pos] != '=') Fail(line, "nach dem Wertnamen fehlt =");
-        std::string_view data = Trim(text.substr(pos + 1));
+        if (pos >= text.size() || text[pos] != L'=') Fail(line, "nach dem Wertnamen fehlt =");
+        std::wstring_view data = Trim(text.substr(pos + 1));
         TRegEntry entry{TRegAction::SetValue, line, section_.root, section_.path, name, 0, {}};
         ParseData(line, data, entry);
         file.Entries.push_back(std::move(entry));
@@ -208,17 +218,17 @@ private:
 
     // A text in double quotes from text[pos], which is the opening quote;
     // pos ends after the closing quote.
-    std::string ReadQuoted(int line, std::string_view text, std::size_t& pos, const char* what) const {
-        std::string value;
+    std::wstring ReadQuoted(int line, std::wstring_view text, std::size_t& pos, const char* what) const {
+        std::wstring value;
         for (++pos; pos < text.size(); ++pos) {
-            char c = text[pos];
-            if (c == '"') {
+            wchar_t c = text[pos];
+            if (c == L'"') {
                 ++pos;
                 return value;
             }
-            if (c == '\\') {
-                char next = pos + 1 < text.size() ? text[pos + 1] : '\0';
-                if (next != '\\' && next != '"') {
+            if (c == L'\\') {
+                wchar_t next = pos + 1 < text.size() ? text[pos + 1] : L'\0';
+                if (next != L'\\' && next != L'"') {
                     Fail(line, std::string("unbekanntes Escape in ") + what +
                                    " (\\\\ f\xFCr einen Backslash, \\\" f\xFCr ein Anf\xFChrungszeichen)");
                 }
@@ -230,16 +240,16 @@ private:
         Fail(line, std::string(what) + " ohne schlie\xDF" "endes Anf\xFChrungszeichen");
     }
 
-    void ParseData(int line, std::string_view data, TRegEntry& entry) const {
-        if (data == "-") {
+    // String data are held as the registry stores them, in UTF-16LE.
+    void ParseData(int line, std::wstring_view data, TRegEntry& entry) const {
+        if (data == L"-") {
             entry.Action = TRegAction::DeleteValue;
-        } else if (!data.empty() && data.front() == '"') {
+        } else if (!data.empty() && data.front() == L'"') {
             std::size_t pos = 0;
-            std::string text = ReadQuoted(line, data, pos, "Text");
+            std::wstring text = ReadQuoted(line, data, pos, "Text");
             ExpectEnd(line, data.substr(pos));
             entry.Type = REG_SZ;
-            entry.Data.assign(text.begin(), text.end());
-            entry.Data.push_back(0);
+            entry.Data = Utf16Data(text + L'\0');
         } else if (HasPrefix(data, "dword:")) {
             entry.Type = REG_DWORD;
             std::uint32_t value = 0;
@@ -251,56 +261,51 @@ private:
         } else if (HasPrefix(data, "hex(")) {
             ParseTypedHex(line, data.substr(4), entry);
         } else {
-            Fail(line, "unbekannte Wertdaten '" + std::string(data) +
+            Fail(line, "unbekannte Wertdaten '" + Shown(data) +
                            "' (ein Text in Anf\xFChrungszeichen, dword:, hex:, hex(N): oder - zum L\xF6schen)");
         }
     }
 
-    static bool HasPrefix(std::string_view data, std::string_view prefix) {
+    static bool HasPrefix(std::wstring_view data, std::string_view prefix) {
         return data.size() >= prefix.size() && SameWord(data.substr(0, prefix.size()), prefix);
     }
 
-    void ExpectEnd(int line, std::string_view rest) const {
+    void ExpectEnd(int line, std::wstring_view rest) const {
         if (!Trim(rest).empty()) {
-            Fail(line, "unerwarteter Text nach dem Wert: '" + std::string(Trim(rest)) + "'");
+            Fail(line, "unerwarteter Text nach dem Wert: '" + Shown(Trim(rest)) + "'");
         }
     }
 
     // "N):bytes" after "hex(". The string types hold UTF-16 in version 5
     // files and ANSI text in REGEDIT4 files.
-    void ParseTypedHex(int line, std::string_view rest, TRegEntry& entry) const {
-        std::size_t close = rest.find("):");
-        if (close == std::string_view::npos || !ParseHex32(rest.substr(0, close), entry.Type)) {
+    void ParseTypedHex(int line, std::wstring_view rest, TRegEntry& entry) const {
+        std::size_t close = rest.find(L"):");
+        if (close == std::wstring_view::npos || !ParseHex32(rest.substr(0, close), entry.Type)) {
             Fail(line, "hex(N): braucht einen Typ aus 1 bis 8 Hex-Ziffern");
         }
         entry.Data = ParseBytes(line, rest.substr(close + 2));
-        bool stringType = entry.Type == REG_SZ || entry.Type == REG_EXPAND_SZ || entry.Type == REG_MULTI_SZ;
-        if (format_ == Format::Version5 && stringType) entry.Data = FromUtf16(line, entry.Data);
-    }
-
-    std::vector<std::uint8_t> FromUtf16(int line, const std::vector<std::uint8_t>& data) const {
-        try {
-            std::string text = Utf16LeToCp1252(std::string(data.begin(), data.end()));
-            return std::vector<std::uint8_t>(text.begin(), text.end());
-        } catch (const TextError&) {
-            Fail(line, "Textdaten in hex: " + Utf16Problem(std::string(data.begin(), data.end())));
+        if (!IsConvertedString(entry.Type)) return;
+        if (format_ == Format::Regedit4) {
+            entry.Data = Utf16Data(Cp1252ToWide(std::string(entry.Data.begin(), entry.Data.end())));
+        } else if (entry.Data.size() % 2 != 0) {
+            Fail(line, "Textdaten in hex: UTF-16-Daten mit einer ungeraden Zahl von Bytes");
         }
     }
 
     // Comma-separated bytes of one or two hex digits; a trailing comma is
     // allowed, an empty list gives no bytes.
-    std::vector<std::uint8_t> ParseBytes(int line, std::string_view text) const {
+    std::vector<std::uint8_t> ParseBytes(int line, std::wstring_view text) const {
         std::vector<std::uint8_t> bytes;
         text = Trim(text);
-        if (!text.empty() && text.back() == ',') text.remove_suffix(1);
+        if (!text.empty() && text.back() == L',') text.remove_suffix(1);
         if (text.empty()) return bytes;
         std::size_t start = 0;
         while (start <= text.size()) {
-            std::size_t end = std::min(text.find(',', start), text.size());
-            std::string_view item = Trim(text.substr(start, end - start));
+            std::size_t end = std::min(text.find(L',', start), text.size());
+            std::wstring_view item = Trim(text.substr(start, end - start));
             std::uint32_t value = 0;
             if (item.size() > 2 || !ParseHex32(item, value)) {
-                Fail(line, "Hex-Daten: '" + std::string(item) + "' ist kein Byte (eine oder zwei Hex-Ziffern)");
+                Fail(line, "Hex-Daten: '" + Shown(item) + "' ist kein Byte (eine oder zwei Hex-Ziffern)");
             }
             bytes.push_back(static_cast<std::uint8_t>(value));
             start = end + 1;
@@ -314,8 +319,8 @@ private:
     Section section_;
 };
 
-void CheckHeader(const std::string& fileName, const std::string& first, Format format) {
-    std::string_view header = TrimRight(first);
+void CheckHeader(const std::string& fileName, const std::wstring& first, Format format) {
+    std::wstring_view header = TrimRight(first);
     if (header == Regedit4Header && format == Format::Regedit4) return;
     if (header == Version5Header && format == Format::Version5) return;
     if (header == Version5Header) {
@@ -327,7 +332,7 @@ void CheckHeader(const std::string& fileName, const std::string& first, Format f
     throw RegFileError(fileName, 1, std::string(HeaderHint));
 }
 
-std::vector<SourceLine> Number(std::vector<std::string> lines) {
+std::vector<SourceLine> Number(std::vector<std::wstring> lines) {
     std::vector<SourceLine> numbered;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         numbered.push_back({static_cast<int>(i + 1), std::move(lines[i])});
@@ -336,9 +341,9 @@ std::vector<SourceLine> Number(std::vector<std::string> lines) {
 }
 
 std::vector<SourceLine> DecodeCp1252(const std::string& fileName, std::string_view bytes) {
-    std::vector<std::string> lines = SplitLines(bytes);
+    std::vector<std::wstring> lines = SplitLines(Cp1252ToWide(bytes));
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].find('\0') != std::string::npos) {
+        if (lines[i].find(L'\0') != std::wstring::npos) {
             throw RegFileError(fileName, static_cast<int>(i + 1),
                                "NUL-Byte in einer Datei in Codepage 1252 (eine UTF-16-Datei braucht ihr Byte-Order-Mark)");
         }
@@ -347,40 +352,19 @@ std::vector<SourceLine> DecodeCp1252(const std::string& fileName, std::string_vi
     return Number(std::move(lines));
 }
 
-bool IsUtf16Comment(std::string_view line) {
-    for (std::size_t i = 0; i + 1 < line.size(); i += 2) {
-        if (line[i + 1] != '\0') return false;
-        if (!IsSpace(line[i])) return line[i] == ';';
-    }
-    return false;
+bool IsComment(std::wstring_view line) {
+    line = TrimLeft(line);
+    return !line.empty() && line.front() == L';';
 }
 
-// UTF-16LE without the byte-order mark, line by line. A comment may hold
-// any character; every other line must fit code page 1252.
+// UTF-16LE without the byte-order mark, line by line.
 std::vector<SourceLine> DecodeUtf16(const std::string& fileName, std::string_view bytes) {
     if (bytes.size() % 2 != 0) throw RegFileError(fileName, 0, "UTF-16-Datei mit einer ungeraden Zahl von Bytes");
-    std::vector<std::string> units;  // each line's UTF-16LE bytes
-    units.emplace_back();
-    for (std::size_t i = 0; i < bytes.size(); i += 2) {
-        if (bytes[i] == '\n' && bytes[i + 1] == '\0') {
-            units.emplace_back();
-        } else {
-            units.back().append(bytes.substr(i, 2));
-        }
-    }
-    std::vector<std::string> lines;
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        std::string& line = units[i];
-        if (line.size() >= 2 && line[line.size() - 2] == '\r' && line.back() == '\0') line.resize(line.size() - 2);
-        try {
-            lines.push_back(Utf16LeToCp1252(line));
-        } catch (const TextError&) {
-            if (!IsUtf16Comment(line)) throw RegFileError(fileName, static_cast<int>(i + 1), Utf16Problem(line));
-            lines.emplace_back(";");
-        }
+    std::vector<std::wstring> lines = SplitLines(Utf16LeToWide(bytes));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
         // The registry's ANSI calls end a name at a NUL: a key or a value
         // named with one would be written under another name.
-        if (lines.back().find('\0') != std::string::npos && !IsUtf16Comment(line)) {
+        if (lines[i].find(L'\0') != std::wstring::npos && !IsComment(lines[i])) {
             throw RegFileError(fileName, static_cast<int>(i + 1), "NUL-Zeichen in einer Zeile");
         }
     }
@@ -407,7 +391,7 @@ TRegFile ParseRegFile(const std::string& fileName, std::string_view bytes) {
     if (StartsWith(bytes, "\xFE\xFF")) {
         throw RegFileError(fileName, 0, "UTF-16 Big-Endian ist keine Kodierung von Registrierungsdateien; UTF-16LE nehmen");
     }
-    if (Trim(bytes).empty()) throw RegFileError(fileName, 1, "leere Datei: " + std::string(HeaderHint));
+    if (bytes.find_first_not_of(" \t") == std::string_view::npos) throw RegFileError(fileName, 1, "leere Datei: " + std::string(HeaderHint));
     if (StartsWith(bytes, "\xFF\xFE")) {
         return Parser(fileName, Format::Version5, DecodeUtf16(fileName, bytes.substr(2))).Parse();
     }
@@ -471,8 +455,10 @@ void TRegImporter::SetValue(const TRegFile& file, const TRegEntry& entry) {
     std::int32_t status = registry_.RegCreateKeyExA(entry.Root, entry.Path.c_str(), REG_OPTION_NON_VOLATILE,
                                                     KEY_ALL_ACCESS, &key, nullptr);
     if (status == ERROR_SUCCESS) {
-        status = registry_.RegSetValueExA(key, entry.Name.c_str(), entry.Type, entry.Data.data(),
-                                          static_cast<std::uint32_t>(entry.Data.size()));
+        auto size = static_cast<std::uint32_t>(entry.Data.size());
+        status = IsConvertedString(entry.Type)
+                     ? registry_.RegSetValueExW(key, Cp1252ToWide(entry.Name).c_str(), entry.Type, entry.Data.data(), size)
+                     : registry_.RegSetValueExA(key, entry.Name.c_str(), entry.Type, entry.Data.data(), size);
         registry_.RegCloseKey(key);
     }
     if (status != ERROR_SUCCESS) {

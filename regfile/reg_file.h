@@ -1,7 +1,8 @@
 #pragma once
 // Registry files in the two formats the registry editor writes: "REGEDIT4"
 // in code page 1252, and "Windows Registry Editor Version 5.00" in UTF-16LE
-// with a byte-order mark, whose texts are converted to code page 1252 here.
+// with a byte-order mark. Key paths and value names must fit code page 1252;
+// string data may hold any character.
 // A file is parsed whole before anything is imported, so a malformed line
 // leaves the registry untouched.
 #include <cstdint>
@@ -21,6 +22,8 @@ struct TRegEntry {
     std::string Path;  // below the root, code page 1252
     std::string Name;  // the value name; empty for the default value "@"
     std::uint32_t Type = 0;
+    // As the registry stores it: the string types in UTF-16LE, whatever the
+    // file's format.
     std::vector<std::uint8_t> Data;
 };
 
@@ -50,7 +53,8 @@ TRegFile ParseRegFile(const std::string& fileName, std::string_view bytes);
 // "HKEY_CURRENT_USER" and the other roots a file may name.
 std::string RootName(win::RegKey root);
 
-// Imports parsed files into a registry, in order. Deleting a key deletes
+// Imports parsed files into a registry, in order, the strings with the wide
+// call. Deleting a key deletes
 // the keys below it first. A registry call that fails ends the import with
 // a RegFileError naming the entry's line.
 class TRegImporter {

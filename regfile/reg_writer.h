@@ -1,6 +1,8 @@
 #pragma once
-// Registry files written in the "REGEDIT4" format, in code page 1252, with
-// CR LF line ends. A string that a quoted text cannot give back exactly is
+// Registry files as the registry editor writes them, with CR LF line ends:
+// "REGEDIT4" in code page 1252 while every string fits that code page, and
+// otherwise "Windows Registry Editor Version 5.00" in UTF-16LE with its
+// byte-order mark. A string that a quoted text cannot give back exactly is
 // written as hex(1):, so that reading the file gives every value byte for
 // byte.
 #include <cstdint>
@@ -16,11 +18,17 @@ public:
     void DeleteKey(win::RegKey root, const std::string& path);
     // "[ROOT\path]": the key the values after it go to.
     void Key(win::RegKey root, const std::string& path);
-    // An empty name is the key's default value "@".
+    // An empty name is the key's default value "@". String types come in
+    // UTF-16LE, as the registry's wide calls give them.
     void Value(const std::string& name, std::uint32_t type, const std::vector<std::uint8_t>& data);
     void DeleteValue(const std::string& name);
-    std::string Text() const { return text_ + "\r\n"; }
+    // The file's bytes.
+    std::string Text() const;
 
 private:
-    std::string text_;
+    void Add(const std::string& line);
+
+    std::string regedit4_;  // code page 1252
+    std::wstring version5_;
+    bool fitsCp1252_ = true;
 };

@@ -121,7 +121,7 @@ TConflict TMacroPage::Check(const TMacroKey& combo, const TRuleState& rules,
                             const TMacroEntry* changing) const {
     const TMacroEntry* bound = Find(combo);
     if (bound && bound != changing) {
-        return {true, ComboName(combo) + " ist schon belegt: " + DescribeMacro(bound->Slot.Text())};
+        return {true, ComboName(combo) + " ist schon belegt: " + WideToCp1252(DescribeMacro(bound->Slot.WideText()))};
     }
     bool always = false;
     std::string claim = RuleClaim(combo, rules, always);
@@ -158,11 +158,11 @@ TMacroEntry& TMacroPage::Insert(std::unique_ptr<TMacroEntry> entry) {
     return inserted;
 }
 
-std::string TMacroPage::Add(const TMacroKey& combo, const std::string& text,
+std::string TMacroPage::Add(const TMacroKey& combo, const std::wstring& text,
                             const TRuleState& rules) {
     TConflict conflict = Check(combo, rules);
     if (conflict.Refused) return conflict.Reason;
-    Insert(std::make_unique<TMacroEntry>(TMacroEntry{combo, TakeSlot(combo)})).Slot.SetText(text);
+    Insert(std::make_unique<TMacroEntry>(TMacroEntry{combo, TakeSlot(combo)})).Slot.SetWideText(text);
     return std::string();
 }
 
@@ -175,19 +175,19 @@ std::string TMacroPage::Rebind(TMacroEntry& entry, const TMacroKey& combo,
                              [&](const auto& candidate) { return candidate.get() == &entry; });
     std::unique_ptr<TMacroEntry> moved = std::move(*held);
     entries_.erase(held);
-    std::string text = moved->Slot.Text();
+    std::wstring text = moved->Slot.WideText();
     TSlot slot = TakeSlot(combo);
     moved->Slot.Remove();
     removed_.push_back(std::move(moved->Slot));
     moved->Slot = std::move(slot);
-    moved->Slot.SetText(text);
+    moved->Slot.SetWideText(text);
     moved->Combo = combo;
     Insert(std::move(moved));
     return std::string();
 }
 
 void TMacroPage::Remove(TMacroEntry& entry) {
-    undo_.push_back({entry.Combo, entry.Slot.Text()});
+    undo_.push_back({entry.Combo, entry.Slot.WideText()});
     entry.Slot.Remove();
     removed_.push_back(std::move(entry.Slot));
     entries_.erase(std::find_if(entries_.begin(), entries_.end(),
@@ -203,7 +203,7 @@ TMacroEntry* TMacroPage::UndoRemove(std::string& reason) {
         return nullptr;
     }
     TMacroEntry& entry = Insert(std::make_unique<TMacroEntry>(TMacroEntry{removed.Combo, TakeSlot(removed.Combo)}));
-    entry.Slot.SetText(removed.Text);
+    entry.Slot.SetWideText(removed.Text);
     return &entry;
 }
 

@@ -55,9 +55,9 @@ public:
 
     // Add and Rebind refuse a combination that Check refuses; the result is
     // the reason, empty on success.
-    std::string Add(const TMacroKey& combo, const std::string& text, const TRuleState& rules);
+    std::string Add(const TMacroKey& combo, const std::wstring& text, const TRuleState& rules);
     std::string Rebind(TMacroEntry& entry, const TMacroKey& combo, const TRuleState& rules);
-    void SetText(TMacroEntry& entry, const std::string& text) { entry.Slot.SetText(text); }
+    void SetText(TMacroEntry& entry, const std::wstring& text) { entry.Slot.SetWideText(text); }
     // A removed binding can be brought back until the page is saved.
     void Remove(TMacroEntry& entry);
     bool CanUndoRemove() const { return !undo_.empty(); }
@@ -75,7 +75,7 @@ private:
 
     struct TRemoved {
         TMacroKey Combo;
-        std::string Text;
+        std::wstring Text;
     };
 
     std::vector<std::unique_ptr<TMacroEntry>> entries_;

@@ -1,5 +1,7 @@
 #include "setup/macro_text.h"
 
+#include <optional>
+
 #include "common/cp1252.h"
 #include "macro/dollar_escapes.h"
 #include "macro/macro_steps.h"
@@ -7,9 +9,9 @@
 
 namespace {
 
-constexpr unsigned char EscapeByte = 0xFF;
-constexpr unsigned char Enter = 0x0D;
-constexpr unsigned char Tab = 0x09;
+constexpr wchar_t EscapeByte = 0xFF;
+constexpr wchar_t Enter = 0x0D;
+constexpr wchar_t Tab = 0x09;
 constexpr wchar_t KeptByte = 0xF000;
 constexpr wchar_t SmallYDiaeresis = 0xFF;
 // The keystroke escape's modifier byte: with bit 7 the key that types the
@@ -19,13 +21,19 @@ constexpr unsigned char TypedCharacterBit = 0x80;
 wchar_t Kept(unsigned char byte) { return static_cast<wchar_t>(KeptByte + byte); }
 bool IsKept(wchar_t c) { return c >= KeptByte && c <= KeptByte + 0xFF; }
 
-std::string Expanded(const std::string& storedText) { return ExpandDollarEscapes(storedText); }
+// The byte a character of a keystroke escape stands for; none for a
+// character outside code page 1252.
+std::optional<unsigned char> ByteOf(wchar_t c) {
+    std::optional<char> byte = CodePointToCp1252(static_cast<char32_t>(c));
+    if (!byte) return std::nullopt;
+    return static_cast<unsigned char>(*byte);
+}
+
+std::wstring Wide(const std::string& cp1252) { return Cp1252ToWide(cp1252); }
 
 // Escape sequences of the keystroke text: 0xFF 0xFF c is c as an Alt code,
 // 0xFF s c a key with modifiers.
-std::size_t EscapeLength(std::string_view bytes, std::size_t i) {
-    return std::min<std::size_t>(3, bytes.size() - i);
-}
+std::size_t EscapeLength(std::wstring_view text, std::size_t i) { return std::min<std::size_t>(3, text.size() - i); }
 
 std::string ModifierNames(unsigned char modifiers) {
     std::string names;
@@ -50,27 +58,31 @@ std::string CharacterKeyName(unsigned char character) {
     return std::string(1, static_cast<char>(character));
 }
 
-std::string PreviewTyped(std::string_view bytes) {
-    std::string preview;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte == EscapeByte && i + 2 < bytes.size()) {
-            auto modifiers = static_cast<unsigned char>(bytes[i + 1]);
-            auto key = static_cast<unsigned char>(bytes[i + 2]);
+// A keystroke escape's key: "[Umschalt+Tab]", or the character of an Alt
+// code.
+std::wstring PreviewEscape(wchar_t modifierCharacter, wchar_t keyCharacter) {
+    std::optional<unsigned char> modifiers = ByteOf(modifierCharacter);
+    std::optional<unsigned char> key = ByteOf(keyCharacter);
+    if (modifiers == EscapeByte || !modifiers || !key) return std::wstring(1, keyCharacter);
+    if (*modifiers & TypedCharacterBit) {
+        return L"[" + Wide(ModifierNames(*modifiers & 0x7F) + CharacterKeyName(*key)) + L"]";
+    }
+    return L"[" + Wide(ModifierNames(*modifiers) + KeyName(*key)) + L"]";
+}
+
+std::wstring PreviewTyped(std::wstring_view text) {
+    std::wstring preview;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        wchar_t c = text[i];
+        if (c == EscapeByte && i + 2 < text.size()) {
+            preview += PreviewEscape(text[i + 1], text[i + 2]);
             i += 2;
-            if (modifiers == EscapeByte) {
-                preview += static_cast<char>(key);
-            } else if (modifiers & TypedCharacterBit) {
-                preview += "[" + ModifierNames(modifiers & 0x7F) + CharacterKeyName(key) + "]";
-            } else {
-                preview += "[" + ModifierNames(modifiers) + KeyName(key) + "]";
-            }
-        } else if (byte == Enter) {
-            preview += "\r\n";
-        } else if (byte < 0x20 || byte == EscapeByte) {
-            preview += "[" + CharacterKeyName(byte) + "]";
+        } else if (c == Enter) {
+            preview += L"\r\n";
+        } else if (static_cast<std::uint32_t>(c) < 0x20 || c == EscapeByte) {
+            preview += L"[" + Wide(CharacterKeyName(static_cast<unsigned char>(c))) + L"]";
         } else {
-            preview += bytes[i];
+            preview += c;
         }
     }
     return preview;
@@ -78,35 +90,35 @@ std::string PreviewTyped(std::string_view bytes) {
 
 // Text shown in the list, in one line: keys as in the preview, a line break
 // as a pilcrow, long texts cut.
-std::string Excerpt(const std::wstring& text) {
-    std::string shown;
-    for (char c : PreviewTyped(WideToCp1252(text))) {
-        if (c == '\n') continue;
-        shown += c == '\r' ? '\xB6' : c;
-        if (shown.size() >= 40) return "\"" + shown + "...\"";
+std::wstring Excerpt(const std::wstring& text) {
+    std::wstring shown;
+    for (wchar_t c : PreviewTyped(text)) {
+        if (c == L'\n') continue;
+        shown += c == L'\r' ? L'\xB6' : c;
+        if (shown.size() >= 40) return L"\"" + shown + L"...\"";
     }
-    return "\"" + shown + "\"";
+    return L"\"" + shown + L"\"";
 }
 
-std::string StepDescription(const TMacroStep& step) {
+std::wstring StepDescription(const TMacroStep& step) {
     switch (step.Kind) {
-        case TMacroStepKind::Type: return "tippt " + Excerpt(step.Text);
-        case TMacroStepKind::Date: return "f\xFCgt das Datum ein";
-        case TMacroStepKind::Time: return "f\xFCgt die Uhrzeit ein";
-        case TMacroStepKind::Open: return "\xF6" "ffnet " + WideToCp1252(step.Text);
-        case TMacroStepKind::UmlautAscii: return "schaltet die Umlautwandlung um (ASCII)";
-        case TMacroStepKind::UmlautHtml: return "schaltet die Umlautwandlung um (HTML)";
-        case TMacroStepKind::EasyTab: return "schaltet EasyTab um";
-        case TMacroStepKind::NumDot: return "schaltet NUM Punkt um";
-        case TMacroStepKind::Shutdown: return "f\xE4hrt Windows herunter";
+        case TMacroStepKind::Type: return L"tippt " + Excerpt(step.Text);
+        case TMacroStepKind::Date: return L"f\xFCgt das Datum ein";
+        case TMacroStepKind::Time: return L"f\xFCgt die Uhrzeit ein";
+        case TMacroStepKind::Open: return L"\xF6" L"ffnet " + step.Text;
+        case TMacroStepKind::UmlautAscii: return L"schaltet die Umlautwandlung um (ASCII)";
+        case TMacroStepKind::UmlautHtml: return L"schaltet die Umlautwandlung um (HTML)";
+        case TMacroStepKind::EasyTab: return L"schaltet EasyTab um";
+        case TMacroStepKind::NumDot: return L"schaltet NUM Punkt um";
+        case TMacroStepKind::Shutdown: return L"f\xE4hrt Windows herunter";
     }
-    return std::string();
+    return std::wstring();
 }
 
 // Pieces typed one after the other read as one text.
-std::vector<TMacroStep> StepsToShow(const std::string& storedText) {
+std::vector<TMacroStep> StepsToShow(const std::wstring& storedText) {
     std::vector<TMacroStep> steps;
-    for (TMacroStep& step : ReadMacroSteps(Cp1252ToWide(Expanded(storedText)))) {
+    for (TMacroStep& step : ReadMacroSteps(ExpandDollarEscapes(storedText))) {
         if (step.Kind == TMacroStepKind::Type && !steps.empty() && steps.back().Kind == TMacroStepKind::Type) {
             steps.back().Text += step.Text;
         } else {
@@ -116,109 +128,98 @@ std::vector<TMacroStep> StepsToShow(const std::string& storedText) {
     return steps;
 }
 
+// A character of a keystroke escape in the field: kept as its byte, or as
+// itself when code page 1252 lacks it.
+wchar_t ShownEscapeCharacter(wchar_t c) {
+    std::optional<unsigned char> byte = ByteOf(c);
+    return byte ? Kept(*byte) : c;
+}
+
 }  // namespace
 
-std::wstring ShownText(const std::string& storedText) {
-    std::string bytes = Expanded(storedText);
+std::wstring ShownText(const std::wstring& storedText) {
+    std::wstring text = ExpandDollarEscapes(storedText);
     std::wstring shown;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte == EscapeByte) {
-            std::size_t length = EscapeLength(bytes, i);
-            if (bytes.compare(i, length, "\xFF\xFF\xFF") == 0) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        wchar_t c = text[i];
+        if (c == EscapeByte) {
+            std::size_t length = EscapeLength(text, i);
+            if (text.compare(i, length, L"\xFF\xFF\xFF") == 0) {
                 shown += SmallYDiaeresis;
             } else {
-                for (std::size_t k = 0; k < length; ++k) shown += Kept(static_cast<unsigned char>(bytes[i + k]));
+                for (std::size_t k = 0; k < length; ++k) shown += ShownEscapeCharacter(text[i + k]);
             }
             i += length - 1;
-        } else if (byte == Enter) {
+        } else if (c == Enter) {
             shown += L"\r\n";
-        } else if (byte < 0x20 && byte != Tab) {
-            shown += Kept(byte);
+        } else if (static_cast<std::uint32_t>(c) < 0x20 && c != Tab) {
+            shown += Kept(static_cast<unsigned char>(c));
         } else {
-            shown += static_cast<wchar_t>(Cp1252ToCodePoint(byte));
+            shown += c;
         }
     }
     return shown;
 }
 
 // "ÿ" is 0xFF, which starts a keystroke escape: it is typed by its Alt code.
-TStoredText StoreShownText(std::wstring_view shownText) {
-    TStoredText result;
-    result.Refused = CharactersOutsideCp1252(shownText);
-    std::string bytes;
+std::wstring StoreShownText(std::wstring_view shownText) {
+    std::wstring text;
     for (std::size_t i = 0; i < shownText.size(); ++i) {
         wchar_t c = shownText[i];
         if (c == L'\r' || c == L'\n') {
             if (c == L'\r' && i + 1 < shownText.size() && shownText[i + 1] == L'\n') ++i;
-            bytes += static_cast<char>(Enter);
+            text += Enter;
         } else if (c == SmallYDiaeresis) {
-            bytes += "\xFF\xFF\xFF";
+            text += L"\xFF\xFF\xFF";
         } else if (IsKept(c)) {
-            bytes += static_cast<char>(c - KeptByte);
+            text += static_cast<wchar_t>(Cp1252ToCodePoint(static_cast<unsigned char>(c - KeptByte)));
         } else {
-            bytes += WideToCp1252(std::wstring_view(&shownText[i], 1));
+            text += c;
         }
     }
-    // Kept bytes count as characters of their own; they are no refusal.
-    std::wstring refused;
-    for (wchar_t c : result.Refused) {
-        if (!IsKept(c)) refused += c;
-    }
-    result.Refused = refused;
-    result.Text = EscapeDollars(bytes);
-    return result;
+    return EscapeDollars(text);
 }
 
-std::wstring RefusedCharactersMessage(const std::wstring& refused) {
-    std::wstring message = L"Zolvik32 kann diese Zeichen noch nicht tippen:";
-    for (wchar_t c : refused) {
-        message += (c >= 0xDC00 && c <= 0xDFFF) ? L"" : L" ";
-        message += c;
-    }
-    return message;
-}
-
-std::string DescribeMacro(const std::string& storedText) {
-    std::string description;
+std::wstring DescribeMacro(const std::wstring& storedText) {
+    std::wstring description;
     for (const TMacroStep& step : StepsToShow(storedText)) {
-        description += (description.empty() ? "" : ", ") + StepDescription(step);
+        description += (description.empty() ? L"" : L", ") + StepDescription(step);
     }
-    return description.empty() ? "tut nichts" : description;
+    return description.empty() ? L"tut nichts" : description;
 }
 
-std::string DescribeCommands(const std::string& storedText) {
-    std::string description;
+std::wstring DescribeCommands(const std::wstring& storedText) {
+    std::wstring description;
     for (const TMacroStep& step : StepsToShow(storedText)) {
-        if (!IsTypingStep(step.Kind)) description += (description.empty() ? "" : ", ") + StepDescription(step);
+        if (!IsTypingStep(step.Kind)) description += (description.empty() ? L"" : L", ") + StepDescription(step);
     }
     return description;
 }
 
-std::string OneLineText(const std::string& storedText) {
-    std::string line;
+std::wstring OneLineText(const std::wstring& storedText) {
+    std::wstring line;
     for (wchar_t c : ShownText(storedText)) {
         if (c == L'\n') continue;
-        line += c == L'\r' ? '\xB6' : IsKept(c) ? '\xB7' : WideToCp1252(std::wstring_view(&c, 1))[0];
+        line += c == L'\r' ? L'\xB6' : IsKept(c) ? L'\xB7' : c;
     }
     return line;
 }
 
-std::string PreviewMacro(const std::string& storedText, const TRegionalFormats& regional,
-                         const win::SystemTime& now) {
-    std::string preview;
+std::wstring PreviewMacro(const std::wstring& storedText, const TRegionalFormats& regional,
+                          const win::SystemTime& now) {
+    std::wstring preview;
     for (const TMacroStep& step : StepsToShow(storedText)) {
         switch (step.Kind) {
-            case TMacroStepKind::Type: preview += PreviewTyped(WideToCp1252(step.Text)); break;
+            case TMacroStepKind::Type: preview += PreviewTyped(step.Text); break;
             case TMacroStepKind::Date:
             case TMacroStepKind::Time: {
                 const std::string& regionalFormat =
                     step.Kind == TMacroStepKind::Date ? regional.RegionalLongDate : regional.RegionalLongTime;
                 std::string format = step.Format ? WideToCp1252(*step.Format) : regionalFormat;
-                preview += FormatTimestamp(regional, format, now);
+                preview += Wide(FormatTimestamp(regional, format, now));
                 break;
             }
-            default: preview += "[" + StepDescription(step) + "]"; break;
+            default: preview += L"[" + StepDescription(step) + L"]"; break;
         }
     }
     return preview;

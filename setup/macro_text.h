@@ -9,37 +9,32 @@
 #include "macro/datetime_format.h"
 #include "platform/win_types.h"
 
+// Stored texts hold any character; a "$" escape names a code page 1252
+// byte ("$80" is "€").
+//
 // The text field's form of a stored text: the "$" escapes expanded, a line
 // break for each Enter the text types, "ÿ" for its Alt code. Bytes that are
 // no character of their own (the keystroke escapes, control bytes) are kept
 // as the private-use characters U+F000 + byte, so that they come back
 // unchanged.
-std::wstring ShownText(const std::string& storedText);
+std::wstring ShownText(const std::wstring& storedText);
+// The stored form: what expands to the shown text.
+std::wstring StoreShownText(std::wstring_view shownText);
 
-struct TStoredText {
-    std::string Text;       // the stored form: what expands to the shown text
-    std::wstring Refused;   // characters the system cannot type yet; Text is
-                            // then not to be used
-};
-TStoredText StoreShownText(std::wstring_view shownText);
-// "Zolvik32 kann diese Zeichen noch nicht tippen: Ł →", for a message box.
-std::wstring RefusedCharactersMessage(const std::wstring& refused);
-
-// "tippt \"Mit freundlichen Grüßen\"", "öffnet calc.exe, fügt das Datum ein";
-// code page 1252.
-std::string DescribeMacro(const std::string& storedText);
+// "tippt \"Mit freundlichen Grüßen\"", "öffnet calc.exe, fügt das Datum ein".
+std::wstring DescribeMacro(const std::wstring& storedText);
 // What the text does besides typing ("öffnet calc.exe, fährt Windows
 // herunter"), which a trial in the test field shows instead of running;
 // empty when it only types.
-std::string DescribeCommands(const std::string& storedText);
+std::wstring DescribeCommands(const std::wstring& storedText);
 // The text in one line for the list: a line break as "¶", a byte that is
 // no character as "·".
-std::string OneLineText(const std::string& storedText);
+std::wstring OneLineText(const std::wstring& storedText);
 // Everything the text types, one after the other, Enter as a line break;
 // keystroke escapes as the keys they press ("[Umschalt+Tab]"), and the
-// other steps in brackets ("[öffnet calc.exe]"). Code page 1252.
-std::string PreviewMacro(const std::string& storedText, const TRegionalFormats& regional,
-                         const win::SystemTime& now);
+// other steps in brackets ("[öffnet calc.exe]").
+std::wstring PreviewMacro(const std::wstring& storedText, const TRegionalFormats& regional,
+                          const win::SystemTime& now);
 
 // The commands of the text field, each a piece of a command sequence.
 enum class TMacroCommand {

@@ -1,7 +1,6 @@
 #include "setup/reg_access.h"
 
-#include <cstring>
-
+#include "common/cp1252.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -49,12 +48,13 @@ TRawValue TRegAccess::Read(const std::string& path, const std::string& name) con
         return value;
     }
     std::uint32_t size = 0;
-    value.Status = registry_.RegQueryValueExA(key.Key(), name.c_str(), &value.Type, nullptr, &size);
+    std::wstring wideName = Cp1252ToWide(name);
+    value.Status = registry_.RegQueryValueExW(key.Key(), wideName.c_str(), &value.Type, nullptr, &size);
     if (value.Status != ERROR_SUCCESS) return value;
     value.Data.resize(size);
     // A value may grow between the two calls; read again at its new size.
     do {
-        value.Status = registry_.RegQueryValueExA(key.Key(), name.c_str(), &value.Type,
+        value.Status = registry_.RegQueryValueExW(key.Key(), wideName.c_str(), &value.Type,
                                                   value.Data.data(), &size);
         value.Data.resize(size);
     } while (value.Status == ERROR_MORE_DATA);
@@ -96,8 +96,9 @@ std::int32_t TRegAccess::Write(const std::string& path, const std::string& name,
                                std::uint32_t type, const std::vector<std::uint8_t>& data) const {
     TOpenKey key(registry_, root_, path, KEY_WRITE, true);
     if (key.Status() != ERROR_SUCCESS) return key.Status();
-    return registry_.RegSetValueExA(key.Key(), name.c_str(), type, data.data(),
-                                    static_cast<std::uint32_t>(data.size()));
+    auto size = static_cast<std::uint32_t>(data.size());
+    if (IsConvertedString(type)) return registry_.RegSetValueExW(key.Key(), Cp1252ToWide(name).c_str(), type, data.data(), size);
+    return registry_.RegSetValueExA(key.Key(), name.c_str(), type, data.data(), size);
 }
 
 std::int32_t TRegAccess::CreateKey(const std::string& path) const {
@@ -113,13 +114,16 @@ std::int32_t TRegAccess::Delete(const std::string& path, const std::string& name
     return status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
 }
 
-std::vector<std::uint8_t> StringData(const std::string& text) {
-    std::vector<std::uint8_t> data(text.begin(), text.end());
-    data.push_back(0);
-    return data;
+std::vector<std::uint8_t> WideStringData(const std::wstring& text) {
+    std::string bytes = WideToUtf16Le(text + L'\0');
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
-std::string TextOf(const std::vector<std::uint8_t>& data) {
-    auto text = reinterpret_cast<const char*>(data.data());
-    return std::string(text, strnlen(text, data.size()));
+std::wstring WideTextOf(const std::vector<std::uint8_t>& data) {
+    std::wstring text = Utf16LeToWide(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+    return text.substr(0, text.find(L'\0'));
 }
+
+std::vector<std::uint8_t> StringData(const std::string& text) { return WideStringData(Cp1252ToWide(text)); }
+
+std::string TextOf(const std::vector<std::uint8_t>& data) { return WideToCp1252(WideTextOf(data)); }

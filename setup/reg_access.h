@@ -1,6 +1,6 @@
 #pragma once
 // Registry access for the configuration program: whole values with their
-// type and bytes, the names in a key, and writes that report Windows' error
+// type and bytes (strings in UTF-16LE, through the wide calls), the names in a key, and writes that report Windows' error
 // code instead of throwing, so that a failed write can be named and the
 // rest of the configuration kept as it was.
 #include <cstdint>
@@ -44,7 +44,10 @@ private:
     win::RegKey root_;
 };
 
-// A string value as it is stored: the text and its NUL.
-std::vector<std::uint8_t> StringData(const std::string& text);
+// A string value as it is stored: the text and its NUL, in UTF-16LE.
+std::vector<std::uint8_t> WideStringData(const std::wstring& text);
 // The text of a string value, cut at the first NUL.
+std::wstring WideTextOf(const std::vector<std::uint8_t>& data);
+// The same for texts in code page 1252: what it lacks reads as "?".
+std::vector<std::uint8_t> StringData(const std::string& text);
 std::string TextOf(const std::vector<std::uint8_t>& data);

@@ -32,8 +32,8 @@ public:
     void SetFlag(TOption option, bool on);
     TUmlautTable UmlautTable() const;
     void SetUmlautTable(TUmlautTable table);
-    std::string DecimalDot() const { return decimalDot_.Text(); }
-    void SetDecimalDot(const std::string& text) { decimalDot_.SetText(text); }
+    std::wstring DecimalDot() const { return decimalDot_.WideText(); }
+    void SetDecimalDot(const std::wstring& text) { decimalDot_.SetWideText(text); }
     bool StartWithWindows() const { return !run_.Text().empty(); }
     void SetStartWithWindows(bool on);
     // The command line of the Run entry: the quoted path of Zolvik32.exe.

@@ -1,5 +1,6 @@
 #include "setup/value_slot.h"
 
+#include "common/cp1252.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -59,9 +60,11 @@ bool TSlot::IsOn() const { return Byte() != 0; }
 
 std::uint8_t TSlot::Byte() const { return kind_ == TSlotKind::Text ? 0 : ByteOf(value_); }
 
-std::string TSlot::Text() const {
-    return value_ && kind_ == TSlotKind::Text ? TextOf(*value_) : std::string();
+std::wstring TSlot::WideText() const {
+    return value_ && kind_ == TSlotKind::Text ? WideTextOf(*value_) : std::wstring();
 }
+
+std::string TSlot::Text() const { return WideToCp1252(WideText()); }
 
 void TSlot::SetOn(bool on) {
     touched_ = true;
@@ -79,10 +82,20 @@ void TSlot::SetByte(std::uint8_t value) {
     }
 }
 
-void TSlot::SetText(const std::string& text) {
+void TSlot::SetWideText(const std::wstring& text) {
     touched_ = true;
-    value_ = StringData(text);
-    if (problem_.empty() && (loaded_ ? TextOf(*loaded_) == text : text.empty())) value_ = loaded_;
+    value_ = WideStringData(text);
+    if (problem_.empty() && (loaded_ ? WideTextOf(*loaded_) == text : text.empty())) value_ = loaded_;
+}
+
+// A text shown in code page 1252 and given back unchanged keeps what is
+// stored, also the characters that code page lacks.
+void TSlot::SetText(const std::string& text) {
+    if (problem_.empty() && loaded_ && value_ == loaded_ && TextOf(*loaded_) == text) {
+        touched_ = true;
+        return;
+    }
+    SetWideText(Cp1252ToWide(text));
 }
 
 void TSlot::Remove() {
@@ -94,7 +107,7 @@ bool TSlot::Changed() const {
     if (!problem_.empty()) return touched_;
     if (!value_) return loaded_.has_value();
     if (!loaded_) return true;
-    if (kind_ == TSlotKind::Text) return TextOf(*loaded_) != TextOf(*value_);
+    if (kind_ == TSlotKind::Text) return WideTextOf(*loaded_) != WideTextOf(*value_);
     return *loaded_ != *value_;
 }
 
@@ -104,7 +117,7 @@ std::uint32_t TSlot::TypeToWrite() const {
 }
 
 std::vector<std::uint8_t> TSlot::DataToWrite() const {
-    if (kind_ == TSlotKind::Text) return StringData(Text());
+    if (kind_ == TSlotKind::Text) return WideStringData(WideText());
     return {Byte()};
 }
 

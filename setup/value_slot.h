@@ -37,10 +37,13 @@ public:
     // empty.
     bool IsOn() const;
     std::uint8_t Byte() const;
+    std::wstring WideText() const;
+    // The text in code page 1252, "?" for what it lacks.
     std::string Text() const;
 
     void SetOn(bool on);
     void SetByte(std::uint8_t value);
+    void SetWideText(const std::wstring& text);
     void SetText(const std::string& text);
     // The value is to be deleted (a binding removed, for example).
     void Remove();

@@ -110,6 +110,16 @@ extern "C" void ZV_STDCALL ZolhookTryMacro(const char* storedText) {
     }
 }
 
+// Exported as "TryMacroW", ordinal 18: the same for a stored text that
+// holds any character.
+extern "C" void ZV_STDCALL ZolhookTryMacroW(const wchar_t* storedText) {
+    try {
+        TryMacro(ThisProcess(), std::wstring(storedText ? storedText : L""));
+    } catch (...) {
+        // Nothing is typed.
+    }
+}
+
 // Exported as "InstallLowLevel", ordinal 17: the tray program's low-level
 // hook, installed, removed or checked from the thread that serves it (see
 // InstallLowLevel).

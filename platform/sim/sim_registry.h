@@ -48,6 +48,8 @@ public:
                                   std::uint8_t* data, std::uint32_t* dataSize) override;
     std::int32_t RegSetValueExA(win::RegKey key, const char* valueName, std::uint32_t type,
                                 const std::uint8_t* data, std::uint32_t dataSize) override;
+    std::int32_t RegSetValueExW(win::RegKey key, const wchar_t* valueName, std::uint32_t type,
+                                const std::uint8_t* data, std::uint32_t dataSize) override;
     std::int32_t RegDeleteValueA(win::RegKey key, const char* valueName) override;
     std::int32_t RegDeleteKeyA(win::RegKey key, const char* subKey) override;
     std::int32_t RegCloseKey(win::RegKey key) override;
@@ -104,6 +106,7 @@ private:
     static std::vector<std::string> SplitPath(const std::string& path);
     std::int32_t QueryValue(win::RegKey key, const std::string& valueName, bool wide,
                             std::uint32_t* type, std::uint8_t* data, std::uint32_t* dataSize);
+    std::int32_t SetValue(win::RegKey key, const std::string& valueName, RegistryValue value);
     std::int32_t Resolve(win::RegKey key, std::uint32_t needed, Resolved& out) const;
     std::int32_t OpenOrCreate(win::RegKey key, const char* subKey, std::uint32_t access,
                               bool create, win::RegKey* result, std::uint32_t* disposition);

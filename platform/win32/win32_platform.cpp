@@ -56,6 +56,10 @@ public:
                                 const std::uint8_t* data, std::uint32_t dataSize) override {
         return ::RegSetValueExA(ToHkey(key), valueName, 0, type, data, dataSize);
     }
+    std::int32_t RegSetValueExW(RegKey key, const wchar_t* valueName, std::uint32_t type,
+                                const std::uint8_t* data, std::uint32_t dataSize) override {
+        return ::RegSetValueExW(ToHkey(key), valueName, 0, type, data, dataSize);
+    }
     std::int32_t RegDeleteValueA(RegKey key, const char* valueName) override {
         return ::RegDeleteValueA(ToHkey(key), valueName);
     }

@@ -22,8 +22,8 @@ void StepAsideInLibrary(HWND testField) {
     if (auto stepAside = Export<void(WINAPI*)(HWND)>("StepAside")) stepAside(testField);
 }
 
-bool TryMacroInLibrary(const std::string& storedText) {
-    auto tryMacro = Export<void(WINAPI*)(const char*)>("TryMacro");
+bool TryMacroInLibrary(const std::wstring& storedText) {
+    auto tryMacro = Export<void(WINAPI*)(const wchar_t*)>("TryMacroW");
     if (!tryMacro) return false;
     tryMacro(storedText.c_str());
     return true;

@@ -13,4 +13,4 @@ void LoadLibraryBeside(const std::string& folder);
 void StepAsideInLibrary(HWND testField);
 // Types a stored macro text into the window that has the focus; false
 // without the library.
-bool TryMacroInLibrary(const std::string& storedText);
+bool TryMacroInLibrary(const std::wstring& storedText);

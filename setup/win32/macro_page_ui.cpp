@@ -65,8 +65,18 @@ win::SystemTime Now() {
     return now;
 }
 
-bool Contains(const std::string& text, const std::string& part) {
-    return UpperCase(text).find(UpperCase(part)) != std::string::npos;
+// Letters of code page 1252 in upper case, as the search compares them.
+std::wstring Folded(const std::wstring& text) {
+    std::wstring folded;
+    for (wchar_t c : text) {
+        std::optional<char> byte = CodePointToCp1252(static_cast<char32_t>(c));
+        folded += byte ? Cp1252ToWide(UpperCase(std::string(1, *byte)))[0] : c;
+    }
+    return folded;
+}
+
+bool Contains(const std::wstring& text, const std::wstring& part) {
+    return Folded(text).find(Folded(part)) != std::wstring::npos;
 }
 
 class TMacroPageUi final : public TPage {
@@ -84,26 +94,26 @@ public:
     void Build() override {
         Label("S&uchen:", 0);
         AddWideControl(Window, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, 0, 0, 10, 12, SearchId);
-        HWND list = AddControl(Window, WC_LISTVIEWA, "", LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
-                               0, 0, 10, 10, ListId);
-        SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
-        AddColumn(list, 0, "Taste", 80);
-        AddColumn(list, 1, "Text/Befehl", 150);
-        AddColumn(list, 2, "Beschreibung", 200);
+        HWND list = AddWideControl(Window, WC_LISTVIEWW, LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP,
+                                   0, 0, 10, 10, ListId);
+        SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT);
+        AddColumn(list, 0, L"Taste", 80);
+        AddColumn(list, 1, L"Text/Befehl", 150);
+        AddColumn(list, 2, L"Beschreibung", 200);
         Label("Tasten&kombination:", 1);
         HWND capture = AddControl(Window, "EDIT", "", ES_READONLY | WS_TABSTOP, 0, 0, 10, 12, CaptureId);
         original_ = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(capture, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CaptureProc)));
         SetWindowLongPtrA(capture, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        AddControl(Window, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0, 0, 10, 10, ConflictId);
+        AddWideControl(Window, L"STATIC", SS_LEFT | SS_NOPREFIX, 0, 0, 10, 10, ConflictId);
         Label("Te&xt:", 2);
         AddWideControl(Window, L"EDIT", ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, 0, 0,
                        10, 10, TextId);
         Label("Tut:", 3);
-        AddControl(Window, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0, 0, 10, 8, DoesId);
+        AddWideControl(Window, L"STATIC", SS_LEFT | SS_NOPREFIX, 0, 0, 10, 8, DoesId);
         Label("Tippt:", 4);
-        AddControl(Window, "EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0, 0, 10, 10,
-                   PreviewId);
+        AddWideControl(Window, L"EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL, 0, 0, 10, 10,
+                       PreviewId);
         Label("Be&fehl:", 5);
         HWND commands = AddControl(Window, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, 0, 0, 10, 120,
                                    CommandId);
@@ -123,7 +133,7 @@ public:
         Label("&Testen:", 6);
         AddWideControl(Window, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, 0, 0, 10, 12, TestId);
         AddControl(Window, "BUTTON", "Ab&spielen", BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 10, 13, PlayId);
-        AddControl(Window, "STATIC", "", SS_LEFT | SS_NOPREFIX, 0, 0, 10, 8, UntriedId);
+        AddWideControl(Window, L"STATIC", SS_LEFT | SS_NOPREFIX, 0, 0, 10, 8, UntriedId);
         ShowArgument();
         Layout();
     }
@@ -241,12 +251,12 @@ public:
 private:
     void Label(const char* text, int index) { AddControl(Window, "STATIC", text, SS_LEFT, 0, 0, 10, 8, FirstLabelId + index); }
 
-    static void AddColumn(HWND list, int index, const char* title, int width) {
-        LVCOLUMNA column{};
+    static void AddColumn(HWND list, int index, const wchar_t* title, int width) {
+        LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<char*>(title);
+        column.pszText = const_cast<wchar_t*>(title);
         column.cx = width;
-        SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
     }
 
     static LRESULT CALLBACK CaptureProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -299,11 +309,12 @@ private:
             selected_ = bound;
             SelectInList(bound);
             if (WideItemText(Window, TextId).empty()) {
-                ShowStoredText(bound->Slot.Text());
+                ShowStoredText(bound->Slot.WideText());
                 textEdited_ = false;
             }
-            SetItemText(Window, ConflictId, ComboName(*draftKey_) + " ist schon belegt (" +
-                                                 DescribeMacro(bound->Slot.Text()) + "); Eintragen ersetzt den Text.");
+            SetWideItemText(Window, ConflictId, Cp1252ToWide(ComboName(*draftKey_) + " ist schon belegt (") +
+                                                    DescribeMacro(bound->Slot.WideText()) +
+                                                    L"); Eintragen ersetzt den Text.");
             return;
         }
         SetItemText(Window, ConflictId, Config.Macros.Check(*draftKey_, Config.Rules(), selected_).Reason);
@@ -312,20 +323,21 @@ private:
     void FillList() {
         filling_ = true;
         HWND list = GetDlgItem(Window, ListId);
-        SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-        std::string search = WideToCp1252(WideItemText(Window, SearchId));
+        SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+        std::wstring search = WideItemText(Window, SearchId);
         int row = 0;
         for (const auto& entry : Config.Macros.Entries()) {
-            std::string key = ComboName(entry->Combo);
-            std::string text = OneLineText(entry->Slot.Text());
-            std::string what = entry->Slot.Problem().empty() ? DescribeMacro(entry->Slot.Text()) : entry->Slot.Problem();
+            std::wstring key = Cp1252ToWide(ComboName(entry->Combo));
+            std::wstring text = OneLineText(entry->Slot.WideText());
+            std::wstring what = entry->Slot.Problem().empty() ? DescribeMacro(entry->Slot.WideText())
+                                                              : Cp1252ToWide(entry->Slot.Problem());
             if (!search.empty() && !Contains(key, search) && !Contains(text, search) && !Contains(what, search)) continue;
-            LVITEMA item{};
+            LVITEMW item{};
             item.mask = LVIF_TEXT | LVIF_PARAM;
             item.iItem = row++;
             item.pszText = key.data();
             item.lParam = reinterpret_cast<LPARAM>(entry.get());
-            int index = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+            int index = static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
             SetCell(list, index, 1, text);
             SetCell(list, index, 2, what);
         }
@@ -333,30 +345,30 @@ private:
         filling_ = false;
     }
 
-    static void SetCell(HWND list, int row, int column, std::string text) {
-        LVITEMA item{};
+    static void SetCell(HWND list, int row, int column, std::wstring text) {
+        LVITEMW item{};
         item.iSubItem = column;
         item.pszText = text.data();
-        SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+        SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     }
 
     void SelectInList(const TMacroEntry* entry) {
         bool filling = filling_;
         filling_ = true;
         HWND list = GetDlgItem(Window, ListId);
-        LVITEMA state{};
+        LVITEMW state{};
         state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
-        int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+        int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
         for (int row = 0; entry && row < count; ++row) {
-            LVITEMA item{};
+            LVITEMW item{};
             item.mask = LVIF_PARAM;
             item.iItem = row;
-            SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+            SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
             if (reinterpret_cast<const TMacroEntry*>(item.lParam) != entry) continue;
             state.state = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
-            SendMessageA(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+            SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+            SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
         }
         filling_ = filling;
     }
@@ -368,7 +380,7 @@ private:
         capture_.Clear();
         SelectInList(entry);
         SetItemText(Window, CaptureId, entry ? ComboName(entry->Combo) : "");
-        ShowStoredText(entry ? entry->Slot.Text() : std::string());
+        ShowStoredText(entry ? entry->Slot.WideText() : std::wstring());
         SetItemText(Window, ConflictId, entry ? entry->Slot.Problem() : "");
         SetItemText(Window, UntriedId, "");
         textEdited_ = false;
@@ -376,7 +388,7 @@ private:
         EnableWindow(GetDlgItem(Window, UndoId), Config.Macros.CanUndoRemove());
     }
 
-    void ShowStoredText(const std::string& storedText) {
+    void ShowStoredText(const std::wstring& storedText) {
         bool showing = Showing;
         Showing = true;
         SetWideItemText(Window, TextId, ShownText(storedText));
@@ -384,26 +396,12 @@ private:
         ShowText();
     }
 
-    // The stored form of the text field; none, with a message, when it
-    // holds characters the system cannot type.
-    std::optional<std::string> StoredText() {
-        TStoredText stored = StoreShownText(WideItemText(Window, TextId));
-        if (!stored.Refused.empty()) {
-            AskWide(Window, RefusedCharactersMessage(stored.Refused), MB_OK | MB_ICONEXCLAMATION);
-            return std::nullopt;
-        }
-        return stored.Text;
-    }
+    std::wstring StoredText() const { return StoreShownText(WideItemText(Window, TextId)); }
 
     void ShowText() {
-        TStoredText stored = StoreShownText(WideItemText(Window, TextId));
-        if (!stored.Refused.empty()) {
-            SetItemText(Window, DoesId, "");
-            SetWideItemText(Window, PreviewId, RefusedCharactersMessage(stored.Refused));
-            return;
-        }
-        SetItemText(Window, DoesId, DescribeMacro(stored.Text));
-        SetItemText(Window, PreviewId, PreviewMacro(stored.Text, regional_, Now()));
+        std::wstring stored = StoredText();
+        SetWideItemText(Window, DoesId, DescribeMacro(stored));
+        SetWideItemText(Window, PreviewId, PreviewMacro(stored, regional_, Now()));
     }
 
     // Before another binding is shown: the changes to this one are entered
@@ -417,8 +415,7 @@ private:
     }
 
     bool EnterBinding() {
-        std::optional<std::string> text = StoredText();
-        if (!text) return false;
+        std::wstring text = StoredText();
         if (!draftKey_) {
             std::string reason = capture_.Refusal().empty() ? "Zuerst die Tastenkombination im Feld dr\xFC" "cken."
                                                             : capture_.Refusal();
@@ -431,10 +428,10 @@ private:
             return false;
         }
         std::string refused = selected_ ? Config.Macros.Rebind(*selected_, *draftKey_, Config.Rules())
-                                        : Config.Macros.Add(*draftKey_, *text, Config.Rules());
+                                        : Config.Macros.Add(*draftKey_, text, Config.Rules());
         if (!refused.empty()) return Refuse(refused);
         TMacroEntry* entry = Config.Macros.Find(*draftKey_);
-        Config.Macros.SetText(*entry, *text);
+        Config.Macros.SetText(*entry, text);
         selected_ = entry;
         FillList();
         Select(entry);
@@ -506,17 +503,16 @@ private:
     // The running system types the text into the test field; what else it
     // would do is named beside it.
     void TryOut() {
-        std::optional<std::string> text = StoredText();
-        if (!text) return;
+        std::wstring text = StoredText();
         if (FindControlWindow(win::Win32Platform().windows) == 0) {
             SetItemText(Window, UntriedId, "Zolvik32 l\xE4uft nicht; zum Testen Zolvik32 starten.");
             return;
         }
-        std::string untried = DescribeCommands(*text);
-        SetItemText(Window, UntriedId, untried.empty() ? "" : "Nicht ausgef\xFChrt: " + untried);
+        std::wstring untried = DescribeCommands(text);
+        SetWideItemText(Window, UntriedId, untried.empty() ? L"" : L"Nicht ausgef\xFChrt: " + untried);
         SetWideItemText(Window, TestId, L"");
         SetFocus(GetDlgItem(Window, TestId));
-        TryMacroInLibrary(*text);
+        TryMacroInLibrary(text);
     }
 
     TRegionalFormats regional_;

@@ -26,7 +26,7 @@ public:
             y += 13;
             if (SettingFlags[i].Option == opNumDot) {
                 AddLabel(Window, "Dezimal&zeichen:", 20, y + 2, 60);
-                AddControl(Window, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, 82, y, 40, 12, DecimalDotId);
+                AddWideControl(Window, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, 82, y, 40, 12, DecimalDotId);
                 y += 16;
             }
             if (SettingFlags[i].Option == opUmlautConversion) {
@@ -46,7 +46,7 @@ public:
         for (int i = 0; i < 9; ++i) {
             CheckDlgButton(Window, FirstFlagId + i, page.Flag(SettingFlags[i].Option) ? BST_CHECKED : BST_UNCHECKED);
         }
-        SetItemText(Window, DecimalDotId, page.DecimalDot());
+        SetWideItemText(Window, DecimalDotId, page.DecimalDot());
         SendDlgItemMessageA(Window, TableId, CB_SETCURSEL, static_cast<WPARAM>(page.UmlautTable()), 0);
         CheckDlgButton(Window, AutostartId, page.StartWithWindows() ? BST_CHECKED : BST_UNCHECKED);
     }
@@ -56,7 +56,7 @@ public:
         if (id >= FirstFlagId && id < FirstFlagId + 9 && code == BN_CLICKED) {
             page.SetFlag(SettingFlags[id - FirstFlagId].Option, IsDlgButtonChecked(Window, id) == BST_CHECKED);
         } else if (id == DecimalDotId && code == EN_CHANGE) {
-            page.SetDecimalDot(ItemText(Window, id));
+            page.SetDecimalDot(WideItemText(Window, id));
         } else if (id == TableId && code == CBN_SELCHANGE) {
             auto chosen = SendDlgItemMessageA(Window, id, CB_GETCURSEL, 0, 0);
             page.SetUmlautTable(static_cast<TUmlautTable>(chosen));

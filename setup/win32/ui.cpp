@@ -16,6 +16,13 @@ bool HasClientEdge(const std::string& className) {
     return className == "EDIT" || className == "LISTBOX" || className == "SysListView32";
 }
 
+// Class names are ASCII.
+bool HasClientEdge(const wchar_t* className) {
+    std::string name;
+    for (const wchar_t* c = className; *c; ++c) name += static_cast<char>(*c);
+    return HasClientEdge(name);
+}
+
 }  // namespace
 
 HWND AddControl(HWND page, const char* className, const std::string& text, DWORD style, int x,
@@ -32,7 +39,7 @@ HWND AddControl(HWND page, const char* className, const std::string& text, DWORD
 HWND AddWideControl(HWND page, const wchar_t* className, DWORD style, int x, int y, int width, int height,
                     int id) {
     RECT box = DialogRect(page, x, y, width, height);
-    HWND control = CreateWindowExW(WS_EX_CLIENTEDGE, className, L"", style | WS_CHILD | WS_VISIBLE, box.left,
+    HWND control = CreateWindowExW(HasClientEdge(className) ? WS_EX_CLIENTEDGE : 0, className, L"", style | WS_CHILD | WS_VISIBLE, box.left,
                                    box.top, box.right - box.left, box.bottom - box.top, page,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
                                    nullptr);
@@ -81,10 +88,6 @@ std::wstring WideItemText(HWND page, int id) {
 
 void SetWideItemText(HWND page, int id, const std::wstring& text) {
     SetWindowTextW(GetDlgItem(page, id), text.c_str());
-}
-
-int AskWide(HWND owner, const std::wstring& text, UINT type) {
-    return MessageBoxW(owner, text.c_str(), WideProgramTitle, type);
 }
 
 int Ask(HWND owner, const std::string& text, UINT type) {

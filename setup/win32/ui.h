@@ -11,8 +11,7 @@
 // Creates a control on a page, placed in dialog units, with the page's font.
 HWND AddControl(HWND page, const char* className, const std::string& text, DWORD style, int x,
                 int y, int width, int height, int id);
-// The same as a Unicode window: a text field in which any character can be
-// typed, so that one the system cannot type is named rather than replaced.
+// The same as a Unicode window, which shows and takes any character.
 HWND AddWideControl(HWND page, const wchar_t* className, DWORD style, int x, int y, int width, int height,
                     int id);
 HWND AddLabel(HWND page, const std::string& text, int x, int y, int width, int height = 8);
@@ -27,9 +26,7 @@ void SetItemText(HWND page, int id, const std::string& text);
 std::wstring WideItemText(HWND page, int id);
 void SetWideItemText(HWND page, int id, const std::wstring& text);
 
-// A message box with a Unicode text (characters outside code page 1252
-// named in it), captioned with the program's title.
-int AskWide(HWND owner, const std::wstring& text, UINT type);
+// A message box captioned with the program's title.
 int Ask(HWND owner, const std::string& text, UINT type);
 
 // What the main window offers its pages.
@@ -95,4 +92,3 @@ std::string AskOpenFile(HWND owner, const char* filter, const char* title);
 std::string AskSaveFile(HWND owner, const char* filter, const char* title, const char* extension);
 
 inline constexpr const char* ProgramTitle = "Zolvik32 Konfiguration";
-inline constexpr const wchar_t* WideProgramTitle = L"Zolvik32 Konfiguration";

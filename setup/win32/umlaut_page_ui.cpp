@@ -1,3 +1,4 @@
+#include "common/cp1252.h"
 #include "setup/win32/pages.h"
 
 namespace {
@@ -30,17 +31,17 @@ public:
                 for (int variant = 0; variant < UmlautVariantCount; ++variant) {
                     int y = 14 + (key * UmlautVariantCount + variant) * 11;
                     if (table == 0) AddLabel(Window, UmlautCellLabel(key, variant), 8, y + 2, 94);
-                    AddControl(Window, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, 104 + table * 100, y, 90, 10,
-                               CellId(table, key, variant));
+                    AddWideControl(Window, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, 104 + table * 100, y, 90, 10,
+                                   CellId(table, key, variant));
                 }
             }
         }
         AddControl(Window, "BUTTON", "\xDC" "bliche Tabellen &wiederherstellen", BS_PUSHBUTTON | WS_TABSTOP,
                    104, 192, 140, 13, RestoreId);
         AddLabel(Window, "Weitere &Eintr\xE4ge:", 8, 214, 94);
-        AddControl(Window, "LISTBOX", "", LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP, 104, 212, 200, 44, OthersId);
+        AddWideControl(Window, L"LISTBOX", LBS_NOTIFY | WS_VSCROLL | WS_TABSTOP, 104, 212, 200, 44, OthersId);
         AddLabel(Window, "Te&xt:", 8, 262, 94);
-        AddControl(Window, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, 104, 260, 200, 12, OtherTextId);
+        AddWideControl(Window, L"EDIT", ES_AUTOHSCROLL | WS_TABSTOP, 104, 260, 200, 12, OtherTextId);
         AddControl(Window, "BUTTON", "Ent&fernen", BS_PUSHBUTTON | WS_TABSTOP, 308, 259, 50, 13, RemoveOtherId);
     }
 
@@ -48,17 +49,17 @@ public:
         HWND others = GetDlgItem(Window, OthersId);
         SendMessageA(others, LB_RESETCONTENT, 0, 0);
         for (const TOtherUmlautEntry& other : Config.Umlauts.Others()) {
-            std::string line = TUmlautPage::OtherLabel(other) + ": " +
-                               (other.Slot.HasValue() ? other.Slot.Text() : std::string("(entfernt)"));
-            SendMessageA(others, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+            std::wstring line = Cp1252ToWide(TUmlautPage::OtherLabel(other) + ": ") +
+                                (other.Slot.HasValue() ? other.Slot.WideText() : std::wstring(L"(entfernt)"));
+            SendMessageW(others, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
         }
         SendMessageA(others, LB_SETCURSEL, 0, 0);
         ShowOther();
         for (int table = 0; table < 2; ++table) {
             for (int key = 0; key < UmlautKeyCount; ++key) {
                 for (int variant = 0; variant < UmlautVariantCount; ++variant) {
-                    SetItemText(Window, CellId(table, key, variant),
-                                Config.Umlauts.Cell(table, key, variant).Text());
+                    SetWideItemText(Window, CellId(table, key, variant),
+                                    Config.Umlauts.Cell(table, key, variant).WideText());
                 }
             }
         }
@@ -72,7 +73,7 @@ public:
             return;
         }
         if (id == OtherTextId && code == EN_CHANGE) {
-            if (TOtherUmlautEntry* other = SelectedOther()) other->Slot.SetText(ItemText(Window, id));
+            if (TOtherUmlautEntry* other = SelectedOther()) other->Slot.SetWideText(WideItemText(Window, id));
             return;
         }
         if (id == RemoveOtherId && code == BN_CLICKED) {
@@ -92,7 +93,7 @@ public:
         int variant = index % UmlautVariantCount;
         int key = index / UmlautVariantCount % UmlautKeyCount;
         int table = index / (UmlautVariantCount * UmlautKeyCount);
-        Config.Umlauts.Cell(table, key, variant).SetText(ItemText(Window, id));
+        Config.Umlauts.Cell(table, key, variant).SetWideText(WideItemText(Window, id));
     }
 
 private:
@@ -109,7 +110,7 @@ TOtherUmlautEntry* TUmlautPageUi::SelectedOther() {
 
 void TUmlautPageUi::ShowOther() {
     TOtherUmlautEntry* other = SelectedOther();
-    SetItemText(Window, OtherTextId, other ? other->Slot.Text() : "");
+    SetWideItemText(Window, OtherTextId, other ? other->Slot.WideText() : std::wstring());
     EnableWindow(GetDlgItem(Window, OtherTextId), other && other->Slot.HasValue());
     EnableWindow(GetDlgItem(Window, RemoveOtherId), other && other->Slot.HasValue());
 }

@@ -149,6 +149,47 @@ TEST_F(RegistryContract, StringsKeepTheirExactBytes) {
     }
 }
 
+std::vector<std::uint8_t> Utf16(const std::u16string& text) {
+    std::vector<std::uint8_t> bytes;
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    return bytes;
+}
+
+std::vector<std::uint8_t> Read(RegistryApi& api, RegKey key, bool wide, const char* name) {
+    std::vector<std::uint8_t> buffer(64);
+    std::uint32_t size = static_cast<std::uint32_t>(buffer.size());
+    std::uint32_t type = 0;
+    std::wstring wideName(name, name + std::char_traits<char>::length(name));
+    std::int32_t status = wide ? api.RegQueryValueExW(key, wideName.c_str(), &type, buffer.data(), &size)
+                               : api.RegQueryValueExA(key, name, &type, buffer.data(), &size);
+    EXPECT_EQ(status, ERROR_SUCCESS) << name;
+    buffer.resize(status == ERROR_SUCCESS ? size : 0);
+    return buffer;
+}
+
+// The configuration program writes texts with the wide call and the
+// library reads them with either; older versions wrote them with the ANSI
+// call, in code page 1252.
+TEST_F(RegistryContract, WideAndAnsiCallsMeetInUtf16) {
+    const std::vector<std::uint8_t> dvorak = Utf16(std::u16string(u"Dvo\u0159\u00E1k\0", 7));
+    ASSERT_EQ(api.RegSetValueExW(key, L"wide", REG_SZ, dvorak.data(), static_cast<std::uint32_t>(dvorak.size())),
+              ERROR_SUCCESS);
+    EXPECT_EQ(Read(api, key, true, "wide"), dvorak);
+    const std::vector<std::uint8_t> chinese = Utf16(std::u16string(u"Gr\u00FC\u00DF \u4E2D\0", 7));
+    ASSERT_EQ(api.RegSetValueExW(key, L"chinese", REG_SZ, chinese.data(), static_cast<std::uint32_t>(chinese.size())),
+              ERROR_SUCCESS);
+    EXPECT_EQ(Read(api, key, false, "chinese"), Bytes(std::string("Gr\xFC\xDF ?", 7)))
+        << "what code page 1252 lacks, and has no near letter for, reads as a question mark";
+    Set("ansi", REG_EXPAND_SZ, Bytes(std::string("Gr\xFC\xDF" "e \x80", 8)));
+    EXPECT_EQ(Read(api, key, true, "ansi"), Utf16(std::u16string(u"Gr\u00FC\u00DFe \u20AC\0", 8)));
+    const std::vector<std::uint8_t> binary = {0x80, 0x01, 0x00};
+    ASSERT_EQ(api.RegSetValueExW(key, L"bin", REG_BINARY, binary.data(), 3), ERROR_SUCCESS);
+    EXPECT_EQ(Read(api, key, false, "bin"), binary) << "only strings are converted";
+}
+
 TEST_F(RegistryContract, ZeroLengthValueExists) {
     Set("empty", REG_BINARY, {});
     std::uint32_t type = 0, size = 99;

@@ -156,6 +156,32 @@ def record_altgr(session, key):
     session.xdotool("keydown", RIGHT_ALT, "key", key, "keyup", RIGHT_ALT)
 
 
+def write_macro_with_setup(session, key, text):
+    """Binds AltGr+key (an X key name, "q") to the text, which may hold any
+    character, through Zolsetup's macro page, and saves it with OK. The
+    running system must be started (start_system); Zolsetup is closed
+    again."""
+    open_setup(session, MACROS)
+    session.keys("alt+n")                       # Neu: the capture field
+    record_altgr(session, key)
+    session.keys("Tab")                         # the text field
+    session.type(text)
+    session.keys("ctrl+Return")
+    time.sleep(0.5)
+    check(no_message_box(session), "entered without a question")
+    close_setup(session)
+
+
+def exported_configuration(session):
+    """The configuration as Wine's registry editor exports it: a version
+    5.00 file, which holds every character."""
+    path = session.work / "wine-export.reg"
+    path.unlink(missing_ok=True)
+    subprocess.run(["wine", "reg", "export", r"HKCU\Software\Quendlin", str(path), "/y"],
+                   env=session.env(), capture_output=True, check=True)
+    return path.read_bytes()
+
+
 def end(session, tray):
     session.probe("post", WM_CLOSE, 0, 0)
     tray.wait(timeout=20)
@@ -277,6 +303,39 @@ def full_backup_restores_the_registry_exactly(session):
     choose_file(session, "Importieren", path)
     answer(session, IDYES, "the changes")
     wait_until(lambda: registry_dump(session) == before, "the registry as it was")
+    close_setup(session, IDCANCEL)
+    end(session, tray)
+
+
+@scenario
+def macro_with_any_character_round_trips_through_export_and_import(session):
+    """A macro "Dvo\u0159\u00e1k \u2192" entered in the text field is stored
+    whole; Zolsetup exports a version 5.00 file, the macro is deleted, the
+    file imported: the registry is as it was."""
+    tray = start_system(session)
+    text = "Dvo\u0159\u00e1k \u2192"
+    write_macro_with_setup(session, "k", text)
+    before = exported_configuration(session)
+    check(f'"0008004B"="{text}"'.encode("utf-16-le") in before,
+          f"stored whole: {before.decode('utf-16', 'replace')!r}")
+    path = session.work / "makros.reg"
+    open_setup(session, FILES)
+    session.keys("alt+e")
+    choose_file(session, "Exportieren", path)
+    wait_until(lambda: path.exists() and path.stat().st_size > 0, "the exported file")
+    close_setup(session, IDCANCEL)
+    exported = path.read_bytes()
+    check(exported.startswith("\ufeffWindows Registry Editor Version 5.00\r\n".encode("utf-16-le")),
+          f"a version 5.00 file: {exported[:80]!r}")
+    check(f'"0008004B"="{text}"'.encode("utf-16-le") in exported, "the text quoted as it is")
+    subprocess.run(["wine", "reg", "delete", ALTGR, "/v", "0008004B", "/f"], env=session.env(),
+                   capture_output=True, check=True)
+    check(exported_configuration(session) != before, "deleted")
+    open_setup(session, FILES)
+    session.keys("alt+i")
+    choose_file(session, "Importieren", path)
+    answer(session, IDYES, "the changes")
+    wait_until(lambda: exported_configuration(session) == before, "the registry as it was")
     close_setup(session, IDCANCEL)
     end(session, tray)
 

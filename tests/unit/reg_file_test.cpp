@@ -28,6 +28,18 @@ std::string Version5(const std::u16string& body) {
     return bytes;
 }
 
+// String data as the registry stores it.
+Bytes Utf16(const std::u16string& text) {
+    Bytes bytes;
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    return bytes;
+}
+
+Bytes Sz(const std::u16string& text) { return Utf16(text + u'\0'); }
+
 TRegEntry OnlyValue(const TRegFile& file) {
     EXPECT_EQ(file.Entries.size(), 2u) << "the key and one value";
     return file.Entries.back();
@@ -42,22 +54,21 @@ TEST(RegFileTest, ValueForms) {
         Bytes data;
     };
     const Case cases[] = {
-        {"string with the two escapes", R"("a\\b"="say \"hi\" C:\\")", "a\\b", REG_SZ,
-         Bytes{'s', 'a', 'y', ' ', '"', 'h', 'i', '"', ' ', 'C', ':', '\\', 0}},
-        {"code page 1252 bytes as they are", "\"Gro\xDF\"=\"\xFC\"", "Gro\xDF", REG_SZ, Bytes{0xFC, 0}},
-        {"default value", "@=\"x\"", "", REG_SZ, Bytes{'x', 0}},
-        {"empty string", "\"e\"=\"\"", "e", REG_SZ, Bytes{0}},
+        {"string with the two escapes", R"("a\\b"="say \"hi\" C:\\")", "a\\b", REG_SZ, Sz(u"say \"hi\" C:\\")},
+        {"code page 1252 characters", "\"Gro\xDF\"=\"\xFC\x80\"", "Gro\xDF", REG_SZ, Sz(u"\u00FC\u20AC")},
+        {"default value", "@=\"x\"", "", REG_SZ, Sz(u"x")},
+        {"empty string", "\"e\"=\"\"", "e", REG_SZ, Sz(u"")},
         {"dword, little-endian", "\"d\"=dword:0000002A", "d", REG_DWORD, Bytes{0x2A, 0, 0, 0}},
         {"dword, short and lower case", "\"d\"=DWORD:1f", "d", REG_DWORD, Bytes{0x1F, 0, 0, 0}},
         {"binary", "\"b\"=hex:01,ff, 7", "b", REG_BINARY, Bytes{0x01, 0xFF, 0x07}},
         {"empty binary", "\"b\"=hex:", "b", REG_BINARY, Bytes{}},
         {"continued binary", "\"b\"=hex:01,02,\\\r\n  03,\\\r\n  04", "b", REG_BINARY, Bytes{1, 2, 3, 4}},
-        {"expand string is ANSI in REGEDIT4", "\"x\"=hex(2):25,41,25,00", "x", REG_EXPAND_SZ,
-         Bytes{'%', 'A', '%', 0}},
-        {"multi string", "\"m\"=hex(7):61,00,62,00,00", "m", REG_MULTI_SZ, Bytes{'a', 0, 'b', 0, 0}},
+        {"expand string is ANSI in REGEDIT4", "\"x\"=hex(2):25,41,80,00", "x", REG_EXPAND_SZ, Sz(u"%A\u20AC")},
+        {"multi string", "\"m\"=hex(7):61,00,62,00,00", "m", REG_MULTI_SZ, Utf16(std::u16string(u"a\0b\0\0", 5))},
+        {"string without its NUL", "\"n\"=hex(1):61", "n", REG_SZ, Utf16(u"a")},
         {"qword", "\"q\"=hex(b):01,00,00,00,00,00,00,00", "q", REG_QWORD, Bytes{1, 0, 0, 0, 0, 0, 0, 0}},
         {"any other type", "\"n\"=hex(0):", "n", REG_NONE, Bytes{}},
-        {"blanks around =", "\"s\" = \"v\"  ", "s", REG_SZ, Bytes{'v', 0}},
+        {"blanks around =", "\"s\" = \"v\"  ", "s", REG_SZ, Sz(u"v")},
     };
     for (const Case& c : cases) {
         TRegFile file = ParseRegFile("t.reg", Regedit4("[HKEY_CURRENT_USER\\Software]\r\n" + c.line + "\r\n"));
@@ -92,19 +103,19 @@ TEST(RegFileTest, KeysDeletionsAndComments) {
     EXPECT_EQ(file.Entries[3].Line, 8);
 }
 
-TEST(RegFileTest, Version5TextsBecomeCodePage1252) {
+TEST(RegFileTest, Version5NamesBecomeCodePage1252AndTextsHoldAnyCharacter) {
     TRegFile file = ParseRegFile("t.reg", Version5(u"; \u4E2D comments may hold anything\n"
                                                    u"[HKEY_CURRENT_USER\\Software\\Gr\u00FC\u00DFe]\n"
-                                                   u"\"\u20AC\"=\"Gr\u00FC\u00DFe\"\n"
-                                                   u"\"x\"=hex(2):25,00,fc,00,00,00\n"
+                                                   u"\"\u20AC\"=\"Dvo\u0159\u00E1k \U0001F600\"\n"
+                                                   u"\"x\"=hex(2):25,00,59,01,00,00\n"
                                                    u"\"m\"=hex(7):61,00,00,00,00,00\n"
                                                    u"\"b\"=hex:fc,00\n"));
     ASSERT_EQ(file.Entries.size(), 5u);
     EXPECT_EQ(file.Entries[0].Path, "Software\\Gr\xFC\xDF" "e");
     EXPECT_EQ(file.Entries[1].Name, "\x80");
-    EXPECT_EQ(file.Entries[1].Data, (Bytes{'G', 'r', 0xFC, 0xDF, 'e', 0}));
-    EXPECT_EQ(file.Entries[2].Data, (Bytes{'%', 0xFC, 0})) << "UTF-16 string data converted";
-    EXPECT_EQ(file.Entries[3].Data, (Bytes{'a', 0, 0}));
+    EXPECT_EQ(file.Entries[1].Data, Sz(u"Dvo\u0159\u00E1k \U0001F600"));
+    EXPECT_EQ(file.Entries[2].Data, Sz(u"%\u0159")) << "UTF-16 string data as they are";
+    EXPECT_EQ(file.Entries[3].Data, Utf16(std::u16string(u"a\0\0", 3)));
     EXPECT_EQ(file.Entries[4].Data, (Bytes{0xFC, 0x00})) << "binary data stays as it is";
     EXPECT_EQ(file.Entries[4].Line, 8);
 }
@@ -149,7 +160,8 @@ TEST(RegFileTest, Errors) {
         {"error in a continued line names its first", Regedit4(key + "\"a\"=hex:01,\\\r\n  0g\r\n"),
          "t.reg, Zeile 4: Hex-Daten: '0g'"},
         {"odd UTF-16 data", Version5(u"[HKCU\\x]\n\"a\"=hex(2):41\n"), "t.reg, Zeile 4: Textdaten in hex: UTF-16-Daten mit einer ungeraden"},
-        {"no 1252 byte", Version5(u"[HKCU\\x]\n\"a\"=\"\u4E2D\"\n"), "t.reg, Zeile 4: Zeichen U+4E2D gibt es in Codepage 1252 nicht"},
+        {"value name without 1252 byte", Version5(u"[HKCU\\x]\n\"\u4E2D\"=\"a\"\n"), "t.reg, Zeile 4: Zeichen U+4E2D gibt es in Codepage 1252 nicht"},
+        {"key path without 1252 byte", Version5(u"[HKCU\\x\U0001F600]\n"), "t.reg, Zeile 3: Zeichen U+1F600 gibt es in Codepage 1252 nicht"},
         {"NUL in a key name", Version5(std::u16string(u"[HKCU\\x\0y]\n", 11)), "t.reg, Zeile 3: NUL-Zeichen"},
         {"REGEDIT4 in UTF-16", "\xFF\xFE" + std::string("R\0E\0G\0E\0D\0I\0T\0" "4\0", 16),
          "t.reg, Zeile 1: eine REGEDIT4-Datei muss in Codepage 1252"},
@@ -185,6 +197,16 @@ TEST_F(RegImportTest, SetsValuesAndMakesKeys) {
     EXPECT_EQ(registry.Get(Key, "")->data, (Bytes{7, 0, 0, 0}));
     EXPECT_TRUE(registry.KeyExists("Empty\\Key"));
     EXPECT_EQ(registry.OpenHandleCount(), 0u) << "every key closed again";
+}
+
+// Strings go in with the wide call, so that every character arrives.
+TEST_F(RegImportTest, TextsOutsideCodePage1252ArriveWhole) {
+    importer.Import(ParseRegFile("t.reg", Version5(u"[HKCU\\Software\\Quendlin\\Zolvik32\\Settings]\n"
+                                                   u"\"DecimalDot\"=\"\u2027\"\n"
+                                                   u"\"x\"=hex(2):59,01,00,00\n")));
+    EXPECT_EQ(registry.Get(Key, "DecimalDot")->data, Sz(u"\u2027"));
+    EXPECT_EQ(registry.Get(Key, "x")->type, REG_EXPAND_SZ);
+    EXPECT_EQ(registry.Get(Key, "x")->data, Sz(u"\u0159"));
 }
 
 TEST_F(RegImportTest, DeletesValuesQuietlyWhetherOrNotTheyExist) {

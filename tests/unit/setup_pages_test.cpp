@@ -7,13 +7,16 @@
 #include <sstream>
 
 #include "common/control_messages.h"
+#include "common/cp1252.h"
 #include "hook/macro_store.h"
+#include "macro/value_name.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/win_constants.h"
 #include "regfile/reg_file.h"
 #include "memory_backup_folder.h"
 #include "settings/options_registry.h"
 #include "setup/reg_export.h"
+#include "setup/macro_text.h"
 #include "setup/setup_config.h"
 
 using namespace win;
@@ -27,6 +30,11 @@ std::vector<std::uint8_t> Sz(const std::string& text) {
     std::vector<std::uint8_t> data(text.begin(), text.end());
     data.push_back(0);
     return data;
+}
+
+std::vector<std::uint8_t> Sz16(const std::wstring& text) {
+    std::string bytes = WideToUtf16Le(text + L'\0');
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 std::string ReadSource(const std::string& relative) {
@@ -52,6 +60,19 @@ protected:
         }
         return ExportConfiguration(registry, TExportKind::Plain) + run;
     }
+    // Every value of the configuration as the wide calls give it.
+    std::string WideSnapshot() {
+        TRegAccess registry(machine.registry, HKEY_CURRENT_USER);
+        std::string values;
+        for (const std::string& key : ConfigurationKeys(registry)) {
+            for (const std::string& name : registry.ValueNames(key)) {
+                TRawValue value = registry.Read(key, name);
+                values += key + "\\" + name + "=" + std::to_string(value.Type) + ":" +
+                          std::string(value.Data.begin(), value.Data.end()) + "\n";
+            }
+        }
+        return values;
+    }
     void Put(const std::string& name, std::uint32_t type, std::vector<std::uint8_t> data) {
         machine.registry.Put(SettingsKeyPath, name, type, std::move(data));
     }
@@ -66,20 +87,20 @@ TEST_F(SetupPagesTest, SettingsAreShownAsStoredAndOnlyChangesAreWrittenAsFlags) 
     EXPECT_TRUE(config.Settings.Flag(opEasyTab)) << "any byte but 0 is on";
     EXPECT_FALSE(config.Settings.Flag(opEnabled)) << "a flag of zero bytes is off";
     EXPECT_EQ(config.Settings.UmlautTable(), TUmlautTable::Ascii) << "no UmlautMode: the table the library reads then";
-    EXPECT_EQ(config.Settings.DecimalDot(), ",");
+    EXPECT_EQ(config.Settings.DecimalDot(), L",");
     std::string before = Snapshot();
 
     config.Settings.SetFlag(opEasyTab, false);
     config.Settings.SetFlag(opEasyTab, true);  // and back: the stored 02 stays
     config.Settings.SetFlag(opEnabled, false);
-    config.Settings.SetDecimalDot(",");
+    config.Settings.SetDecimalDot(L",");
     EXPECT_FALSE(config.HasChanges());
     EXPECT_EQ(config.Save(), "");
     EXPECT_EQ(Snapshot(), before) << "nothing changed, nothing written";
 
     config.Settings.SetFlag(opEasyBackslash, true);
     config.Settings.SetUmlautTable(TUmlautTable::Html);
-    config.Settings.SetDecimalDot(";");
+    config.Settings.SetDecimalDot(L";");
     EXPECT_EQ(config.Save(), "");
     EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "EasyBackslash")->data, Bytes({1}));
     EXPECT_EQ(machine.registry.Get(SettingsKeyPath, "EasyBackslash")->type, REG_BINARY);
@@ -317,6 +338,45 @@ TEST_F(SetupPagesTest, ExportReimportedGivesTheSameRegistryAndTheSameFile) {
             EXPECT_EQ(a.Data, b.Data) << key << " " << name;
         }
     }
+}
+
+// A text outside code page 1252 makes the export a version 5.00 file,
+// which brings every value back byte for byte.
+TEST_F(SetupPagesTest, MacroWithAnyCharacterRoundTripsThroughExportAndImport) {
+    TRegImporter(machine.registry).Import(ParseRegFile("german-office.reg", ReadSource("examples/german-office.reg")));
+    config.Load();
+    const std::wstring dvorak = L"Dvo\u0159\u00E1k \xD83D\xDE00 $";
+    ASSERT_EQ(config.Macros.Add(*ParseValueName("00080056"), StoreShownText(dvorak), config.Rules()), "");
+    config.Settings.SetDecimalDot(L"\u2027");
+    ASSERT_EQ(config.Save(), "");
+    EXPECT_EQ(machine.registry.Get(AltGrMacroKey, "00080056")->data,
+              Sz16(L"Dvo\u0159\u00E1k \xD83D\xDE00 $$")) << "stored whole, in UTF-16";
+    std::string saved = WideSnapshot();
+    std::string exported = config.Export(TExportKind::Plain);
+    ASSERT_EQ(exported.rfind(WideToUtf16Le(L"\uFEFFWindows Registry Editor Version 5.00\r\n\r\n["), 0), 0u);
+    EXPECT_NE(exported.find(WideToUtf16Le(L"\"00080056\"=\"Dvo\u0159\u00E1k \xD83D\xDE00 $$\"\r\n")), std::string::npos)
+        << "a quoted text, as the registry editor writes it";
+
+    config.Macros.Remove(*config.Macros.Find(*ParseValueName("00080056")));
+    config.Settings.SetDecimalDot(L",");
+    ASSERT_EQ(config.Save(), "");
+    ASSERT_FALSE(machine.registry.Get(AltGrMacroKey, "00080056"));
+    ASSERT_EQ(config.Import(config.PlanImport("export.reg", exported)), "");
+    EXPECT_EQ(WideSnapshot(), saved);
+    EXPECT_EQ(ShownText(config.Macros.Find(*ParseValueName("00080056"))->Slot.WideText()), dvorak);
+    EXPECT_EQ(config.Export(TExportKind::Plain), exported);
+}
+
+// Pages that show a text in code page 1252 leave a stored text they cannot
+// show as it is.
+TEST_F(SetupPagesTest, TextShownInCodePage1252IsNotRewrittenUnlessChanged) {
+    const std::string ein = "AppEvents\\Schemes\\Apps\\Zolvik32\\Ein\\.current";
+    machine.registry.PutWideString(ein, "", L"C:\\T\u00F6ne\\\u0159.wav");
+    config.Load();
+    config.Sounds.SchemeFile(seOn).SetText(config.Sounds.SchemeFile(seOn).Text());
+    EXPECT_FALSE(config.HasChanges());
+    ASSERT_EQ(config.Save(), "");
+    EXPECT_EQ(machine.registry.Get(ein, "")->data, Sz16(L"C:\\T\u00F6ne\\\u0159.wav"));
 }
 
 TEST_F(SetupPagesTest, ImportedFileIsShownAndTheTrayProgramRefreshesItsIcon) {

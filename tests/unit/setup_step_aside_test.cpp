@@ -84,6 +84,10 @@ TEST_F(StepAsideTest, TheTestFieldTypesMacrosButRunsNoCommand) {
     TryMacro(*app, "^calc.exe^*0ok");
     machine.DeliverInput();
     EXPECT_EQ(machine.AppText(testField), "ok");
+    machine.ClearApp();
+    TryMacro(*app, std::wstring(L"Dvo\u0159\u00E1k$80"));
+    machine.DeliverInput();
+    EXPECT_EQ(machine.AppWideText(testField), L"Dvo\u0159\u00E1k\u20AC") << "any character, and a byte escape";
     EXPECT_TRUE(machine.shell.Executed().empty());
 }
 

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/cp1252.h"
 #include "tools/zolvik_sim/commands.h"
 
 namespace {
@@ -157,6 +158,12 @@ TEST(RunTest, LaterFilesChangeWhatEarlierOnesSet) {
     EXPECT_EQ(Replay({"--reg", first, "AltGr+E", "AltGr+F"}), "received: \"firstkept\"\n");
     EXPECT_EQ(Replay({"--reg", first, "--reg", second, "AltGr+E", "AltGr+F"}), "received: \"\xE2\x82\xAC\"\n")
         << "no macros left: AltGr+E is the euro sign, AltGr+F types nothing";
+    std::string unicode = WriteFile("unicode.reg", "\xFF\xFE" + WideToUtf16Le(Utf8ToWide(
+        "Windows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\Macros\\AltGr]\r\n"
+        "\"00080045\"=\"Dvo\xC5\x99\xC3\xA1k \xE2\x86\x92\"\r\n")));
+    EXPECT_EQ(Replay({"--reg", first, "--reg", unicode, "AltGr+E"}), "received: \"Dvo\xC5\x99\xC3\xA1k \xE2\x86\x92\"\n")
+        << "a version 5.00 file, whose texts hold any character";
 }
 
 // On Windows 95/98 held AltGr is seen as Ctrl and Alt, and all three keys

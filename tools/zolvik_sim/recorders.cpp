@@ -57,6 +57,13 @@ std::int32_t TRecordingRegistry::RegSetValueExA(RegKey key, const char* valueNam
     return registry_.RegSetValueExA(key, valueName, type, data, dataSize);
 }
 
+std::int32_t TRecordingRegistry::RegSetValueExW(RegKey key, const wchar_t* valueName, std::uint32_t type,
+                                                const std::uint8_t* data, std::uint32_t dataSize) {
+    std::string name = valueName ? WideToCp1252(valueName) : std::string();
+    Remember(Locate(key, nullptr), name.c_str());
+    return registry_.RegSetValueExW(key, valueName, type, data, dataSize);
+}
+
 std::int32_t TRecordingRegistry::RegDeleteValueA(RegKey key, const char* valueName) {
     Remember(Locate(key, nullptr), valueName);
     return registry_.RegDeleteValueA(key, valueName);

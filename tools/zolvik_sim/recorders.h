@@ -39,6 +39,8 @@ public:
     }
     std::int32_t RegSetValueExA(win::RegKey key, const char* valueName, std::uint32_t type,
                                 const std::uint8_t* data, std::uint32_t dataSize) override;
+    std::int32_t RegSetValueExW(win::RegKey key, const wchar_t* valueName, std::uint32_t type,
+                                const std::uint8_t* data, std::uint32_t dataSize) override;
     std::int32_t RegDeleteValueA(win::RegKey key, const char* valueName) override;
     std::int32_t RegDeleteKeyA(win::RegKey key, const char* subKey) override;
     std::int32_t RegCloseKey(win::RegKey key) override;
