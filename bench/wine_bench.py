@@ -64,8 +64,8 @@ def sample_text(length):
 
 
 # Letters of Polish and Czech names, none of them in code page 1252.
-BEYOND_CODE_PAGE = str.maketrans("lrescznLRESCZN", "\u0142\u0159\u0119\u0161\u010d\u017c\u0144"
-                                                 "\u0141\u0158\u0118\u0160\u010c\u017b\u0143")
+BEYOND_CODE_PAGE = str.maketrans("lrescznLRESCZN", "\u0142\u0159\u0119\u015b\u010d\u017c\u0144"
+                                                 "\u0141\u0158\u0118\u015a\u010c\u017b\u0143")
 
 
 def reg_string(text):

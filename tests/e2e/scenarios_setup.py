@@ -10,7 +10,7 @@ import shutil
 import subprocess
 import time
 
-from harness import BIN, check, scenario
+from harness import BIN, BIN32, check, scenario
 
 SETTINGS = r"HKEY_CURRENT_USER\Software\Quendlin\Zolvik32\Settings"
 ALTGR = r"HKEY_CURRENT_USER\Software\Quendlin\Zolvik32\Macros\AltGr"
@@ -50,7 +50,7 @@ def start_system(session, registry="", keymap="us", folder_name="app", lang=None
     session.import_registry(f'[{SETTINGS}]\n"Zolvik eingeschaltet"=hex:01\n' + registry)
     folder = session.work / folder_name
     folder.mkdir(exist_ok=True)
-    shutil.copy(BIN / "Zolsetup.exe", folder / "Zolsetup.exe")
+    shutil.copy(BIN32 / "Zolsetup.exe", folder / "Zolsetup.exe")
     return session.start_tray(folder_name=folder_name)
 
 

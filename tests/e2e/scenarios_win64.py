@@ -9,6 +9,7 @@ import datetime
 from harness import check, scenario, wait_until
 from scenarios_rules import (ALTGR, ASCII, RIGHT_ALT, SETTINGS, altgr, check_modifiers_up,
                              registry, setting)
+from scenarios_setup import start_system, write_macro_with_setup
 from scenarios_sound import CAPS_LOCK, NAMES, OFF, ON, heard, scheme_sound
 
 WM_CLOSE = 0x10
@@ -156,12 +157,11 @@ def arrived_in_code_page(received, text):
 @scenario
 def a_unicode_macro_arrives_exactly_in_every_window(session):
     """An AltGr macro of characters from beyond code page 1252, an emoji
-    among them, arrives exactly in a Unicode window, 64-bit (the low-level
-    hook types it) and 32-bit (the window hook); an ANSI window receives its
-    code page 1252 part unchanged."""
-    session.use_keymap("us")
-    registry(session, **{ALTGR: {"00080055": UNICODE_TEXT}})
-    session.start_tray()
+    among them, entered in Zolsetup, arrives exactly in a Unicode window,
+    64-bit (the low-level hook types it) and 32-bit (the window hook); an
+    ANSI window receives its code page 1252 part unchanged."""
+    start_system(session)
+    write_macro_with_setup(session, "u", UNICODE_TEXT)
     for title, bits, unicode in (("unicode64", 64, True), ("unicode32", 32, True), ("ansi32", 32, False)):
         window = session.start_window(title, bits, unicode)
         altgr(session, "u")

@@ -40,6 +40,11 @@
 //                              main window titled TITLE (1 OK, 2 Abbrechen)
 //   probe controls LOG TITLE   writes every control of that window to LOG:
 //                              "CONTROL parent handle visible class text"
+//   probe unicode LOG UNITS    enters the UTF-16 units (hex, four digits
+//                              each) as Unicode input into the window with
+//                              the focus, as Windows' emoji panel and
+//                              on-screen keyboards enter what keys cannot;
+//                              writes "SENT n", the events inserted
 //
 // In the probe window, F11 writes the state of Shift, Ctrl and Alt as
 // GetAsyncKeyState reports it, and whether Zolhook.dll is mapped into the
@@ -55,6 +60,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/library_error.h"
 
@@ -326,6 +332,22 @@ int Activate(const char* title) {
     return 0;
 }
 
+int EnterUnicode(const char* units) {
+    std::vector<INPUT> inputs;
+    for (const char* unit = units; std::strlen(unit) >= 4; unit += 4) {
+        char digits[5] = {unit[0], unit[1], unit[2], unit[3], 0};
+        for (DWORD release : {0ul, static_cast<DWORD>(KEYEVENTF_KEYUP)}) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wScan = static_cast<WORD>(std::strtoul(digits, nullptr, 16));
+            input.ki.dwFlags = KEYEVENTF_UNICODE | release;
+            inputs.push_back(input);
+        }
+    }
+    Write("SENT %u", SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)));
+    return 0;
+}
+
 // Zolsetup's main window is a dialog of class #32770 too, and shares its
 // title with its message boxes: it is the one with a tab strip.
 struct TDialogSearch {
@@ -438,5 +460,6 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "broadcast") == 0 && argc >= 4) return Broadcast(argv[3]);
     if (std::strcmp(argv[1], "untray") == 0) return Untray();
     if (std::strcmp(argv[1], "activate") == 0 && argc >= 4) return Activate(argv[3]);
+    if (std::strcmp(argv[1], "unicode") == 0 && argc >= 4) return EnterUnicode(argv[3]);
     return 2;
 }
