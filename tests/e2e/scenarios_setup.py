@@ -182,6 +182,24 @@ def exported_configuration(session):
     return path.read_bytes()
 
 
+def export_with_setup(session, path):
+    """Exports the configuration to the file through Zolsetup's page
+    "Importieren / Exportieren"."""
+    open_setup(session, FILES)
+    session.keys("alt+e")
+    choose_file(session, "Exportieren", path)
+    wait_until(lambda: path.exists() and path.stat().st_size > 0, "the exported file")
+    close_setup(session, IDCANCEL)
+
+
+def start_import_with_setup(session, path):
+    """Opens Zolsetup's page "Importieren / Exportieren" and chooses the
+    file to import; Zolsetup then shows the changes or the refusal."""
+    open_setup(session, FILES)
+    session.keys("alt+i")
+    choose_file(session, "Importieren", path)
+
+
 def end(session, tray):
     session.probe("post", WM_CLOSE, 0, 0)
     tray.wait(timeout=20)
@@ -241,9 +259,7 @@ def import_of_foreign_keys_is_refused_with_its_line(session):
                       "\"EasyTab\"=hex:01\r\n\r\n[HKEY_CURRENT_USER\\Environment]\r\n"
                       "\"Path\"=\"C:\\\\boese\"\r\n").encode("cp1252"))
     before = registry_dump(session)
-    open_setup(session, FILES)
-    session.keys("alt+i")
-    choose_file(session, "Importieren", path)
+    start_import_with_setup(session, path)
     text = answer(session, IDOK, "the refusal")
     check("Zeile 6" in text and "[HKEY_CURRENT_USER\\Environment]" in text, f"the line named: {text!r}")
     check(registry_dump(session) == before, "nothing written")
@@ -265,9 +281,7 @@ def failed_import_leaves_the_configuration_as_it_was(session):
                       "[HKEY_CURRENT_USER\\Software\\Quendlin\\Zolvik32\\" + "x" * 300 + "]\r\n"
                       ).encode("cp1252"))
     before = registry_dump(session)
-    open_setup(session, FILES)
-    session.keys("alt+i")
-    choose_file(session, "Importieren", path)
+    start_import_with_setup(session, path)
     changes = answer(session, IDYES, "the changes")
     check("Gel\xf6scht: Software\\Quendlin\\Zolvik32\\Macros\\AltGr \"00080045\"" in changes,
           f"the changes shown: {changes!r}")
@@ -288,19 +302,13 @@ def full_backup_restores_the_registry_exactly(session):
                        env=session.env(), capture_output=True, check=True)
     before = registry_dump(session)
     path = session.work / "sicherung.reg"
-    open_setup(session, FILES)
-    session.keys("alt+e")
-    choose_file(session, "Exportieren", path)
-    wait_until(lambda: path.exists() and path.stat().st_size > 0, "the backup file")
-    close_setup(session, IDCANCEL)
+    export_with_setup(session, path)
     for key in (r"HKCU\Software\Quendlin", r"HKCU\AppEvents\Schemes\Apps\Zolvik32"):
         subprocess.run(["wine", "reg", "delete", key, "/f"], env=session.env(), capture_output=True)
     subprocess.run(["wine", "reg", "delete", RUN, "/v", "Zolvik32", "/f"], env=session.env(),
                    capture_output=True)
     check(registry_dump(session) != before, "deleted")
-    open_setup(session, FILES)
-    session.keys("alt+i")
-    choose_file(session, "Importieren", path)
+    start_import_with_setup(session, path)
     answer(session, IDYES, "the changes")
     wait_until(lambda: registry_dump(session) == before, "the registry as it was")
     close_setup(session, IDCANCEL)
@@ -319,11 +327,7 @@ def macro_with_any_character_round_trips_through_export_and_import(session):
     check(f'"0008004B"="{text}"'.encode("utf-16-le") in before,
           f"stored whole: {before.decode('utf-16', 'replace')!r}")
     path = session.work / "makros.reg"
-    open_setup(session, FILES)
-    session.keys("alt+e")
-    choose_file(session, "Exportieren", path)
-    wait_until(lambda: path.exists() and path.stat().st_size > 0, "the exported file")
-    close_setup(session, IDCANCEL)
+    export_with_setup(session, path)
     exported = path.read_bytes()
     check(exported.startswith("\ufeffWindows Registry Editor Version 5.00\r\n".encode("utf-16-le")),
           f"a version 5.00 file: {exported[:80]!r}")
@@ -331,9 +335,7 @@ def macro_with_any_character_round_trips_through_export_and_import(session):
     subprocess.run(["wine", "reg", "delete", ALTGR, "/v", "0008004B", "/f"], env=session.env(),
                    capture_output=True, check=True)
     check(exported_configuration(session) != before, "deleted")
-    open_setup(session, FILES)
-    session.keys("alt+i")
-    choose_file(session, "Importieren", path)
+    start_import_with_setup(session, path)
     answer(session, IDYES, "the changes")
     wait_until(lambda: exported_configuration(session) == before, "the registry as it was")
     close_setup(session, IDCANCEL)
