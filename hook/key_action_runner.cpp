@@ -2,6 +2,7 @@
 
 #include "common/control_messages.h"
 #include "common/cp1252.h"
+#include "common/shell_open.h"
 #include "hook/macro_commands.h"
 #include "hook/typing.h"
 #include "macro/datetime_format.h"
@@ -19,7 +20,7 @@ std::wstring FormatNow(THookProcess& process, const std::wstring& format) {
 }
 
 void Open(THookProcess& process, const std::wstring& path) {
-    if (!OpenDocument(process, path)) process.Api.windows.MessageBeep(MB_ICONEXCLAMATION);
+    if (!ShellOpen(process.Api, path)) process.Api.windows.MessageBeep(MB_ICONEXCLAMATION);
 }
 
 void RequestShutdown(THookProcess& process) {

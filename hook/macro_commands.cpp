@@ -1,7 +1,6 @@
 #include "hook/macro_commands.h"
 
 #include "common/cp1252.h"
-#include "common/shell_open.h"
 #include "hook/key_action_runner.h"
 #include "macro/dollar_escapes.h"
 #include "macro/macro_steps.h"
@@ -55,7 +54,3 @@ void TryMacro(THookProcess& process, const std::wstring& storedText) {
 }
 
 void TryMacro(THookProcess& process, const std::string& storedText) { TryMacro(process, Cp1252ToWide(storedText)); }
-
-bool OpenDocument(THookProcess& process, const std::wstring& path) {
-    return ShellOpen(process.Api, path);
-}

@@ -15,6 +15,3 @@ void TryMacro(THookProcess& process, const std::wstring& storedText);
 // The same for a text in code page 1252, as older configuration programs
 // give it.
 void TryMacro(THookProcess& process, const std::string& storedText);
-
-// Opens a program or document with the shell; false when it cannot.
-bool OpenDocument(THookProcess& process, const std::wstring& path);
