@@ -54,9 +54,8 @@ TRegFile ParseRegFile(const std::string& fileName, std::string_view bytes);
 std::string RootName(win::RegKey root);
 
 // Imports parsed files into a registry, in order, the strings with the wide
-// call. Deleting a key deletes
-// the keys below it first. A registry call that fails ends the import with
-// a RegFileError naming the entry's line.
+// call. Deleting a key deletes the keys below it first. A registry call that
+// fails ends the import with a RegFileError naming the entry's line.
 class TRegImporter {
 public:
     explicit TRegImporter(win::RegistryApi& registry) : registry_(registry) {}

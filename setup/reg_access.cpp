@@ -1,6 +1,7 @@
 #include "setup/reg_access.h"
 
 #include "common/cp1252.h"
+#include "common/registry_value.h"
 #include "platform/win_constants.h"
 
 using namespace win;
@@ -96,9 +97,7 @@ std::int32_t TRegAccess::Write(const std::string& path, const std::string& name,
                                std::uint32_t type, const std::vector<std::uint8_t>& data) const {
     TOpenKey key(registry_, root_, path, KEY_WRITE, true);
     if (key.Status() != ERROR_SUCCESS) return key.Status();
-    auto size = static_cast<std::uint32_t>(data.size());
-    if (IsConvertedString(type)) return registry_.RegSetValueExW(key.Key(), Cp1252ToWide(name).c_str(), type, data.data(), size);
-    return registry_.RegSetValueExA(key.Key(), name.c_str(), type, data.data(), size);
+    return SetRegistryValue(registry_, key.Key(), name, type, data);
 }
 
 std::int32_t TRegAccess::CreateKey(const std::string& path) const {

@@ -1,8 +1,9 @@
 #pragma once
 // Registry access for the configuration program: whole values with their
-// type and bytes (strings in UTF-16LE, through the wide calls), the names in a key, and writes that report Windows' error
-// code instead of throwing, so that a failed write can be named and the
-// rest of the configuration kept as it was.
+// type and bytes (strings in UTF-16LE, through the wide calls), the names in
+// a key, and writes that report Windows' error code instead of throwing, so
+// that a failed write can be named and the rest of the configuration kept as
+// it was.
 #include <cstdint>
 #include <functional>
 #include <string>
