@@ -47,6 +47,12 @@ std::size_t CharacterLength(std::wstring_view text, std::size_t i) {
     return pair ? 2 : 1;
 }
 
+char32_t CodePointAt(std::wstring_view text, std::size_t i) {
+    auto unit = static_cast<char32_t>(text[i]) & 0xFFFF;
+    if (CharacterLength(text, i) == 1) return unit;
+    return 0x10000 + ((unit - 0xD800) << 10) + ((static_cast<char32_t>(text[i + 1]) & 0xFFFF) - 0xDC00);
+}
+
 std::wstring CharactersOutsideCp1252(std::wstring_view text) {
     std::wstring outside;
     for (std::size_t i = 0, length = 0; i < text.size(); i += length) {

@@ -42,6 +42,9 @@ std::string Utf16LeToCp1252(std::string_view bytes);
 std::wstring Utf16LeToWide(std::string_view bytes);
 // The units of the character at text[i]: 2 for a surrogate pair, else 1.
 std::size_t CharacterLength(std::wstring_view text, std::size_t i);
+// The character at text[i], a surrogate pair put together; a lone half as
+// itself.
+char32_t CodePointAt(std::wstring_view text, std::size_t i);
 std::string WideToUtf16Le(std::wstring_view text);
 // Throws TextError for malformed UTF-8.
 std::wstring Utf8ToWide(std::string_view text);

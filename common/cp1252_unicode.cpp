@@ -125,13 +125,9 @@ std::wstring Utf8ToWide(std::string_view text) {
 std::string WideToUtf8(std::wstring_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        auto c = static_cast<char32_t>(text[i]) & 0xFFFF;
-        if (CharacterLength(text, i) == 2) {
-            c = 0x10000 + ((c - 0xD800) << 10) + ((static_cast<char32_t>(text[++i]) & 0xFFFF) - 0xDC00);
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
-        AppendUtf8(out, c);
+        char32_t c = CodePointAt(text, i);
+        i += CharacterLength(text, i) - 1;
+        AppendUtf8(out, c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c);
     }
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include "common/number_text.h"
+#include "common/registry_value.h"
 #include "platform/win_constants.h"
 #include "common/cp1252.h"
 
@@ -146,11 +147,7 @@ private:
     std::string Name(int line, std::wstring_view text) const {
         std::wstring outside = CharactersOutsideCp1252(text);
         if (outside.empty()) return WideToCp1252(text);
-        char32_t codePoint = outside[0];
-        if (outside.size() > 1 && outside[0] >= 0xD800 && outside[0] < 0xDC00 && outside[1] >= 0xDC00 && outside[1] < 0xE000) {
-            codePoint = 0x10000 + ((char32_t(outside[0]) - 0xD800) << 10) + (char32_t(outside[1]) - 0xDC00);
-        }
-        Fail(line, "Zeichen U+" + HexDigits(static_cast<std::uint32_t>(codePoint), 4) +
+        Fail(line, "Zeichen U+" + HexDigits(static_cast<std::uint32_t>(CodePointAt(outside, 0)), 4) +
                        " gibt es in Codepage 1252 nicht; Schl\xFCssel- und Wertnamen m\xFCssen hineinpassen");
     }
 
@@ -391,7 +388,9 @@ TRegFile ParseRegFile(const std::string& fileName, std::string_view bytes) {
     if (StartsWith(bytes, "\xFE\xFF")) {
         throw RegFileError(fileName, 0, "UTF-16 Big-Endian ist keine Kodierung von Registrierungsdateien; UTF-16LE nehmen");
     }
-    if (bytes.find_first_not_of(" \t") == std::string_view::npos) throw RegFileError(fileName, 1, "leere Datei: " + std::string(HeaderHint));
+    if (bytes.find_first_not_of(" \t") == std::string_view::npos) {
+        throw RegFileError(fileName, 1, "leere Datei: " + std::string(HeaderHint));
+    }
     if (StartsWith(bytes, "\xFF\xFE")) {
         return Parser(fileName, Format::Version5, DecodeUtf16(fileName, bytes.substr(2))).Parse();
     }
@@ -455,10 +454,7 @@ void TRegImporter::SetValue(const TRegFile& file, const TRegEntry& entry) {
     std::int32_t status = registry_.RegCreateKeyExA(entry.Root, entry.Path.c_str(), REG_OPTION_NON_VOLATILE,
                                                     KEY_ALL_ACCESS, &key, nullptr);
     if (status == ERROR_SUCCESS) {
-        auto size = static_cast<std::uint32_t>(entry.Data.size());
-        status = IsConvertedString(entry.Type)
-                     ? registry_.RegSetValueExW(key, Cp1252ToWide(entry.Name).c_str(), entry.Type, entry.Data.data(), size)
-                     : registry_.RegSetValueExA(key, entry.Name.c_str(), entry.Type, entry.Data.data(), size);
+        status = SetRegistryValue(registry_, key, entry.Name, entry.Type, entry.Data);
         registry_.RegCloseKey(key);
     }
     if (status != ERROR_SUCCESS) {

@@ -39,10 +39,10 @@ HWND AddControl(HWND page, const char* className, const std::string& text, DWORD
 HWND AddWideControl(HWND page, const wchar_t* className, DWORD style, int x, int y, int width, int height,
                     int id) {
     RECT box = DialogRect(page, x, y, width, height);
-    HWND control = CreateWindowExW(HasClientEdge(className) ? WS_EX_CLIENTEDGE : 0, className, L"", style | WS_CHILD | WS_VISIBLE, box.left,
-                                   box.top, box.right - box.left, box.bottom - box.top, page,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
-                                   nullptr);
+    HWND control = CreateWindowExW(HasClientEdge(className) ? WS_EX_CLIENTEDGE : 0, className, L"",
+                                   style | WS_CHILD | WS_VISIBLE, box.left, box.top, box.right - box.left,
+                                   box.bottom - box.top, page, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   GetModuleHandleA(nullptr), nullptr);
     SendMessageW(control, WM_SETFONT, SendMessageA(page, WM_GETFONT, 0, 0), TRUE);
     return control;
 }
