@@ -112,7 +112,9 @@ std::uint32_t SimKeyboard::SendInput(std::uint32_t count, const Input* inputs, i
 }
 
 // A scan code event names its key by the scan code alone, in the layout's
-// terms; a Unicode event carries a character instead of a key.
+// terms; a Unicode event carries a character instead of a key (KEYBDINPUT:
+// with KEYEVENTF_UNICODE the system synthesizes a VK_PACKET keystroke whose
+// wScan is the UTF-16 unit, and wVk must be 0).
 KeyInput SimKeyboard::FromSendInput(const KeyboardInput& record) const {
     std::uint32_t flags = record.dwFlags & (KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP);
     KeyInput input{static_cast<std::uint8_t>(record.wVk), record.wScan, flags, true};
